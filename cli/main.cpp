@@ -1,0 +1,66 @@
+#include <cstdio>
+#include <filesystem>
+#include <vector>
+
+#include "cli/cli.h"
+#include "common/codepage.h"
+#include "common/platform.h"
+#include "common/profile.h"
+
+namespace vantora::cli {
+
+namespace {
+std::vector<Registrar>& Registry() {
+  static std::vector<Registrar> registry;
+  return registry;
+}
+}  // namespace
+
+bool RegisterCommand(Registrar registrar) {
+  Registry().push_back(std::move(registrar));
+  return true;
+}
+
+std::string ArgPath(const std::string& arg) {
+#ifdef _WIN32
+  return arg;
+#else
+  return Utf8ToCp1252(arg);
+#endif
+}
+
+void WriteOut(const std::string& bytes) {
+  std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+  std::fflush(stdout);
+}
+
+void Fail(const std::string& message) {
+  std::string text = "vantora: " + Cp1252ToUtf8(message) + "\n";
+  std::fwrite(text.data(), 1, text.size(), stderr);
+}
+
+}  // namespace vantora::cli
+
+int main(int argc, char** argv) {
+  using namespace vantora;
+  std::error_code ec;
+  auto exe = std::filesystem::canonical("/proc/self/exe", ec);
+  if (!ec) SetProgramFolder(FromNativePath(exe.parent_path()));
+
+  CLI::App app{"vantora: location files, statistics, exports and transfers from the command line"};
+  app.require_subcommand(1);
+  app.set_help_all_flag("--help-all", "Help for every command");
+  int exitCode = cli::kOk;
+  for (auto& reg : cli::Registry()) reg(app, exitCode);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForAllHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::ParseError& e) {
+    app.exit(e);
+    return cli::kUsage;
+  }
+  return exitCode;
+}

@@ -1,0 +1,478 @@
+#include "common/logfile.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "common/timetext.h"
+
+namespace vantora {
+
+namespace {
+
+// Largest header: 20 version-3 descriptors and the trailing reserved byte.
+constexpr int kMaxHeaderSize = 18 + kMaxChannels * 57 + 1;
+constexpr int kNameUnits = 25;
+
+// Little-endian reads from a byte buffer. Reading past the end sets BadRead;
+// once any error is set every read returns 0.
+class ByteReader {
+ public:
+  ByteReader(const std::uint8_t* data, std::size_t size, LogFileError& error)
+      : data_(data), size_(size), error_(error) {}
+
+  std::uint32_t Bytes(int count) {
+    if (error_ != LogFileError::None) return 0;
+    if (pos_ + static_cast<std::size_t>(count) > size_) {
+      error_ = LogFileError::BadRead;
+      return 0;
+    }
+    std::uint32_t v = 0;
+    for (int k = 0; k < count && k < 4; ++k) v |= static_cast<std::uint32_t>(data_[pos_ + k]) << (8 * k);
+    pos_ += static_cast<std::size_t>(count);
+    return v;
+  }
+  std::uint8_t Byte() { return static_cast<std::uint8_t>(Bytes(1)); }
+  std::uint16_t Word() { return static_cast<std::uint16_t>(Bytes(2)); }
+  float Float() {
+    std::uint32_t bits = Bytes(4);
+    float f;
+    std::memcpy(&f, &bits, sizeof f);
+    return f;
+  }
+  void Tag(std::uint8_t expected) {
+    std::uint8_t tag = Byte();
+    if (error_ == LogFileError::None && tag != expected) error_ = LogFileError::BadTag;
+  }
+  std::size_t pos() const { return pos_; }
+
+ private:
+  const std::uint8_t* data_;
+  std::size_t size_;
+  std::size_t pos_ = 0;
+  LogFileError& error_;
+};
+
+class ByteWriter {
+ public:
+  void Byte(int v) { out.push_back(static_cast<std::uint8_t>(v)); }
+  void Word(int v) {
+    Byte(v & 0xFF);
+    Byte((v >> 8) & 0xFF);
+  }
+  void Float(double v) {
+    float f = static_cast<float>(v);
+    std::uint32_t bits;
+    std::memcpy(&bits, &f, sizeof bits);
+    for (int k = 0; k < 4; ++k) Byte((bits >> (8 * k)) & 0xFF);
+  }
+  std::vector<std::uint8_t> out;
+};
+
+}  // namespace
+
+const char* LogFileErrorText(LogFileError error) {
+  switch (error) {
+    case LogFileError::None: return "File error";
+    case LogFileError::BadTag: return "Bad file tag";
+    case LogFileError::Range: return "Range";
+    case LogFileError::CannotCreate: return "Can't create";
+    case LogFileError::CannotOpen: return "Can't open";
+    case LogFileError::BadVersion: return "Bad version";
+    case LogFileError::WriteDenied: return "Write access denied";
+    case LogFileError::ReadDenied: return "Read denied.";
+    case LogFileError::BadRead: return "Bad read";
+    case LogFileError::WriteFailed: return "";
+  }
+  return "";
+}
+
+CLogFileIO::CLogFileIO(std::string path, std::recursive_mutex* lock)
+    : path_(std::move(path)), lock_(lock), startTime_(Now()) {}
+
+CLogFileIO::~CLogFileIO() { file_.Close(); }
+
+void CLogFileIO::SetError(LogFileError e) {
+  if (error_ == LogFileError::None) error_ = e;
+}
+
+void CLogFileIO::ComputeLayout() { recordSize_ = timeBits_ / 8 + 4 * channelCount_ + 1; }
+
+void CLogFileIO::ReadHeader() {
+  std::uint8_t buffer[kMaxHeaderSize];
+  long long got = file_.ReadAt(0, buffer, sizeof buffer);
+  if (got < 0) {
+    SetError(LogFileError::BadRead);
+    got = 0;
+  }
+  LogFileError readError = LogFileError::None;
+  ByteReader in(buffer, static_cast<std::size_t>(got), readError);
+  auto sync = [&] {
+    if (readError != LogFileError::None) SetError(readError);
+    if (error_ != LogFileError::None) readError = error_;
+  };
+  sync();
+
+  int version = in.Byte();
+  int copy = in.Byte();
+  sync();
+  if (error_ == LogFileError::None) {
+    version_ = version;
+    if (version != copy || (version != 2 && version != 3)) SetError(LogFileError::BadVersion);
+  }
+  sync();
+  timeBits_ = in.Byte();
+  in.Word();
+  recordCount_ = in.Word();
+
+  in.Tag(0x20);
+  int hour = in.Byte(), minute = in.Byte(), second = in.Byte();
+  in.Byte();
+  int day = in.Byte(), month = in.Byte(), year = in.Word();
+  sync();
+  if (error_ == LogFileError::None) {
+    if (year < 1900) year = 2000;
+    startTime_ = MakeLocalTime(year, month, day, hour, minute, second);
+  }
+
+  names_.clear();
+  units_.clear();
+  params_.clear();
+  widths_.clear();
+  decimals_.clear();
+  channelCount_ = 0;
+  in.Tag(0x40);
+  int count = in.Byte();
+  sync();
+  if (error_ == LogFileError::None) {
+    channelCount_ = std::min(count, kMaxChannels);
+    for (int i = 0; i < count; ++i) {
+      if (i >= kMaxChannels) {
+        SetError(LogFileError::Range);
+        break;
+      }
+      in.Tag(0x80);
+      int param = version_ == 2 ? in.Byte() : in.Word();
+      int unit = version_ == 2 ? in.Byte() : in.Word();
+      int decimals = in.Byte();
+      int width = in.Byte();
+      std::string name;
+      for (int k = 0; k < kNameUnits; ++k) {
+        std::uint16_t unitValue = in.Word();
+        if (unitValue != 0) name += static_cast<char>(unitValue & 0xFF);
+      }
+      sync();
+      if (error_ != LogFileError::None) break;
+      names_.push_back(name);
+      params_.push_back(param);
+      units_.push_back(unit);
+      decimals_.push_back(decimals);
+      widths_.push_back(width);
+    }
+  }
+  if (version_ == 3) reserved_ = in.Byte();
+  sync();
+  dataStart_ = static_cast<std::int64_t>(in.pos());
+  ComputeLayout();
+}
+
+std::vector<std::uint8_t> CLogFileIO::BuildHeader() const {
+  ByteWriter out;
+  out.Byte(version_);
+  out.Byte(version_);
+  out.Byte(timeBits_);
+  out.Word(0);
+  out.Word(recordCount_ & 0xFFFF);
+  std::tm f = LocalFields(startTime_);
+  out.Byte(0x20);
+  out.Byte(f.tm_hour);
+  out.Byte(f.tm_min);
+  out.Byte(f.tm_sec);
+  out.Byte(0);
+  out.Byte(f.tm_mday);
+  out.Byte(f.tm_mon + 1);
+  out.Word(f.tm_year + 1900);
+  out.Byte(0x40);
+  out.Byte(channelCount_);
+  for (int i = 0; i < channelCount_; ++i) {
+    bool stored = i < static_cast<int>(names_.size());
+    int param = stored ? params_[i] : -1, unit = stored ? units_[i] : -1;
+    out.Byte(0x80);
+    if (version_ == 2) {
+      out.Byte(param);
+      out.Byte(unit);
+    } else {
+      out.Word(param);
+      out.Word(unit);
+    }
+    out.Byte(stored ? decimals_[i] : 0);
+    out.Byte(stored ? widths_[i] : 0);
+    std::string name = stored ? names_[i] : std::string();
+    for (int k = 0; k < kNameUnits; ++k) {
+      int c = k < static_cast<int>(name.size()) ? static_cast<signed char>(name[k]) : 0;
+      out.Word(c & 0xFFFF);
+    }
+  }
+  if (version_ == 3) out.Byte(reserved_);
+  return out.out;
+}
+
+bool CLogFileIO::OpenRead() {
+  std::lock_guard<std::recursive_mutex> guard(*lock_);
+  cachedIndex_ = -1;
+  if (!file_.OpenRead(path_)) {
+    SetError(LogFileError::CannotOpen);
+    return false;
+  }
+  mode_ = 1;
+  ReadHeader();
+  return error_ == LogFileError::None;
+}
+
+bool CLogFileIO::OpenWrite(bool overwrite) {
+  std::lock_guard<std::recursive_mutex> guard(*lock_);
+  cachedIndex_ = -1;
+  file_.Close();
+  mode_ = 0;
+  bool exists = false, empty = false;
+  {
+    PlatformFile probe;
+    if (probe.OpenRead(path_)) {
+      exists = true;
+      empty = probe.Size() == 0;
+    }
+  }
+  if (exists && (empty || overwrite)) {
+    RemoveFileForced(path_);
+    exists = false;
+  }
+  if (!file_.OpenReadWrite(path_, true)) {
+    SetError(LogFileError::CannotCreate);
+    return false;
+  }
+  mode_ = 2;
+  recordCount_ = 0;
+  if (exists) {
+    ReadHeader();
+  } else {
+    auto header = BuildHeader();
+    if (error_ == LogFileError::None && !file_.WriteAt(0, header.data(), header.size()))
+      SetError(LogFileError::WriteFailed);
+    dataStart_ = static_cast<std::int64_t>(header.size());
+    ComputeLayout();
+  }
+  return error_ == LogFileError::None;
+}
+
+void CLogFileIO::RewriteHeader() {
+  std::lock_guard<std::recursive_mutex> guard(*lock_);
+  if (mode_ != 2) return;
+  bool sound = error_ == LogFileError::None || (appendRefused_ && error_ == LogFileError::Range);
+  if (!sound) return;
+  auto header = BuildHeader();
+  if (!file_.WriteAt(0, header.data(), header.size())) SetError(LogFileError::WriteFailed);
+}
+
+void CLogFileIO::Close() {
+  std::lock_guard<std::recursive_mutex> guard(*lock_);
+  file_.Close();
+  mode_ = 0;
+  cachedIndex_ = -1;
+}
+
+bool CLogFileIO::ReadRecord(int index, LogTime& time, double* values) {
+  std::lock_guard<std::recursive_mutex> guard(*lock_);
+  if (mode_ != 1 && mode_ != 2) SetError(LogFileError::ReadDenied);
+  if (static_cast<unsigned>(index) >= static_cast<unsigned>(recordCount_))
+    SetError(LogFileError::Range);
+  if (error_ != LogFileError::None) return false;
+
+  if (cachedIndex_ != index) {
+    cache_.resize(static_cast<std::size_t>(recordSize_));
+    long long got = file_.ReadAt(dataStart_ + static_cast<std::int64_t>(recordSize_) * index,
+                                 cache_.data(), cache_.size());
+    if (got != static_cast<long long>(cache_.size())) {
+      cachedIndex_ = -1;
+      SetError(LogFileError::BadRead);
+      return false;
+    }
+    cachedIndex_ = index;
+  }
+  LogFileError parseError = LogFileError::None;
+  ByteReader in(cache_.data(), cache_.size(), parseError);
+  in.Tag(0xFF);
+  std::uint64_t offset = 0;
+  for (int k = 0; k < OffsetBytes(); ++k) {
+    std::uint64_t b = in.Byte();
+    if (k < 4) offset += b << (8 * k);
+  }
+  for (int c = 0; c < channelCount_; ++c) values[c] = in.Float();
+  if (parseError != LogFileError::None) {
+    cachedIndex_ = -1;
+    SetError(parseError);
+    return false;
+  }
+  time = startTime_ + static_cast<LogTime>(offset);
+  return true;
+}
+
+bool CLogFileIO::AppendRecord(LogTime time, const double* values) {
+  std::lock_guard<std::recursive_mutex> guard(*lock_);
+  if (mode_ != 2) SetError(LogFileError::WriteDenied);
+  if (error_ != LogFileError::None) return false;
+  int bytes = OffsetBytes();
+  long long offset = time - startTime_;
+  long long maxOffset = bytes >= 4 ? 0xFFFFFFFFLL : (1LL << (8 * bytes)) - 1;
+  if (recordCount_ >= kMaxRecords || offset < 0 || offset > maxOffset) {
+    appendRefused_ = true;
+    SetError(LogFileError::Range);
+    return false;
+  }
+  ByteWriter out;
+  out.Byte(0xFF);
+  for (int k = 0; k < bytes; ++k) out.Byte(k < 4 ? static_cast<int>((offset >> (8 * k)) & 0xFF) : 0);
+  for (int c = 0; c < channelCount_; ++c) out.Float(values[c]);
+  if (!file_.WriteAt(dataStart_ + static_cast<std::int64_t>(recordSize_) * recordCount_,
+                     out.out.data(), out.out.size())) {
+    SetError(LogFileError::WriteFailed);
+    return false;
+  }
+  ++recordCount_;
+  return true;
+}
+
+void CLogFileIO::GetChannel(int index, std::string* name, int* paramCode, int* unitCode,
+                            int* width, int* decimals) const {
+  std::lock_guard<std::recursive_mutex> guard(*lock_);
+  if (index < 0 || index >= channelCount_ || index >= static_cast<int>(names_.size())) return;
+  if (name) *name = names_[index];
+  if (paramCode) *paramCode = params_[index];
+  if (unitCode) *unitCode = units_[index];
+  if (width) *width = widths_[index];
+  if (decimals) *decimals = decimals_[index];
+}
+
+void CLogFileIO::SetChannel(int index, const std::string* name, const int* paramCode,
+                            const int* unitCode, const int* width, const int* decimals) {
+  std::lock_guard<std::recursive_mutex> guard(*lock_);
+  if (index < 0 || index >= kMaxChannels) return;
+  if (index >= static_cast<int>(names_.size())) {
+    std::size_t n = static_cast<std::size_t>(index) + 1;
+    names_.resize(n);
+    params_.resize(n, -1);
+    units_.resize(n, -1);
+    widths_.resize(n, 0);
+    decimals_.resize(n, 0);
+  }
+  if (name) names_[index] = name->substr(0, kNameUnits);
+  if (paramCode) params_[index] = *paramCode;
+  if (unitCode) units_[index] = *unitCode;
+  if (width) widths_[index] = *width;
+  if (decimals) decimals_[index] = *decimals;
+  channelCount_ = std::max(channelCount_, static_cast<int>(names_.size()));
+}
+
+// ---------------------------------------------------------------------------
+
+CLogFile::CLogFile(const std::string& path, bool openNow)
+    : CLogData(path), io_(std::make_unique<CLogFileIO>(path, &lock_)) {
+  if (openNow) io_->OpenRead();
+}
+
+CLogFile::~CLogFile() { Close(); }
+
+void CLogFile::Close() {
+  if (io_->mode() == 2) io_->RewriteHeader();
+  io_->Close();
+}
+
+int CLogFile::LastRecordIndex() const { return RecordCount() - 1; }
+int CLogFile::ChannelCount() const { return io_->channelCount(); }
+int CLogFile::RecordCount() const { return io_->recordCount(); }
+
+void CLogFile::SetChannelName(int channel, const std::string& name) {
+  io_->SetChannel(channel, &name, nullptr, nullptr, nullptr, nullptr);
+}
+void CLogFile::SetChannelUnit(int channel, int unitCode) {
+  io_->SetChannel(channel, nullptr, nullptr, &unitCode, nullptr, nullptr);
+}
+void CLogFile::SetChannelParam(int channel, int paramCode) {
+  io_->SetChannel(channel, nullptr, &paramCode, nullptr, nullptr, nullptr);
+}
+void CLogFile::SetChannelDecimals(int channel, int decimals) {
+  io_->SetChannel(channel, nullptr, nullptr, nullptr, nullptr, &decimals);
+}
+void CLogFile::SetChannelWidth(int channel, int width) {
+  io_->SetChannel(channel, nullptr, nullptr, nullptr, &width, nullptr);
+}
+void CLogFile::GetChannelName(int channel, std::string& name) const {
+  io_->GetChannel(channel, &name, nullptr, nullptr, nullptr, nullptr);
+}
+void CLogFile::GetChannelUnit(int channel, int& unitCode) const {
+  io_->GetChannel(channel, nullptr, nullptr, &unitCode, nullptr, nullptr);
+}
+void CLogFile::GetChannelParam(int channel, int& paramCode) const {
+  io_->GetChannel(channel, nullptr, &paramCode, nullptr, nullptr, nullptr);
+}
+void CLogFile::GetChannelWidth(int channel, int& width) const {
+  io_->GetChannel(channel, nullptr, nullptr, nullptr, &width, nullptr);
+}
+void CLogFile::GetChannelDecimals(int channel, int& decimals) const {
+  io_->GetChannel(channel, nullptr, nullptr, nullptr, nullptr, &decimals);
+}
+
+bool CLogFile::ReadRecord(int record, double* values, LogTime& time) const {
+  if (io_->mode() == 0) return false;
+  io_->ReadRecord(record, time, values);
+  return io_->error() == LogFileError::None;
+}
+
+bool CLogFile::GetValues(int record, double* values) const {
+  LogTime time = 0;
+  return ReadRecord(record, values, time);
+}
+
+bool CLogFile::GetTime(int record, LogTime& time) const {
+  double values[kMaxChannels];
+  return ReadRecord(record, values, time);
+}
+
+bool CLogFile::GetValue(int record, int channel, double& value) const {
+  value = 0;
+  double values[kMaxChannels];
+  LogTime time = 0;
+  bool ok = ReadRecord(record, values, time);
+  if (ok && channel >= 0 && channel < ChannelCount()) value = values[channel];
+  return ok;
+}
+
+bool CLogFile::GetValueText(int record, int channel, std::string& text) const {
+  text.clear();
+  double value = 0;
+  if (!GetValue(record, channel, value)) return false;
+  FormatValue(channel, value, text, true);
+  return true;
+}
+
+bool CLogFile::GetTimeText(int record, std::string& text, bool withDate) const {
+  double values[kMaxChannels];
+  LogTime time = 0;
+  bool ok = ReadRecord(record, values, time);
+  text.clear();
+  if (ok) text = withDate ? DateTimeText(time) : TimeText(time, true);
+  return ok;
+}
+
+void CLogFile::AppendNow(const double* values) {
+  if (io_->mode() == 0) return;
+  io_->AppendRecord(Now(), values);
+  Flush();
+}
+
+void CLogFile::CreateForWrite() {
+  io_->setTimeBits(24);
+  io_->OpenWrite(false);
+}
+
+void CLogFile::Flush() {}
+
+}  // namespace vantora

@@ -1,0 +1,32 @@
+// The per-user profile store of VantoraPC: (section, key) pairs read with a
+// default and written back when changed. Backed by
+// QSettings("Halvorn", "VantoraPC"), which on Windows is the registry key
+// HKEY_CURRENT_USER\Software\Halvorn\VantoraPC.
+#pragma once
+
+#include <string>
+
+namespace vantora {
+
+class Profile {
+ public:
+  static std::string GetString(const std::string& section, const std::string& key,
+                               const std::string& defaultValue = std::string());
+  static int GetInt(const std::string& section, const std::string& key, int defaultValue);
+  static void WriteString(const std::string& section, const std::string& key,
+                          const std::string& value);
+  static void WriteInt(const std::string& section, const std::string& key, int value);
+  static bool Contains(const std::string& section, const std::string& key);
+  static void Remove(const std::string& section, const std::string& key);
+  static void Sync();
+};
+
+// Folder of the running program (with a trailing separator); set by main().
+void SetProgramFolder(const std::string& folder);
+std::string ProgramFolder();
+
+// "Directories"/"Program" with a separator appended, or the running program's
+// own folder when that setting is empty.
+std::string ProgramDirectory();
+
+}  // namespace vantora

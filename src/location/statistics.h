@@ -1,0 +1,42 @@
+// Statistics of one location: start, end, duration, number of points and
+// per-channel minimum, maximum and average with their times.
+#pragma once
+
+#include <string>
+
+#include "common/logdata.h"
+
+namespace vantora {
+
+class CLogStatistics {
+ public:
+  explicit CLogStatistics(const CLogData* source);
+  virtual ~CLogStatistics() = default;
+
+  void Compute();
+  // The statistics text, lines ending in CR LF.
+  void BuildText(std::string& text) const;
+
+  int channelCount;
+  double min[kMaxChannels] = {};
+  double max[kMaxChannels] = {};
+  double avg[kMaxChannels] = {};
+  double sum[kMaxChannels] = {};
+  int count[kMaxChannels];
+  int unitCode[kMaxChannels] = {};
+  int paramCode[kMaxChannels] = {};
+  LogTime timeOfMin[kMaxChannels];
+  LogTime timeOfMax[kMaxChannels];
+  LogTime firstTime[kMaxChannels];
+  LogTime lastTime[kMaxChannels];
+  const CLogData* source;
+};
+
+// The statistics file beside a location: the path less its last four
+// characters, then "_stats.txt".
+std::string StatisticsFilePath(const std::string& locationPath);
+
+// Computes the statistics of `data` and returns their text.
+std::string StatisticsText(const CLogData& data);
+
+}  // namespace vantora
