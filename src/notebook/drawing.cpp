@@ -1,0 +1,237 @@
+#include "notebook/drawing.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+#include "common/pathutil.h"
+#include "common/platform.h"
+#include "integrity/recordfile.h"
+
+namespace vantora {
+
+namespace fs = std::filesystem;
+
+DrawingCanvas::DrawingCanvas(int width, int height)
+    : width_(width), height_(height), pixels_(static_cast<std::size_t>(width * height), 0) {}
+
+bool DrawingCanvas::Black(int x, int y) const {
+  if (x < 0 || y < 0 || x >= width_ || y >= height_) return false;
+  return pixels_[static_cast<std::size_t>(y * width_ + x)] != 0;
+}
+
+void DrawingCanvas::SetBlack(int x, int y) {
+  if (x < 0 || y < 0 || x >= width_ || y >= height_) return;
+  pixels_[static_cast<std::size_t>(y * width_ + x)] = 1;
+}
+
+void DrawingCanvas::Line(int x0, int y0, int x1, int y1) {
+  int dx = std::abs(x1 - x0), sx = x0 < x1 ? 1 : -1;
+  int dy = -std::abs(y1 - y0), sy = y0 < y1 ? 1 : -1;
+  int err = dx + dy;
+  for (;;) {
+    SetBlack(x0, y0);
+    if (x0 == x1 && y0 == y1) break;
+    int e2 = 2 * err;
+    if (e2 >= dy) {
+      err += dy;
+      x0 += sx;
+    }
+    if (e2 <= dx) {
+      err += dx;
+      y0 += sy;
+    }
+  }
+}
+
+void DrawingCanvas::Dot(int x, int y) {
+  for (int j = -1; j <= 1; ++j)
+    for (int i = -1; i <= 1; ++i) SetBlack(x + i, y + j);
+}
+
+int DrawingCanvas::BlackCount() const {
+  int n = 0;
+  for (auto p : pixels_) n += p;
+  return n;
+}
+
+DrawingCanvas RenderPointFile(const std::string& drwPath) {
+  DrawingCanvas canvas;
+  RecordFile in(drwPath);
+  in.OpenForRead();
+  if (in.Error() != RecordFileError::None) return canvas;
+  std::int64_t size = in.Size();
+  bool strokes = true;
+  for (int i = 0; i < 4; ++i)
+    if (in.ReadWord() != 0) strokes = false;
+  std::int64_t offset = 8;
+  if (!strokes) {
+    in.Close();
+    RecordFile dots(drwPath);
+    dots.OpenForRead();
+    // Only complete points are drawn.
+    for (std::int64_t n = dots.Size() / 4; n > 0; --n) {
+      int x = dots.ReadWord();
+      int y = dots.ReadWord();
+      if (dots.Error() != RecordFileError::None || dots.AtEnd()) break;
+      canvas.Dot(x, y);
+    }
+    dots.Close();
+    return canvas;
+  }
+  bool penDown = false;
+  int penX = 0, penY = 0;
+  for (std::int64_t n = size > offset ? (size - offset) / 4 : 0; n > 0; --n) {
+    int x = in.ReadWord();
+    int y = in.ReadWord();
+    if (in.Error() != RecordFileError::None || in.AtEnd()) break;
+    if (x == 0 && y == 0) {
+      penDown = false;  // pen lift: the next point starts a new stroke
+    } else if (!penDown) {
+      canvas.SetBlack(x, y);
+      penDown = true;
+    } else {
+      canvas.Line(penX, penY, x, y);
+    }
+    if (penDown) penX = x, penY = y;
+  }
+  in.Close();
+  return canvas;
+}
+
+namespace {
+
+void Put16(std::vector<std::uint8_t>& out, unsigned v) {
+  out.push_back(static_cast<std::uint8_t>(v & 0xFF));
+  out.push_back(static_cast<std::uint8_t>((v >> 8) & 0xFF));
+}
+
+void Put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
+  Put16(out, v & 0xFFFF);
+  Put16(out, v >> 16);
+}
+
+// Colour table entries (blue, green, red, 0): entry 0 black, the last white.
+std::vector<std::uint32_t> ColourTable(int bits) {
+  if (bits > 8) return {};
+  int n = 1 << bits;
+  std::vector<std::uint32_t> table(static_cast<std::size_t>(n));
+  if (bits == 4) {
+    // The 16 colours of the standard VGA palette, in their usual order.
+    static const std::uint32_t vga[16] = {
+        0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080, 0x008080, 0xC0C0C0,
+        0x808080, 0xFF0000, 0x00FF00, 0xFFFF00, 0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF};
+    for (int i = 0; i < 16; ++i) table[static_cast<std::size_t>(i)] = vga[i];
+  } else {
+    for (int i = 0; i < n; ++i) {
+      std::uint32_t g = static_cast<std::uint32_t>(i * 255 / (n - 1));
+      table[static_cast<std::size_t>(i)] = g | (g << 8) | (g << 16);
+    }
+  }
+  return table;
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> BitmapFileBytes(const DrawingCanvas& canvas, int bits) {
+  if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) bits = 24;
+  const int width = canvas.Width(), height = canvas.Height();
+  const std::uint32_t stride = static_cast<std::uint32_t>(((bits * width + 31) / 32) * 4);
+  const std::uint32_t imageSize = stride * static_cast<std::uint32_t>(height);
+  auto table = ColourTable(bits);
+  const std::uint32_t offset = 14 + 40 + 4 * static_cast<std::uint32_t>(table.size());
+  std::vector<std::uint8_t> out;
+  out.reserve(offset + imageSize);
+  out.push_back('B');
+  out.push_back('M');
+  Put32(out, offset + imageSize);
+  Put16(out, 0);
+  Put16(out, 0);
+  Put32(out, offset);
+  // BITMAPINFOHEADER
+  Put32(out, 40);
+  Put32(out, static_cast<std::uint32_t>(width));
+  Put32(out, static_cast<std::uint32_t>(height));
+  Put16(out, 1);
+  Put16(out, static_cast<unsigned>(bits));
+  Put32(out, 0);  // uncompressed
+  Put32(out, imageSize);
+  Put32(out, 0);
+  Put32(out, 0);
+  Put32(out, 0);
+  Put32(out, 0);
+  for (auto c : table) Put32(out, c);
+  const unsigned whiteIndex = table.empty() ? 0 : static_cast<unsigned>(table.size() - 1);
+  // Rows bottom-up.
+  for (int y = height - 1; y >= 0; --y) {
+    std::vector<std::uint8_t> row(stride, 0);
+    for (int x = 0; x < width; ++x) {
+      bool black = canvas.Black(x, y);
+      switch (bits) {
+        case 1:
+        case 4:
+        case 8: {
+          unsigned index = black ? 0 : whiteIndex;
+          int bitPos = x * bits;
+          int shift = 8 - bits - (bitPos % 8);
+          row[static_cast<std::size_t>(bitPos / 8)] |= static_cast<std::uint8_t>(index << shift);
+          break;
+        }
+        case 16: {
+          unsigned v = black ? 0 : 0x7FFF;
+          row[static_cast<std::size_t>(x * 2)] = static_cast<std::uint8_t>(v & 0xFF);
+          row[static_cast<std::size_t>(x * 2 + 1)] = static_cast<std::uint8_t>(v >> 8);
+          break;
+        }
+        default: {
+          int bytes = bits / 8;
+          std::uint8_t v = black ? 0 : 0xFF;
+          for (int k = 0; k < 3; ++k) row[static_cast<std::size_t>(x * bytes + k)] = v;
+          break;
+        }
+      }
+    }
+    out.insert(out.end(), row.begin(), row.end());
+  }
+  return out;
+}
+
+bool WriteBitmapFile(const std::string& path, const DrawingCanvas& canvas, int bitsPerPixel) {
+  auto bytes = BitmapFileBytes(canvas, bitsPerPixel);
+  RecordFile out(path);
+  out.Create();
+  out.WriteBytes(bytes.data(), bytes.size());
+  out.Close();
+  return out.Error() == RecordFileError::None;
+}
+
+namespace {
+int& BitsSetting() {
+  static int bits = 24;
+  return bits;
+}
+}  // namespace
+
+void SetDrawingBitsPerPixel(int bits) { BitsSetting() = bits; }
+int DrawingBitsPerPixel() { return BitsSetting(); }
+
+std::string PointFileOf(const std::string& locationPath) {
+  return PathWithoutExtension(locationPath) + ".drw";
+}
+
+std::string DrawingFileOf(const std::string& locationPath) {
+  return PathWithoutExtension(locationPath) + ".bmp";
+}
+
+bool ConvertDrawing(const std::string& locationPath) {
+  std::string drw = PointFileOf(locationPath);
+  std::string bmp = DrawingFileOf(locationPath);
+  if (!FileExists(drw)) return false;
+  std::error_code ec1, ec2;
+  auto drwTime = fs::last_write_time(NativePath(drw), ec1);
+  auto bmpTime = fs::last_write_time(NativePath(bmp), ec2);
+  if (!ec1 && !ec2 && FileExists(bmp) && !(bmpTime < drwTime)) return false;
+  return WriteBitmapFile(bmp, RenderPointFile(drw), DrawingBitsPerPixel());
+}
+
+}  // namespace vantora
