@@ -1,0 +1,663 @@
+#include "common/gui/framework.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QUrl>
+#include <algorithm>
+
+#include "common/codepage.h"
+#include "common/pathutil.h"
+#include "common/platform.h"
+#include "common/profile.h"
+
+namespace vantora {
+
+namespace {
+
+QString ToQt(const std::string& text) { return QString::fromStdString(Cp1252ToUtf8(text)); }
+
+MessageBoxHook& TheMessageBoxHook() {
+  static MessageBoxHook hook;
+  return hook;
+}
+DesktopHooks& TheDesktopHooks() {
+  static DesktopHooks hooks;
+  return hooks;
+}
+
+struct Registered {
+  CommandFn run;
+  EnableFn enabled;
+};
+std::map<std::pair<std::string, int>, Registered>& Registry() {
+  static std::map<std::pair<std::string, int>, Registered> registry;
+  return registry;
+}
+
+CWinApp*& CurrentApp() {
+  static CWinApp* app = nullptr;
+  return app;
+}
+
+// "Add On Results (*.txt;*.htm)|*.txt;*.htm;*.html|" as a Qt filter list.
+QString QtFilter(const std::string& filter) {
+  QStringList parts = ToQt(filter).split('|');
+  QStringList out;
+  for (int i = 0; i + 1 < parts.size(); i += 2) {
+    QString name = parts[i].trimmed();
+    int paren = name.indexOf('(');
+    if (paren >= 0) name = name.left(paren).trimmed();
+    QString patterns = parts[i + 1].split(';', Qt::SkipEmptyParts).join(' ');
+    if (!patterns.isEmpty()) out << QString("%1 (%2)").arg(name, patterns);
+  }
+  return out.join(";;");
+}
+
+}  // namespace
+
+// ------------------------------------------------------------ messages
+
+int AfxMessageBox(const std::string& text, MsgIcon icon, MsgButtons buttons) {
+  MessageBoxRecord record{text, icon, buttons};
+  if (TheMessageBoxHook()) return TheMessageBoxHook()(record);
+  QMessageBox box(AfxGetMainWnd());
+  box.setWindowTitle("VantoraPC");
+  box.setText(ToQt(text));
+  switch (icon) {
+    case MsgIcon::None: box.setIcon(QMessageBox::NoIcon); break;
+    case MsgIcon::Information: box.setIcon(QMessageBox::Information); break;
+    case MsgIcon::Exclamation: box.setIcon(QMessageBox::Warning); break;
+    case MsgIcon::Question: box.setIcon(QMessageBox::Question); break;
+    case MsgIcon::Stop: box.setIcon(QMessageBox::Critical); break;
+  }
+  switch (buttons) {
+    case MsgButtons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
+    case MsgButtons::OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
+    case MsgButtons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+    case MsgButtons::YesNoCancel:
+      box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+      break;
+  }
+  switch (box.exec()) {
+    case QMessageBox::Ok: return IDOK;
+    case QMessageBox::Yes: return IDYES;
+    case QMessageBox::No: return IDNO;
+    default: return IDCANCEL;
+  }
+}
+
+void SetMessageBoxHook(MessageBoxHook hook) { TheMessageBoxHook() = std::move(hook); }
+
+// ------------------------------------------------------------ desktop
+
+void SetDesktopHooks(DesktopHooks hooks) { TheDesktopHooks() = std::move(hooks); }
+
+bool AfxGetFileName(const FileDialogRequest& request, std::string& chosen) {
+  chosen.clear();
+  if (TheDesktopHooks().chooseFile) {
+    chosen = TheDesktopHooks().chooseFile(request);
+    return !chosen.empty();
+  }
+  QFileDialog dialog(AfxGetMainWnd());
+  dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  dialog.setDirectory(QString::fromStdString(NativePath(request.initialDir).u8string()));
+  dialog.setDefaultSuffix(ToQt(request.defaultExt));
+  dialog.setNameFilter(QtFilter(request.filter));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
+  chosen = FromNativePath(std::filesystem::u8path(dialog.selectedFiles().first().toStdString()));
+  return !chosen.empty();
+}
+
+bool ShellOpen(const std::string& fileOrUrl) {
+  if (TheDesktopHooks().open) return TheDesktopHooks().open(fileOrUrl);
+  QString text = ToQt(fileOrUrl);
+  QUrl url(text);
+  if (url.scheme() == "http" || url.scheme() == "https" || url.scheme() == "mailto")
+    return QDesktopServices::openUrl(url);
+  return QDesktopServices::openUrl(
+      QUrl::fromLocalFile(QString::fromStdString(NativePath(fileOrUrl).u8string())));
+}
+
+bool StartDetachedProcess(const std::string& program, const std::vector<std::string>& args,
+                          const std::string& workingDir) {
+  if (TheDesktopHooks().start) return TheDesktopHooks().start(program, args, workingDir);
+  QStringList list;
+  for (const std::string& a : args) list << ToQt(a);
+  return QProcess::startDetached(QString::fromStdString(NativePath(program).u8string()), list,
+                                 QString::fromStdString(NativePath(workingDir).u8string()));
+}
+
+bool SetClipboardText(const std::string& text) {
+  QClipboard* clipboard = QGuiApplication::clipboard();
+  if (!clipboard) return false;
+  clipboard->setText(ToQt(text));
+  return true;
+}
+
+void MessageBeep() { QApplication::beep(); }
+
+CWaitCursor::CWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+CWaitCursor::~CWaitCursor() { QApplication::restoreOverrideCursor(); }
+
+std::string UserDocumentsFolder() {
+#ifdef _WIN32
+  return "c:\\my documents\\";
+#else
+  QString docs = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+  if (docs.isEmpty()) docs = QDir::homePath();
+  return WithTrailingSeparator(FromNativePath(std::filesystem::u8path(docs.toStdString())));
+#endif
+}
+
+// ------------------------------------------------------------ commands
+
+bool RegisterCommand(const std::string& scope, int id, CommandFn run, EnableFn enabled) {
+  Registry()[{scope, id}] = Registered{std::move(run), std::move(enabled)};
+  return true;
+}
+
+bool HasRegisteredCommand(const std::string& scope, int id) {
+  return Registry().count({scope, id}) > 0;
+}
+
+// ------------------------------------------------------------ documents
+
+CDocument::CDocument() = default;
+
+CDocument::~CDocument() {
+  for (CView* view : views_) view->SetDocument(nullptr);
+  if (template_) template_->RemoveDocument(this);
+}
+
+bool CDocument::OnOpenDocument(const std::string& path) {
+  PlatformFile file;
+  if (!file.OpenRead(path)) {
+    AfxMessageBox("Failed to open document.", MsgIcon::Exclamation);
+    return false;
+  }
+  return true;
+}
+
+bool CDocument::OnNewDocument() {
+  SetModifiedFlag(false);
+  return true;
+}
+
+void CDocument::OnCloseDocument() {
+  if (closing_) return;
+  closing_ = true;
+  std::vector<CView*> views = views_;
+  views_.clear();
+  for (CView* view : views) {
+    view->SetDocument(nullptr);
+    if (CChildFrame* frame = view->GetParentFrame()) frame->close();
+  }
+  if (template_) template_->RemoveDocument(this);
+  template_ = nullptr;
+  deleteLater();
+}
+
+void CDocument::SetPathName(const std::string& path) {
+  path_ = path;
+  title_ = SplitPath(path).second;
+}
+
+void CDocument::AddView(CView* view) {
+  if (std::find(views_.begin(), views_.end(), view) == views_.end()) views_.push_back(view);
+}
+
+void CDocument::RemoveView(CView* view) {
+  views_.erase(std::remove(views_.begin(), views_.end(), view), views_.end());
+}
+
+void CDocument::UpdateAllViews(CView* sender) {
+  for (CView* view : views_)
+    if (view != sender) view->OnUpdate(sender);
+}
+
+CView::CView(QWidget* parent) : QWidget(parent) {
+  setFocusPolicy(Qt::StrongFocus);
+  setAttribute(Qt::WA_DeleteOnClose, false);
+}
+
+CView::~CView() {
+  if (document_) document_->RemoveView(this);
+}
+
+void CView::SetDocument(CDocument* doc) {
+  document_ = doc;
+  if (doc) doc->AddView(this);
+}
+
+CChildFrame* CView::GetParentFrame() const {
+  for (QWidget* w = parentWidget(); w; w = w->parentWidget())
+    if (auto* frame = qobject_cast<CChildFrame*>(w)) return frame;
+  return nullptr;
+}
+
+CDocTemplate::CDocTemplate(int resourceId, std::string docString, DocFactory doc, ViewFactory view)
+    : resourceId_(resourceId),
+      docString_(std::move(docString)),
+      makeDoc_(std::move(doc)),
+      makeView_(std::move(view)) {}
+
+std::string CDocTemplate::GetDocString(int index) const {
+  std::size_t start = 0;
+  for (int i = 0; i < index; ++i) {
+    start = docString_.find('\n', start);
+    if (start == std::string::npos) return std::string();
+    ++start;
+  }
+  std::size_t end = docString_.find('\n', start);
+  return docString_.substr(start, end == std::string::npos ? std::string::npos : end - start);
+}
+
+bool CDocTemplate::MatchesExtension(const std::string& path) const {
+  std::string ext = GetDocString(4);
+  if (ext.empty() || path.size() < ext.size()) return false;
+  return QString::compare(ToQt(path.substr(path.size() - ext.size())), ToQt(ext),
+                          Qt::CaseInsensitive) == 0;
+}
+
+CDocument* CDocTemplate::OpenDocumentFile(const std::string& path) {
+  CWinApp* app = AfxGetApp();
+  CMainFrame* frame = app ? app->MainFrame() : nullptr;
+  for (CDocument* doc : documents_) {
+    if (doc->GetPathName() == path && !doc->Views().empty()) {
+      if (CChildFrame* child = doc->Views().front()->GetParentFrame())
+        frame->MdiArea()->setActiveSubWindow(child);
+      return doc;
+    }
+  }
+  CDocument* doc = makeDoc_();
+  doc->template_ = this;
+  documents_.push_back(doc);
+  doc->SetPathName(path);
+  if (!doc->OnOpenDocument(path)) {
+    RemoveDocument(doc);
+    doc->template_ = nullptr;
+    delete doc;
+    return nullptr;
+  }
+  doc->SetModifiedFlag(false);
+  if (frame) {
+    CView* view = makeView_();
+    view->SetDocument(doc);
+    CChildFrame* child = frame->AddChild(view);
+    child->setWindowTitle(ToQt(doc->GetTitle()));
+    view->OnInitialUpdate();
+    child->show();
+    view->setFocus();
+    frame->MdiArea()->setActiveSubWindow(child);
+  }
+  return doc;
+}
+
+void CDocTemplate::RemoveDocument(CDocument* doc) {
+  documents_.erase(std::remove(documents_.begin(), documents_.end(), doc), documents_.end());
+}
+
+// ------------------------------------------------------------ frames
+
+CChildFrame::CChildFrame(CView* view, QWidget* parent) : QMdiSubWindow(parent), view_(view) {
+  setAttribute(Qt::WA_DeleteOnClose);
+  setWidget(view);
+  int cx = Profile::GetInt("User", "ChildCX", 605);
+  int cy = Profile::GetInt("User", "ChildCY", 345);
+  if (cx < 1) cx = 100;
+  if (cy < 1) cy = 100;
+  resize(cx, cy);
+  move(0, 0);
+}
+
+CChildFrame::~CChildFrame() = default;
+
+void CChildFrame::StoreSize() {
+  if (stored_) return;
+  stored_ = true;
+  if (isMinimized() || isMaximized()) return;
+  Profile::WriteInt("User", "ChildCX", width());
+  Profile::WriteInt("User", "ChildCY", height());
+}
+
+void CChildFrame::closeEvent(QCloseEvent* event) {
+  StoreSize();
+  if (view_) {
+    CDocument* doc = view_->GetDocument();
+    if (doc && doc->Views().size() == 1 && doc->Views().front() == view_) doc->OnCloseDocument();
+  }
+  QMdiSubWindow::closeEvent(event);
+}
+
+CMainFrame::CMainFrame(CWinApp* app) : app_(app) {
+  setObjectName("CMainFrame");
+  setWindowTitle("VantoraPC");
+  mdi_ = new QMdiArea(this);
+  mdi_->setObjectName("mdiArea");
+  mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  setCentralWidget(mdi_);
+  int x = Profile::GetInt("User", "WindowX", 5);
+  int y = Profile::GetInt("User", "WindowY", 5);
+  int cx = Profile::GetInt("User", "WindowCX", 630);
+  int cy = Profile::GetInt("User", "WindowCY", 470);
+  if (cx < 1) cx = 100;
+  if (cy < 1) cy = 100;
+  setGeometry(x, y, cx, cy);
+  connect(mdi_, &QMdiArea::subWindowActivated, this, &CMainFrame::OnSubWindowActivated);
+  BuildToolBar();
+  BuildStatusBar();
+  ShowMenu(kMainMenu);
+  auto* idle = new QTimer(this);
+  connect(idle, &QTimer::timeout, this, &CMainFrame::UpdateCommandUI);
+  idle->start(400);
+}
+
+CMainFrame::~CMainFrame() {
+  StoreGeometry();
+  if (app_ && app_->MainFrame() == this) app_->SetMainFrame(nullptr);
+}
+
+void CMainFrame::StoreGeometry() {
+  if (stored_) return;
+  stored_ = true;
+  if (isMinimized() || isMaximized() || isFullScreen()) return;
+  QRect r = geometry();
+  Profile::WriteInt("User", "WindowX", r.x());
+  Profile::WriteInt("User", "WindowY", r.y());
+  Profile::WriteInt("User", "WindowCX", r.width());
+  Profile::WriteInt("User", "WindowCY", r.height());
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+  StoreGeometry();
+  mdi_->closeAllSubWindows();
+  QMainWindow::closeEvent(event);
+}
+
+QAction* CMainFrame::Action(int id) {
+  auto it = actions_.find(id);
+  if (it != actions_.end()) return it->second;
+  auto* action = new QAction(this);
+  action->setData(id);
+  action->setEnabled(false);
+  addAction(action);  // shortcuts work while the action is in no menu
+  connect(action, &QAction::triggered, this, [this, id] { RouteCommand(id); });
+  actions_[id] = action;
+  return action;
+}
+
+CommandContext CMainFrame::Context(int id) {
+  CommandContext c;
+  c.app = app_;
+  c.frame = this;
+  c.view = ActiveView();
+  c.doc = c.view ? c.view->GetDocument() : nullptr;
+  c.id = id;
+  return c;
+}
+
+bool CMainFrame::RouteCommand(int id) {
+  CommandContext c = Context(id);
+  CCmdTarget* chain[] = {c.view, c.doc, this, app_};
+  bool handled = false;
+  for (CCmdTarget* target : chain) {
+    if (!target) continue;
+    bool enabled = true, checked = false;
+    if (target->QueryCommand(id, enabled, checked)) {
+      if (enabled)
+        handled = target->OnCommand(id);
+      else
+        handled = true;
+      break;
+    }
+    auto it = Registry().find({target->ClassName(), id});
+    if (it != Registry().end()) {
+      if (!it->second.enabled || it->second.enabled(c)) it->second.run(c);
+      handled = true;
+      break;
+    }
+  }
+  if (!app_ || app_->MainFrame() == this) UpdateCommandUI();
+  return handled;
+}
+
+void CMainFrame::UpdateCommandUI() {
+  CommandContext c = Context(0);
+  CCmdTarget* chain[] = {c.view, c.doc, this, app_};
+  for (auto& [id, action] : actions_) {
+    c.id = id;
+    bool enabled = false, checked = false, found = false;
+    for (CCmdTarget* target : chain) {
+      if (!target) continue;
+      bool e = true, k = false;
+      if (target->QueryCommand(id, e, k)) {
+        enabled = e;
+        checked = k;
+        found = true;
+        break;
+      }
+      auto it = Registry().find({target->ClassName(), id});
+      if (it != Registry().end()) {
+        enabled = !it->second.enabled || it->second.enabled(c);
+        found = true;
+        break;
+      }
+    }
+    action->setEnabled(found && enabled);
+    if (action->isCheckable()) action->setChecked(checked);
+  }
+}
+
+void CMainFrame::AddMenuItems(QMenu* menu, const std::vector<MenuItemDef>& items) {
+  for (const MenuItemDef& item : items) {
+    QString text = ToQt(item.text);
+    QString keys;
+    int tab = text.indexOf('\t');
+    if (tab >= 0) {
+      keys = text.mid(tab + 1);
+      text = text.left(tab);
+    }
+    if (!item.items.empty()) {
+      QMenu* sub = menu->addMenu(text);
+      AddMenuItems(sub, item.items);
+    } else if (item.id == 0) {
+      menu->addSeparator();
+    } else {
+      QAction* action = Action(item.id);
+      action->setText(text);
+      if (!item.prompt.empty()) action->setStatusTip(ToQt(item.prompt).section('\n', 0, 0));
+      if (!keys.isEmpty()) {
+        QList<QKeySequence> list = action->shortcuts();
+        QKeySequence seq(keys);
+        if (!list.contains(seq)) list << seq;
+        action->setShortcuts(list);
+      }
+      menu->addAction(action);
+    }
+  }
+}
+
+void CMainFrame::ShowMenu(int resourceId) {
+  if (!app_) return;
+  currentMenu_ = resourceId;
+  for (auto& [id, action] : actions_) action->setShortcuts({});
+  menuBar()->clear();
+  for (const MenuItemDef& top : app_->Menu(resourceId)) {
+    QMenu* menu = menuBar()->addMenu(ToQt(top.text));
+    connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUI);
+    AddMenuItems(menu, top.items);
+  }
+  for (const AcceleratorDef& accel : app_->Accelerators(resourceId)) {
+    QAction* action = Action(accel.id);
+    QList<QKeySequence> list = action->shortcuts();
+    QKeySequence seq(QString::fromLatin1(accel.keys));
+    if (!list.contains(seq)) list << seq;
+    action->setShortcuts(list);
+  }
+  UpdateCommandUI();
+}
+
+void CMainFrame::BuildToolBar() {
+  toolBar_ = addToolBar("Standard");
+  toolBar_->setObjectName("toolBar");
+  toolBar_->setIconSize(QSize(16, 16));
+  toolBar_->setMovable(true);
+  toolBar_->setToolButtonStyle(Qt::ToolButtonIconOnly);
+  if (!app_) return;
+  for (int id : app_->ToolBarCommands()) {
+    if (id == 0) {
+      toolBar_->addSeparator();
+      continue;
+    }
+    QAction* action = Action(id);
+    action->setIcon(app_->CommandIcon(id));
+    toolBar_->addAction(action);
+  }
+  Action(ID_VIEW_TOOLBAR)->setCheckable(true);
+  Action(ID_VIEW_STATUS_BAR)->setCheckable(true);
+}
+
+void CMainFrame::BuildStatusBar() {
+  messagePane_ = new QLabel("Ready", this);
+  statusBar()->addWidget(messagePane_, 1);
+  for (const char* indicator : {"CAP", "NUM", "SCRL"}) {
+    auto* pane = new QLabel(indicator, this);
+    pane->setAlignment(Qt::AlignCenter);
+    pane->setMinimumWidth(pane->fontMetrics().horizontalAdvance("SCRL") + 12);
+    pane->setEnabled(false);
+    statusBar()->addPermanentWidget(pane);
+  }
+}
+
+void CMainFrame::SetMessageText(const QString& text) { messagePane_->setText(text); }
+
+CChildFrame* CMainFrame::ActiveChild() const {
+  QMdiSubWindow* sub = mdi_->activeSubWindow();
+  if (!sub) {
+    QList<QMdiSubWindow*> list = mdi_->subWindowList(QMdiArea::ActivationHistoryOrder);
+    if (!list.isEmpty()) sub = list.last();
+  }
+  return qobject_cast<CChildFrame*>(sub);
+}
+
+CView* CMainFrame::ActiveView() const {
+  CChildFrame* child = ActiveChild();
+  return child ? child->GetActiveView() : nullptr;
+}
+
+CDocument* CMainFrame::ActiveDocument() const {
+  CView* view = ActiveView();
+  return view ? view->GetDocument() : nullptr;
+}
+
+CChildFrame* CMainFrame::AddChild(CView* view) {
+  auto* child = new CChildFrame(view);
+  mdi_->addSubWindow(child);
+  int cx = Profile::GetInt("User", "ChildCX", 605);
+  int cy = Profile::GetInt("User", "ChildCY", 345);
+  child->resize(cx < 1 ? 100 : cx, cy < 1 ? 100 : cy);
+  child->move(0, 0);
+  return child;
+}
+
+void CMainFrame::OnSubWindowActivated() {
+  CDocument* doc = ActiveDocument();
+  int menu = kMainMenu;
+  if (doc && doc->GetDocTemplate()) menu = doc->GetDocTemplate()->ResourceId();
+  if (menu != currentMenu_) ShowMenu(menu);
+  setWindowTitle(doc ? ToQt("VantoraPC - " + doc->GetTitle()) : QString("VantoraPC"));
+  UpdateCommandUI();
+}
+
+bool CMainFrame::QueryCommand(int id, bool& enabled, bool& checked) {
+  switch (id) {
+    case ID_VIEW_TOOLBAR:
+      enabled = true;
+      checked = toolBar_->isVisible();
+      return true;
+    case ID_VIEW_STATUS_BAR:
+      enabled = true;
+      checked = statusBar()->isVisible();
+      return true;
+    case ID_WINDOW_CASCADE:
+    case ID_WINDOW_TILE_HORZ:
+    case ID_WINDOW_ARRANGE:
+    case ID_NEXT_PANE:
+    case ID_PREV_PANE:
+    case ID_FILE_CLOSE: enabled = !mdi_->subWindowList().isEmpty(); return true;
+    case ID_APP_EXIT: enabled = true; return true;
+    default: return false;
+  }
+}
+
+bool CMainFrame::OnCommand(int id) {
+  switch (id) {
+    case ID_VIEW_TOOLBAR: toolBar_->setVisible(!toolBar_->isVisible()); return true;
+    case ID_VIEW_STATUS_BAR: statusBar()->setVisible(!statusBar()->isVisible()); return true;
+    case ID_WINDOW_CASCADE: mdi_->cascadeSubWindows(); return true;
+    case ID_WINDOW_TILE_HORZ: mdi_->tileSubWindows(); return true;
+    case ID_WINDOW_ARRANGE: {
+      // Minimised windows in a row along the bottom edge.
+      int x = 0;
+      for (QMdiSubWindow* sub : mdi_->subWindowList()) {
+        if (!sub->isMinimized()) continue;
+        sub->move(x, mdi_->viewport()->height() - sub->height());
+        x += sub->width();
+      }
+      return true;
+    }
+    case ID_NEXT_PANE: mdi_->activateNextSubWindow(); return true;
+    case ID_PREV_PANE: mdi_->activatePreviousSubWindow(); return true;
+    case ID_FILE_CLOSE:
+      if (QMdiSubWindow* sub = mdi_->activeSubWindow()) sub->close();
+      return true;
+    case ID_APP_EXIT: close(); return true;
+    default: return false;
+  }
+}
+
+// ------------------------------------------------------------ application
+
+CWinApp::CWinApp() { CurrentApp() = this; }
+
+CWinApp::~CWinApp() {
+  if (CurrentApp() == this) CurrentApp() = nullptr;
+}
+
+void CWinApp::AddDocTemplate(std::unique_ptr<CDocTemplate> docTemplate) {
+  templates_.push_back(std::move(docTemplate));
+}
+
+CDocument* CWinApp::OpenDocumentFile(const std::string& path) {
+  if (templates_.empty()) return nullptr;
+  for (auto& t : templates_)
+    if (t->MatchesExtension(path)) return t->OpenDocumentFile(path);
+  return templates_.front()->OpenDocumentFile(path);
+}
+
+QIcon CWinApp::CommandIcon(int) const { return QIcon(); }
+
+CWinApp* AfxGetApp() { return CurrentApp(); }
+
+QWidget* AfxGetMainWnd() {
+  CWinApp* app = CurrentApp();
+  return app ? app->MainFrame() : nullptr;
+}
+
+}  // namespace vantora

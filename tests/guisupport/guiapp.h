@@ -1,0 +1,35 @@
+// Shared set-up of the GUI tests: one QApplication for the test program, and
+// settings kept in a temporary folder so that tests never touch the user's.
+#pragma once
+
+#include <QApplication>
+#include <QDir>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <cstdlib>
+
+namespace vantora::test {
+
+// Creates the application object on first use. Settings live under a fresh
+// temporary XDG_CONFIG_HOME for the whole test program.
+inline QApplication* GuiApp() {
+  static QApplication* app = [] {
+    static QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "vantora-gui-test";
+    static char* argv[] = {name, nullptr};
+    return new QApplication(argc, argv);
+  }();
+  return app;
+}
+
+// Empties every stored setting.
+inline void ClearSettings() {
+  QSettings settings("Halvorn", "VantoraPC");
+  settings.clear();
+  settings.sync();
+}
+
+}  // namespace vantora::test
