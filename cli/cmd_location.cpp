@@ -92,6 +92,10 @@ const bool registered = RegisterCommand([](CLI::App& app, int& exitCode) {
     }
     std::string text = StatisticsText(*log);
     WriteOut(text);
+    if (log->Error() != LogFileError::None) {
+      Fail("cannot read every record of " + path + ": " + LogFileErrorText(log->Error()));
+      exitCode = kFailed;
+    }
     if (*write && !WriteTextFile(StatisticsFilePath(path), text)) {
       Fail("cannot write " + StatisticsFilePath(path));
       exitCode = kFailed;
@@ -118,6 +122,10 @@ const bool registered = RegisterCommand([](CLI::App& app, int& exitCode) {
       return;
     }
     WriteOut(CopyReadingsText(*log, sel));
+    if (log->Error() != LogFileError::None) {
+      Fail("cannot read every record of " + log->path + ": " + LogFileErrorText(log->Error()));
+      exitCode = kFailed;
+    }
   });
 });
 

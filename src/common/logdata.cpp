@@ -1,5 +1,7 @@
 #include "common/logdata.h"
 
+#include <cstdio>
+
 #include "common/timetext.h"
 
 namespace vantora {
@@ -7,14 +9,14 @@ namespace vantora {
 std::string FormatNumber(int decimals, double value, bool padded) {
   if (value > 22000) return Format("%g", value);
   if (decimals < 0) decimals = 0;
-  std::string format;
+  char format[32];
   if (decimals >= 200)
-    format = Format("%%#%i.%ig", decimals - 200, decimals - 200);
+    std::snprintf(format, sizeof format, "%%#%i.%ig", decimals - 200, decimals - 200);
   else if (padded)
-    format = Format("%%7.%if", decimals);
+    std::snprintf(format, sizeof format, "%%7.%if", decimals);
   else
-    format = Format("%% 1.%if", decimals);
-  return Format(format.c_str(), value);
+    std::snprintf(format, sizeof format, "%% 1.%if", decimals);
+  return Format(format, value);
 }
 
 bool CLogData::FormatValue(int channel, double value, std::string& text, bool padded) const {

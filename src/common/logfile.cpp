@@ -27,7 +27,8 @@ class ByteReader {
       return 0;
     }
     std::uint32_t v = 0;
-    for (int k = 0; k < count && k < 4; ++k) v |= static_cast<std::uint32_t>(data_[pos_ + k]) << (8 * k);
+    for (int k = 0; k < count && k < 4; ++k)
+      v |= static_cast<std::uint32_t>(data_[pos_ + k]) << (8 * k);
     pos_ += static_cast<std::size_t>(count);
     return v;
   }
@@ -286,19 +287,21 @@ bool CLogFileIO::ReadRecord(int index, LogTime& time, double* values) {
     SetError(LogFileError::Range);
   if (error_ != LogFileError::None) return false;
 
-  if (cachedIndex_ != index) {
-    cache_.resize(static_cast<std::size_t>(recordSize_));
-    long long got = file_.ReadAt(dataStart_ + static_cast<std::int64_t>(recordSize_) * index,
-                                 cache_.data(), cache_.size());
-    if (got != static_cast<long long>(cache_.size())) {
-      cachedIndex_ = -1;
-      SetError(LogFileError::BadRead);
-      return false;
-    }
-    cachedIndex_ = index;
+  if (cachedIndex_ == index) {
+    std::copy(cachedValues_, cachedValues_ + channelCount_, values);
+    time = cachedTime_;
+    return true;
+  }
+  std::vector<std::uint8_t>& raw = cache_;
+  raw.resize(static_cast<std::size_t>(recordSize_));
+  long long got = file_.ReadAt(dataStart_ + static_cast<std::int64_t>(recordSize_) * index,
+                               raw.data(), raw.size());
+  if (got != static_cast<long long>(raw.size())) {
+    SetError(LogFileError::BadRead);
+    return false;
   }
   LogFileError parseError = LogFileError::None;
-  ByteReader in(cache_.data(), cache_.size(), parseError);
+  ByteReader in(raw.data(), raw.size(), parseError);
   in.Tag(0xFF);
   std::uint64_t offset = 0;
   for (int k = 0; k < OffsetBytes(); ++k) {
@@ -307,11 +310,13 @@ bool CLogFileIO::ReadRecord(int index, LogTime& time, double* values) {
   }
   for (int c = 0; c < channelCount_; ++c) values[c] = in.Float();
   if (parseError != LogFileError::None) {
-    cachedIndex_ = -1;
     SetError(parseError);
     return false;
   }
   time = startTime_ + static_cast<LogTime>(offset);
+  cachedIndex_ = index;
+  cachedTime_ = time;
+  std::copy(values, values + channelCount_, cachedValues_);
   return true;
 }
 
@@ -329,7 +334,8 @@ bool CLogFileIO::AppendRecord(LogTime time, const double* values) {
   }
   ByteWriter out;
   out.Byte(0xFF);
-  for (int k = 0; k < bytes; ++k) out.Byte(k < 4 ? static_cast<int>((offset >> (8 * k)) & 0xFF) : 0);
+  for (int k = 0; k < bytes; ++k)
+    out.Byte(k < 4 ? static_cast<int>((offset >> (8 * k)) & 0xFF) : 0);
   for (int c = 0; c < channelCount_; ++c) out.Float(values[c]);
   if (!file_.WriteAt(dataStart_ + static_cast<std::int64_t>(recordSize_) * recordCount_,
                      out.out.data(), out.out.size())) {
@@ -340,8 +346,8 @@ bool CLogFileIO::AppendRecord(LogTime time, const double* values) {
   return true;
 }
 
-void CLogFileIO::GetChannel(int index, std::string* name, int* paramCode, int* unitCode,
-                            int* width, int* decimals) const {
+void CLogFileIO::GetChannel(int index, std::string* name, int* paramCode, int* unitCode, int* width,
+                            int* decimals) const {
   std::lock_guard<std::recursive_mutex> guard(*lock_);
   if (index < 0 || index >= channelCount_ || index >= static_cast<int>(names_.size())) return;
   if (name) *name = names_[index];

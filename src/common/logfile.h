@@ -97,8 +97,10 @@ class CLogFileIO {
   // True once an append was refused: the file itself is sound, so its header
   // is still brought up to date at close.
   bool appendRefused_ = false;
-  // The last record read (index -1: none).
+  // The last record read (index -1: none), and a buffer for its bytes.
   int cachedIndex_ = -1;
+  LogTime cachedTime_ = 0;
+  double cachedValues_[kMaxChannels] = {};
   std::vector<std::uint8_t> cache_;
 };
 

@@ -12,9 +12,7 @@ namespace vantora {
 
 namespace fs = std::filesystem;
 
-std::string::size_type LastSeparator(const std::string& path) {
-  return path.find_last_of("\\/");
-}
+std::string::size_type LastSeparator(const std::string& path) { return path.find_last_of("\\/"); }
 
 std::pair<std::string, std::string> SplitPath(const std::string& path) {
   auto pos = LastSeparator(path);
@@ -26,22 +24,18 @@ std::pair<std::string, std::string> FileTitle(const std::string& name) {
   auto sep = LastSeparator(name);
   auto nameStart = sep == std::string::npos ? 0 : sep + 1;
   auto dot = name.find('.', nameStart);
-  if (dot == std::string::npos || dot == 0 || dot == nameStart)
-    return {name, std::string()};
+  if (dot == std::string::npos || dot == 0 || dot == nameStart) return {name, std::string()};
   return {name.substr(0, dot), name.substr(dot)};
 }
 
-std::string PathWithoutExtension(const std::string& path) {
-  return FileTitle(path).first;
-}
+std::string PathWithoutExtension(const std::string& path) { return FileTitle(path).first; }
 
 std::string ParentFolderName(const std::string& folderIn) {
   std::string folder = folderIn;
   auto sep = LastSeparator(folder);
   auto lastName = sep == std::string::npos ? folder : folder.substr(sep + 1);
   bool endsWithSep = !folder.empty() && IsPathSeparator(folder.back());
-  if (!endsWithSep && lastName.find('.') == std::string::npos)
-    folder += kPathSeparator;
+  if (!endsWithSep && lastName.find('.') == std::string::npos) folder += kPathSeparator;
   auto last = LastSeparator(folder);
   if (last == std::string::npos || last == 0) return std::string();
   auto before = folder.find_last_of("\\/", last - 1);
@@ -64,10 +58,7 @@ std::string AbbreviatePath(const std::string& path, int limit) {
   auto sep = LastSeparator(text);
   auto nameStart = sep == std::string::npos ? 0 : sep + 1;
   auto dot = text.find('.', std::max<std::string::size_type>(nameStart, 1));
-  if (dot != std::string::npos && dot > nameStart) {
-    text.erase(dot);
-    removed = true;
-  }
+  if (dot != std::string::npos && dot > nameStart) text.erase(dot);
   return removed ? "... " + text : text;
 }
 
@@ -82,8 +73,7 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
 }
 
 std::string NativeSeparators(std::string path) {
-  std::replace(path.begin(), path.end(), kPathSeparator == '/' ? '\\' : '/',
-               kPathSeparator);
+  std::replace(path.begin(), path.end(), kPathSeparator == '/' ? '\\' : '/', kPathSeparator);
   return path;
 }
 

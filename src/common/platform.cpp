@@ -30,8 +30,8 @@ fs::path NativePath(const std::string& path) {
 std::string FromNativePath(const fs::path& path) {
   const std::wstring& wide = path.native();
   if (wide.empty()) return std::string();
-  int n = WideCharToMultiByte(1252, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
-                              "?", nullptr);
+  int n = WideCharToMultiByte(1252, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, "?",
+                              nullptr);
   std::string out(n, '\0');
   WideCharToMultiByte(1252, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n, "?",
                       nullptr);
@@ -83,9 +83,9 @@ bool PlatformFile::OpenRead(const std::string& path) {
 }
 bool PlatformFile::OpenReadWrite(const std::string& path, bool create) {
   Close();
-  handle_ = CreateFileW(NativePath(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
-                        nullptr, create ? OPEN_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                        nullptr);
+  handle_ =
+      CreateFileW(NativePath(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                  create ? OPEN_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   return IsOpen();
 }
 void PlatformFile::Close() {

@@ -13,14 +13,17 @@ const char* MonthAbbrev(int month) {
 }
 
 std::string Format(const char* format, ...) {
+  char small[256];
   va_list args;
   va_start(args, format);
   va_list copy;
   va_copy(copy, args);
-  int n = std::vsnprintf(nullptr, 0, format, copy);
+  int n = std::vsnprintf(small, sizeof small, format, copy);
   va_end(copy);
   std::string out;
-  if (n > 0) {
+  if (n > 0 && static_cast<std::size_t>(n) < sizeof small) {
+    out.assign(small, static_cast<std::size_t>(n));
+  } else if (n > 0) {
     std::vector<char> buffer(static_cast<std::size_t>(n) + 1);
     std::vsnprintf(buffer.data(), buffer.size(), format, args);
     out.assign(buffer.data(), static_cast<std::size_t>(n));

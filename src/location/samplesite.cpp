@@ -53,17 +53,17 @@ double Wave(int r, double base, double swing, double period, double ripple) {
 
 double Office(int r, int c) {
   switch (c) {
-    case 0: return Wave(r, 22.0, 1.5, 80.0, 0.2);                        // temperature
+    case 0: return Wave(r, 22.0, 1.5, 80.0, 0.2);  // temperature
     case 1: return r >= 200 && r < 204 ? kNotAvailable : Wave(r, 41.0, 6.0, 95.0, 0.8);
-    case 2: return std::round(Wave(r, 650.0, 350.0, 60.0, 25.0));       // CO2
-    default: return std::max(0.0, Wave(r, 0.8, 0.6, 40.0, 0.2));        // CO
+    case 2: return std::round(Wave(r, 650.0, 350.0, 60.0, 25.0));  // CO2
+    default: return std::max(0.0, Wave(r, 0.8, 0.6, 40.0, 0.2));   // CO
   }
 }
 
 double Boiler(int r, int c) {
   switch (c) {
-    case 0: return Wave(r, 95.0, 8.0, 30.0, 0.6);                        // deg F
-    case 1: return std::max(0.0, Wave(r, 410.0, 120.0, 20.0, 15.0));   // ft/min
+    case 0: return Wave(r, 95.0, 8.0, 30.0, 0.6);                     // deg F
+    case 1: return std::max(0.0, Wave(r, 410.0, 120.0, 20.0, 15.0));  // ft/min
     default: return r % 37 == 36 ? kOverRange : std::max(0.0, Wave(r, 6.0, 5.0, 12.0, 1.0));
   }
 }
@@ -73,15 +73,15 @@ double Night(int r, int c) {
     case 0: return Wave(r, 19.5, -1.2, 15.0, 0.1);
     case 1: return Wave(r, 48.0, 4.0, 18.0, 0.5);
     case 2: return std::round(Wave(r, 480.0, 60.0, 10.0, 8.0));
-    default: return std::max(0.0, Wave(r, 310.0, 150.0, 9.0, 20.0));   // toluene ppb
+    default: return std::max(0.0, Wave(r, 310.0, 150.0, 9.0, 20.0));  // toluene ppb
   }
 }
 
 double Lab(int r, int c) {
   switch (c) {
     case 0: return Wave(r, 21.0, 0.4, 25.0, 0.05);
-    case 1: return Wave(r, 0.0215, 0.006, 11.0, 0.001);                  // airflow, 3 sig. digits
-    case 2: return r == 5 ? kNotAvailable : Wave(r, 20.9, 0.05, 7.0, 0.01);   // oxygen %
+    case 1: return Wave(r, 0.0215, 0.006, 11.0, 0.001);  // airflow, 3 sig. digits
+    case 2: return r == 5 ? kNotAvailable : Wave(r, 20.9, 0.05, 7.0, 0.01);  // oxygen %
     default: return std::max(0.0, Wave(r, 120.0, 90.0, 14.0, 10.0));
   }
 }
@@ -102,17 +102,23 @@ std::vector<std::string> WriteSampleSite(const std::string& folderIn, std::strin
   };
   LogTime morning = MakeLocalTime(2026, 3, 10, 8, 30, 0);
   add("Office 101.loc", 3, morning, 60, 540,
-      {{"Temperature", 0, 0, 1, 6}, {"Humidity", 1, 3, 1, 6}, {"CO2", 4, 4, 0, 6},
+      {{"Temperature", 0, 0, 1, 6},
+       {"Humidity", 1, 3, 1, 6},
+       {"CO2", 4, 4, 0, 6},
        {"CO", 3, 4, 1, 5}},
       Office);
   add("Boiler Room.loc", 2, MakeLocalTime(2026, 3, 10, 13, 15, 30), 30, 400,
       {{"Room temp", 0, 1, 1, 6}, {"Air speed", 5, 6, 0, 6}, {"CO", 3, 4, 1, 6}}, Boiler);
   add("Night Survey.loc", 3, MakeLocalTime(2026, 3, 10, 21, 40, 0), 300, 120,
-      {{"Temperature", 0, 0, 1, 6}, {"Humidity", 1, 3, 1, 6}, {"CO2", 4, 4, 0, 6},
+      {{"Temperature", 0, 0, 1, 6},
+       {"Humidity", 1, 3, 1, 6},
+       {"CO2", 4, 4, 0, 6},
        {"Toluene", 10004, 51, 0, 6}},
       Night);
   add("Lab 2.loc", 3, MakeLocalTime(2026, 3, 11, 9, 0, 0), 10, 90,
-      {{"Temperature", 0, 0, 2, 7}, {"Exhaust flow", 7, 62, 203, 8}, {"Oxygen", 18, 17, 1, 6},
+      {{"Temperature", 0, 0, 2, 7},
+       {"Exhaust flow", 7, 62, 203, 8},
+       {"Oxygen", 18, 17, 1, 6},
        {"TVOC", 87, 51, 0, 6}},
       Lab);
   add("Empty Store.loc", 3, MakeLocalTime(2026, 3, 11, 10, 0, 0), 60, 0,

@@ -76,14 +76,14 @@ void CLogStatistics::BuildText(std::string& text) const {
                           DateTimeText(timeOfMin[c]).c_str());
     text += "  " + Format("Max= %s @ %s\r\n", Format(minMaxFormat.c_str(), max[c]).c_str(),
                           DateTimeText(timeOfMax[c]).c_str());
-    text += "  " + Format("Avg= %s %s\r\n\r\n", Format(avgFormat.c_str(), avg[c]).c_str(),
-                          unit.c_str());
+    text += "  " +
+            Format("Avg= %s %s\r\n\r\n", Format(avgFormat.c_str(), avg[c]).c_str(), unit.c_str());
   }
 }
 
 std::string StatisticsFilePath(const std::string& locationPath) {
-  std::string base = locationPath.size() >= 4 ? locationPath.substr(0, locationPath.size() - 4)
-                                              : std::string();
+  std::string base =
+      locationPath.size() >= 4 ? locationPath.substr(0, locationPath.size() - 4) : std::string();
   return base + "_stats.txt";
 }
 

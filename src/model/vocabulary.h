@@ -36,7 +36,8 @@ class CompoundLibrary {
 
 class CParamNames {
  public:
-  explicit CParamNames(std::string compoundFile = std::string()) : compounds_(std::move(compoundFile)) {}
+  explicit CParamNames(std::string compoundFile = std::string())
+      : compounds_(std::move(compoundFile)) {}
   // Long name (statistics, exports) or short name (narrow displays);
   // "Error" for an unknown code.
   std::string GetName(int code, bool longForm);

@@ -1,0 +1,161 @@
+// The vantora tool, run as a separate process on generated files.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "common/logfile.h"
+#include "common/timetext.h"
+#include "location/statistics.h"
+#include "support/samples.h"
+
+namespace vantora {
+namespace {
+
+struct CliRun {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string Quote(const std::string& s) {
+  std::string q = "'";
+  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+CliRun Vantora(const std::string& args, const test::TempDir& dir) {
+  const char* bin = std::getenv("VANTORA_BIN");
+  std::string exe = std::string(bin ? bin : ".") + "/vantora";
+  std::string errFile = dir.File("stderr.txt");
+  std::string cmd = Quote(exe) + " " + args + " 2>" + Quote(errFile);
+  CliRun run;
+  FILE* pipe = popen(cmd.c_str(), "r");
+  if (!pipe) return run;
+  char buffer[4096];
+  std::size_t n;
+  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
+  int status = pclose(pipe);
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  run.err = test::ReadAll(errFile);
+  return run;
+}
+
+class CliTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::filesystem::create_directories(dir.path() + "/Site A");
+    survey = dir.path() + "/Site A/Survey.loc";
+    test::WriteBytes(survey, test::LocationBytes(test::DstSurveySpec()));
+  }
+  test::TempDir dir;
+  std::string survey;
+};
+
+TEST_F(CliTest, StatsPrintsAndWritesTheStatisticsText) {
+  CliRun run = Vantora("stats " + Quote(survey), dir);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, test::kDstSurveyStats);
+  EXPECT_FALSE(std::filesystem::exists(dir.path() + "/Site A/Survey_stats.txt"));
+
+  run = Vantora("stats --write " + Quote(survey), dir);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(test::ReadAll(dir.path() + "/Site A/Survey_stats.txt"), test::kDstSurveyStats);
+}
+
+TEST_F(CliTest, CopyPrintsTheClipboardText) {
+  CliRun run = Vantora("copy " + Quote(survey), dir);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, test::kDstSurveyCopyAll);
+  run = Vantora("copy --columns 2 " + Quote(survey), dir);
+  EXPECT_EQ(run.out, "Flow\r\n0.0215\r\n0.0300\r\n0.0100\r\n0.0250\r\n");
+  run = Vantora("copy --columns time,0 " + Quote(survey), dir);
+  EXPECT_EQ(run.out.substr(0, 46), "Date \tTime \tTemp\r\n28-Mar-2026\t23:00:00\t   21.5");
+  run = Vantora("copy --columns 1,x " + Quote(survey), dir);
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.err.find("'x'"), std::string::npos) << run.err;
+}
+
+TEST_F(CliTest, InfoListsTheChannels) {
+  CliRun run = Vantora("info " + Quote(survey), dir);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("Version: 3\n"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("Records: 4\n"), std::string::npos);
+  EXPECT_NE(run.out.find(" 3: Toluene | Toluene (10004) | ppb (51) | decimals 0 | width 4\n"),
+            std::string::npos)
+      << run.out;
+  // Text for the terminal is UTF-8.
+  EXPECT_NE(run.out.find("\xC2\xB0"
+                         "C (0)"),
+            std::string::npos)
+      << run.out;
+}
+
+TEST_F(CliTest, FailuresNameTheFileAndTheReason) {
+  auto bad = dir.File("bad.loc");
+  auto bytes = test::LocationBytes(test::DstSurveySpec());
+  bytes[7] = 0;
+  test::WriteBytes(bad, bytes);
+  CliRun run = Vantora("stats " + Quote(bad), dir);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find(bad), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("Bad file tag"), std::string::npos) << run.err;
+  EXPECT_EQ(run.out, "");
+
+  run = Vantora("copy " + Quote(dir.File("missing.loc")), dir);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("Can't open"), std::string::npos) << run.err;
+
+  // Records cut short: the text is still printed, the failure is reported.
+  bytes = test::LocationBytes(test::DstSurveySpec());
+  bytes.resize(bytes.size() - 3);
+  test::WriteBytes(bad, bytes);
+  run = Vantora("stats " + Quote(bad), dir);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("Bad read"), std::string::npos) << run.err;
+  EXPECT_NE(run.out.find("Num points=   3"), std::string::npos) << run.out;
+}
+
+TEST_F(CliTest, UsageErrorsAndHelp) {
+  EXPECT_EQ(Vantora("", dir).status, 2);
+  EXPECT_EQ(Vantora("stats", dir).status, 2);
+  EXPECT_EQ(Vantora("frobnicate", dir).status, 2);
+  for (const char* cmd : {"info", "stats", "copy", "make-sample"}) {
+    CliRun help = Vantora(std::string(cmd) + " --help", dir);
+    EXPECT_EQ(help.status, 0) << cmd;
+    EXPECT_NE(help.out.find("Usage"), std::string::npos) << cmd;
+  }
+}
+
+TEST_F(CliTest, SampleSiteOpensAndCoversTheInterestingCases) {
+  auto site = dir.path() + "/sample";
+  CliRun run = Vantora("make-sample " + Quote(site), dir);
+  ASSERT_EQ(run.status, 0) << run.err;
+  int files = 0, versions2 = 0, empty = 0, overRange = 0, notAvailable = 0, midnight = 0;
+  for (auto& e : std::filesystem::directory_iterator(site)) {
+    CLogFile log(e.path().string());
+    ASSERT_EQ(log.Error(), LogFileError::None) << e.path();
+    ++files;
+    versions2 += log.Version() == 2;
+    empty += log.RecordCount() == 0;
+    CliRun copy = Vantora("copy " + Quote(e.path().string()), dir);
+    overRange += copy.out.find("OverRange") != std::string::npos;
+    notAvailable += copy.out.find("N/A") != std::string::npos;
+    LogTime first = 0, last = 0;
+    if (log.RecordCount() > 0 && log.GetTime(0, first) && log.GetTime(log.LastRecordIndex(), last))
+      midnight += DateText(first) != DateText(last);
+    EXPECT_EQ(log.Error(), LogFileError::None) << e.path();
+  }
+  EXPECT_GE(files, 4);
+  EXPECT_GE(versions2, 1);
+  EXPECT_EQ(empty, 1);
+  EXPECT_GE(overRange, 1);
+  EXPECT_GE(notAvailable, 1);
+  EXPECT_GE(midnight, 1);
+}
+
+}  // namespace
+}  // namespace vantora
