@@ -1,0 +1,407 @@
+#include "transfer/transferjob.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "common/logfile.h"
+#include "common/pathutil.h"
+#include "common/platform.h"
+#include "transfer/dumpreader.h"
+#include "transfer/seriallink.h"
+
+namespace vantora {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kLogDump = "log_dump.sol";
+constexpr const char* kChannelDump = "chan_dump.sol";
+
+// The code for "no known parameter / unit"; it needs the 16-bit code fields
+// of a version-3 file.
+constexpr int kNoCode = 9000;
+
+std::string Trimmed(const std::string& s) {
+  auto b = s.find_first_not_of(" \t\r\n\f\v");
+  if (b == std::string::npos) return std::string();
+  auto e = s.find_last_not_of(" \t\r\n\f\v");
+  return s.substr(b, e - b + 1);
+}
+
+std::string Upper(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return s;
+}
+
+bool SameContents(const std::string& a, const std::string& b) {
+  std::ifstream fa(NativePath(a), std::ios::binary), fb(NativePath(b), std::ios::binary);
+  if (!fa || !fb) return false;
+  std::string ca((std::istreambuf_iterator<char>(fa)), std::istreambuf_iterator<char>());
+  std::string cb((std::istreambuf_iterator<char>(fb)), std::istreambuf_iterator<char>());
+  return ca == cb;
+}
+
+}  // namespace
+
+void NormaliseChannelName(std::string& name, std::string& unit) {
+  std::string upper = Upper(name);
+  if (name.find("CARBON DIOXID") != std::string::npos)
+    name = "Carbon Dioxide";
+  else if (name.find("CARBON MONOXI") != std::string::npos)
+    name = "Carbon Monoxide";
+  else if (upper == "REL HUMIDITY")
+    name = "Relative Humidity";
+  else if (upper == "TEMPERATURE")
+    name = "Temperature";
+  else if (upper == "DEW POINT")
+    name = "Dew Point";
+  unit.erase(std::remove(unit.begin(), unit.end(), '\x7f'), unit.end());
+}
+
+double DecodePackedValue(const std::uint8_t* bytes, int n, int decimals) {
+  if (n <= 0) return 0.0;
+  std::int64_t v = (bytes[0] & 0x80) ? -1 : 0;
+  for (int i = 0; i < n && i < 8; ++i)
+    v = static_cast<std::int64_t>(static_cast<std::uint64_t>(v) << 8) | bytes[i];
+  double value = static_cast<double>(v);
+  if (decimals != 0) value *= std::pow(10.0, -decimals);
+  return value;
+}
+
+std::string SafeFileName(const std::string& name) {
+  std::string out;
+  for (char ch : name) {
+    auto c = static_cast<unsigned char>(ch);
+    if (c < 0x20 || c == 0x7f || std::string("<>:\"/\\|?*").find(ch) != std::string::npos)
+      out += '_';
+    else
+      out += ch;
+  }
+  // Windows drops trailing dots and blanks; leading blanks are confusing.
+  while (!out.empty() && (out.back() == '.' || out.back() == ' ')) out.pop_back();
+  while (!out.empty() && out.front() == ' ') out.erase(out.begin());
+  if (out.empty()) return "_";
+  // Device names of Windows, also with an extension.
+  std::string stem = Upper(out.substr(0, out.find('.')));
+  static const char* const kReserved[] = {"CON", "PRN", "AUX", "NUL"};
+  bool reserved =
+      std::find(std::begin(kReserved), std::end(kReserved), stem) != std::end(kReserved);
+  if (stem.size() == 4 && (stem.compare(0, 3, "COM") == 0 || stem.compare(0, 3, "LPT") == 0) &&
+      stem[3] >= '1' && stem[3] <= '9')
+    reserved = true;
+  if (reserved) out = "_" + out;
+  return out;
+}
+
+std::string PlaceFile(const std::string& source, const std::string& target) {
+  std::error_code ec;
+  auto [folder, name] = SplitPath(target);
+  auto [title, ext] = FileTitle(name);
+  for (int n = 1; n < 10000; ++n) {
+    std::string path = n == 1 ? target : folder + title + " (" + std::to_string(n) + ")" + ext;
+    ec.clear();
+    // copy_file without overwrite refuses an existing file, so a file that
+    // appears meanwhile is never replaced either.
+    if (fs::copy_file(NativePath(source), NativePath(path), fs::copy_options::none, ec))
+      return path;
+    if (!fs::exists(NativePath(path), ec)) return std::string();  // cannot write here
+    if (SameContents(source, path)) return path;
+  }
+  return std::string();
+}
+
+CTransferJob::CTransferJob(std::string destination) : destination_(std::move(destination)) {}
+
+CTransferJob::~CTransferJob() = default;
+
+std::string CTransferJob::TempFilePath(const std::string& name) const {
+  return WithTrailingSeparator(dumpFolder_) + name;
+}
+
+void CTransferJob::Progress(TransferObserver* o, int pos) {
+  if (!o) return;
+  o->SetPos(pos);
+  o->Pump();
+}
+
+bool CTransferJob::Download(TransferObserver* o) {
+  struct BusyGuard {
+    TransferObserver* o;
+    explicit BusyGuard(TransferObserver* obs) : o(obs) {
+      if (o) o->Busy(true);
+    }
+    ~BusyGuard() {
+      if (o) o->Busy(false);
+    }
+  } busy(o);
+  errorText_.clear();
+  written_.clear();
+  if (o) o->SetRange(0, 5);
+  Progress(o, 0);
+
+  // Connecting: up to ten attempts over the ports 1 to 9.
+  if (!fixedDevice_.empty()) {
+    std::string device = fixedDevice_;
+    instrument_.SetLinkFactory(
+        [device](int port) { return std::make_unique<CSerialLink>(port, device); });
+  }
+  if (startPort_ > 0) instrument_.SetPort(startPort_);
+  int attempts = fixedDevice_.empty() ? 10 : 1;
+  bool connected = false;
+  for (int i = 0; i < attempts && !connected; ++i) {
+    if (instrument_.Connect()) {
+      connected = true;
+      break;
+    }
+    if (fixedDevice_.empty()) {
+      int next = instrument_.Port() + 1;
+      if (next > 9 || next < 1) next = 1;
+      instrument_.ChangePort(next);
+    }
+    if (o) o->Pump();
+  }
+  if (!connected) {
+    errorText_ = "Can not connect to instrument.";
+    return false;
+  }
+
+  if (!instrument_.ReadState()) {
+    errorText_ = "Communications error";
+    instrument_.CloseLink();
+    return false;
+  }
+  if (instrument_.SiteList().state != 0) instrument_.SetState(0);
+  instrument_.ReadSiteList();
+  Progress(o, 1);
+
+  // The dump files live in a folder of this run only.
+  if (dumpFolder_.empty()) {
+    tempDir_ = std::make_unique<QTemporaryDir>();
+    if (!tempDir_->isValid()) {
+      errorText_ = "Cannot create a temporary folder for the transfer.";
+      instrument_.CloseLink();
+      return false;
+    }
+    dumpFolder_ = FromNativePath(fs::path(tempDir_->path().toStdString()));
+  }
+  std::ofstream logDump(NativePath(TempFilePath(kLogDump)), std::ios::binary | std::ios::trunc);
+  std::ofstream chanDump(NativePath(TempFilePath(kChannelDump)),
+                         std::ios::binary | std::ios::trunc);
+  if (!logDump || !chanDump) {
+    errorText_ = "Cannot create the dump files.";
+    instrument_.CloseLink();
+    return false;
+  }
+
+  instrument_.BeginTransfer();
+  if (!instrument_.ReadVersion() || instrument_.Version() < 2.0f) {
+    errorText_ = "Incompatible instrument version.";
+    instrument_.CloseLink();
+    return false;
+  }
+
+  std::uint32_t c = 0, b = 0, l = 0;
+  bool ok = instrument_.ReadReservedSize(c) != 0;
+  if (ok) ok = instrument_.ReadChannelAreaSize(b) != 0;
+  if (ok) ok = instrument_.ReadLogSize(l) != 0;
+  reservedSize_ = c;
+
+  // One message for the block that fails; the blocks after it are not
+  // requested.
+  bool warned = false;
+  auto blockFailed = [&] {
+    if (!warned && instrument_.Error() && o) o->Warning(instrument_.ErrorText());
+    warned = true;
+  };
+
+  std::uint8_t block[CInstrument::kBlockSize];
+  std::uint8_t sizeBytes[4] = {static_cast<std::uint8_t>(b), static_cast<std::uint8_t>(b >> 8),
+                               static_cast<std::uint8_t>(b >> 16),
+                               static_cast<std::uint8_t>(b >> 24)};
+  chanDump.write(reinterpret_cast<const char*>(sizeBytes), 4);
+  std::uint32_t start = kMemoryTop - b - c;
+  std::uint64_t blocks = (static_cast<std::uint64_t>(b) + 127) / 128;
+  for (std::uint64_t k = 0; k < blocks && ok; ++k) {
+    ok = instrument_.ReadBlock(static_cast<std::uint32_t>(start + 128 * k), block) != 0;
+    if (ok)
+      chanDump.write(reinterpret_cast<const char*>(block), sizeof block);
+    else
+      blockFailed();
+    if (o) o->Pump();
+  }
+  Progress(o, 2);
+
+  blocks = (static_cast<std::uint64_t>(l) + 127) / 128;
+  for (std::uint64_t k = 0; k < blocks && ok; ++k) {
+    ok = instrument_.ReadBlock(static_cast<std::uint32_t>(128 * k), block) != 0;
+    if (ok) {
+      std::uint64_t left = l - 128 * k;
+      logDump.write(reinterpret_cast<const char*>(block),
+                    static_cast<std::streamsize>(std::min<std::uint64_t>(128, left)));
+    } else {
+      blockFailed();
+    }
+    if (o) o->Pump();
+  }
+  Progress(o, 3);
+
+  logDump.close();
+  chanDump.close();
+  instrument_.EndTransfer();
+  instrument_.CloseLink();
+  if (ok) ConvertLogDump(destination_, o);
+  Progress(o, 5);
+
+  if (!keepDumps_) {
+    std::error_code ec;
+    fs::remove(NativePath(TempFilePath(kLogDump)), ec);
+    fs::remove(NativePath(TempFilePath(kChannelDump)), ec);
+  }
+  return ok;
+}
+
+bool CTransferJob::ReadChannelTable(std::uint32_t address, std::vector<DumpChannel>& channels) {
+  channels.clear();
+  channelCount_ = 0;
+  CDumpReader in(TempFilePath(kChannelDump));
+  if (!in.IsOpen()) return false;
+  std::uint32_t b = in.ReadLittle32();
+  // The area starts at kMemoryTop - b - c; the table lies address - start
+  // bytes into it.
+  std::int64_t skip = static_cast<std::int64_t>(b) + address + reservedSize_ -
+                      static_cast<std::int64_t>(kMemoryTop);
+  if (skip > 0) in.Skip(static_cast<std::uint64_t>(skip));
+  int count = in.ReadByte();
+  channelCount_ = count;
+  for (int i = 0; i < count; ++i) {
+    DumpChannel ch;
+    ch.decimals = in.ReadByte();
+    ch.widthBits = std::abs(static_cast<int>(static_cast<std::int8_t>(in.ReadByte())));
+    ch.digits = std::min(3, std::abs(static_cast<int>(static_cast<std::int8_t>(in.ReadByte()))));
+    std::string name = Trimmed(in.ReadText(6));
+    std::string unit = Trimmed(in.ReadText(10));
+    NormaliseChannelName(name, unit);
+    ch.label = name + " " + unit;
+    channels.push_back(ch);
+  }
+  return true;
+}
+
+bool CTransferJob::ConvertLogDump(const std::string& destinationIn, TransferObserver* o) {
+  written_.clear();
+  std::string destination = WithTrailingSeparator(destinationIn);
+  CDumpReader in(TempFilePath(kLogDump));
+  if (!in.IsOpen()) return true;
+  const LogTime epoch = MakeLocalTime(1980, 1, 1, 0, 0, 0);
+  int counter = 0;
+  std::vector<std::uint8_t> bytes;
+  std::vector<double> values;
+  std::string scratch = TempFilePath("convert.loc");
+
+  while (in.ErrorCode() == 0 && !in.Eof()) {
+    int tag = in.ReadByte();
+    if (in.Eof()) break;
+    if (tag != 0x01) continue;
+    in.Skip(5);
+    int mode = in.ReadByte();
+    int locationId = in.ReadByte();
+    std::uint32_t t = in.ReadBig32();
+    int slots = in.ReadBig16();
+    std::uint32_t tableAddress = in.ReadBig32();
+    ++counter;
+
+    const CSiteList& list = instrument_.SiteList();
+    int site = list.SiteOfId(locationId);
+    std::string folder;
+    if (site >= 0)
+      folder = SafeFileName(list.sites[static_cast<std::size_t>(site)].name) + kPathSeparator;
+    std::string name;
+    if (list.LocationNameOfId(locationId, name) < 0) name = "location";
+    char suffix[16];
+    std::snprintf(suffix, sizeof suffix, "_%02i", counter);
+    name = SafeFileName(name) + suffix;
+    LogTime startTime = epoch + static_cast<LogTime>(t) - 3600;
+    MakeDirectoryPath(destination + folder);
+    std::string path = destination + folder + name + ".loc";
+
+    ReadChannelTable(tableAddress, channels_);
+    std::uint32_t interval = (mode == 1 || mode == 3) ? in.ReadBig32() : 0;
+
+    // Logs a location file cannot hold are skipped, but read through, so
+    // that the next log is found where it starts.
+    std::string refusal;
+    int wideBits = 0;
+    for (const auto& ch : channels_) wideBits = std::max(wideBits, ch.widthBits);
+    if (channels_.size() > static_cast<std::size_t>(kMaxFileChannels))
+      refusal = "it has " + std::to_string(channels_.size()) +
+                " channels; a location file holds at most 20.";
+    else if (wideBits > 32)
+      refusal =
+          "it has values of " + std::to_string(wideBits) + " bits; at most 32 bits are supported.";
+    if (!refusal.empty() && slots > 0 && o)
+      o->Warning("Log " + std::to_string(counter) + " (" + name +
+                 ") was not converted: " + refusal);
+
+    std::unique_ptr<CLogFile> writer;
+    if (slots > 0 && refusal.empty()) {
+      std::error_code ec;
+      fs::remove(NativePath(scratch), ec);
+      writer = std::make_unique<CLogFile>(scratch, false);
+      bool needsWideCodes = false;
+      for (std::size_t i = 0; i < channels_.size(); ++i) {
+        int ch = static_cast<int>(i);
+        writer->SetChannelName(ch, channels_[i].label);
+        writer->SetChannelParam(ch, kNoCode);
+        writer->SetChannelUnit(ch, kNoCode);
+        writer->SetChannelDecimals(ch, 200 + channels_[i].digits);
+        writer->SetChannelWidth(ch, 0);
+        needsWideCodes = true;
+      }
+      writer->SetVersion(needsWideCodes ? 3 : 2);
+      writer->SetStartTime(startTime);
+      writer->SetTimeBits(24);
+      writer->OpenWrite(true);
+    }
+
+    LogTime current = startTime;
+    for (int s = 0; s < slots; ++s) {
+      int marker = in.ReadByte();
+      if (marker != 0x02) continue;
+      LogTime when = current;
+      if (mode == 2) when = epoch + static_cast<LogTime>(in.ReadBig32());
+      values.assign(std::max<std::size_t>(channels_.size(), 1), 0.0);
+      for (std::size_t i = 0; i < channels_.size(); ++i) {
+        int n = channels_[i].widthBits / 8;
+        bytes.assign(static_cast<std::size_t>(std::max(n, 1)), 0);
+        for (int k = 0; k < n; ++k) bytes[static_cast<std::size_t>(k)] = in.ReadByte();
+        if (n <= 4) values[i] = DecodePackedValue(bytes.data(), n, channels_[i].decimals);
+      }
+      if (in.Eof()) break;  // a record cut off by the end of the dump
+      if (writer) writer->AppendRecord(when, values.data());
+      if (mode != 2) current += interval;
+    }
+
+    if (writer) {
+      writer->Close();
+      // Range: an append the file could not take (a time before the start);
+      // the file itself is sound.
+      bool sound = writer->Error() == LogFileError::None || writer->Error() == LogFileError::Range;
+      writer.reset();
+      if (sound) {
+        std::string placed = PlaceFile(scratch, path);
+        if (!placed.empty()) written_.push_back(placed);
+      }
+      std::error_code ec;
+      fs::remove(NativePath(scratch), ec);
+    }
+  }
+  return true;
+}
+
+}  // namespace vantora
