@@ -1,0 +1,67 @@
+// vantora export | export-site
+#include <clocale>
+#include <memory>
+
+#include "cli/cli.h"
+#include "common/codepage.h"
+#include "common/logfile.h"
+#include "common/pathutil.h"
+#include "location/csvexport.h"
+#include "location/sitetable.h"
+
+namespace vantora::cli {
+
+namespace {
+
+// Numbers follow the user's locale as they do in the application (Qt takes
+// the system locale at start), so that both write the same bytes.
+void UseSystemNumberFormat() { std::setlocale(LC_NUMERIC, ""); }
+
+const bool registered = RegisterCommand([](CLI::App& app, int& exitCode) {
+  auto* exp = app.add_subcommand("export", "Export a location to a comma-separated table");
+  auto file = std::make_shared<std::string>();
+  auto out = std::make_shared<std::string>();
+  exp->add_option("file", *file, "Location file (.loc)")->required();
+  exp->add_option("-o,--output", *out, "Output file (default: the location's name with .csv)");
+  exp->callback([file, out, &exitCode] {
+    const std::string path = ArgPath(*file);
+    CLogFile log(path, true);
+    if (log.Error() != LogFileError::None) {
+      Fail("cannot read " + path + ": " + LogFileErrorText(log.Error()));
+      exitCode = kFailed;
+      return;
+    }
+    UseSystemNumberFormat();
+    const std::string target = out->empty() ? ProposedCsvPath(path) : ArgPath(*out);
+    if (!log.ExportCsv(target, kCsvQuote, CsvSeparator(), kCsvLineEnd)) {
+      Fail(kUnableToExport);
+      exitCode = kFailed;
+      return;
+    }
+    WriteOut(Cp1252ToUtf8(target) + "\n");
+  });
+
+  auto* site =
+      app.add_subcommand("export-site", "Export every location of a site folder to one table");
+  auto folder = std::make_shared<std::string>();
+  auto siteOut = std::make_shared<std::string>();
+  site->add_option("dir", *folder, "Site folder (its subfolders are not searched)")->required();
+  site->add_option("-o,--output", *siteOut,
+                   "Output file (default: beside the folder, <folder>.csv)");
+  site->callback([folder, siteOut, &exitCode] {
+    const std::string path = WithTrailingSeparator(ArgPath(*folder));
+    UseSystemNumberFormat();
+    const std::string target = siteOut->empty() ? ProposedSiteTablePath(path) : ArgPath(*siteOut);
+    SiteTableStatus status = SiteTableStatus::Ok;
+    if (!ExportSiteTable(path, target, &status)) {
+      Fail(SiteTableMessage(status));
+      exitCode = kFailed;
+      return;
+    }
+    WriteOut(Cp1252ToUtf8(target) + "\n");
+  });
+});
+
+}  // namespace
+
+}  // namespace vantora::cli

@@ -1,0 +1,165 @@
+// Site table export against tables written out by hand.
+#include "location/sitetable.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "support/locbytes.h"
+
+namespace vantora {
+namespace {
+
+using test::ChannelSpec;
+using test::LocationSpec;
+
+// Parameter and unit codes: 0 Temperature, 1 Relative Humidity; 0 degC,
+// 1 degF, 3 %RH. Records start 01-Jun-2026 09:00:00 (Europe/Berlin).
+const ChannelSpec kTempC{"T", 0, 0, 1, 6};
+const ChannelSpec kTempF{"TF", 0, 1, 1, 6};
+const ChannelSpec kRh{"RH", 1, 3, 0, 5};
+
+LocationSpec Location(std::vector<ChannelSpec> channels,
+                      std::vector<LocationSpec::Record> records) {
+  LocationSpec s;
+  s.channels = std::move(channels);
+  s.records = std::move(records);
+  return s;
+}
+
+const char* const kHead = "\"Location\",\"Date\",\"Time\"";
+
+class SiteTableTest : public ::testing::Test {
+ protected:
+  void Add(const std::string& name, const LocationSpec& spec) {
+    test::WriteBytes(site + name, test::LocationBytes(spec));
+  }
+  // The table written for the site, or the status when it failed.
+  std::string Export() {
+    SiteTableStatus status = SiteTableStatus::Ok;
+    if (!ExportSiteTable(site, out, &status))
+      return std::string("failed: ") + SiteTableMessage(status);
+    return test::ReadAll(out);
+  }
+  test::TempDir dir;
+  test::TempDir outDir;
+  std::string site = dir.path() + "/";
+  std::string out = outDir.File("site.csv");
+};
+
+TEST_F(SiteTableTest, LocationsShareColumnsOfTheSameQuantity) {
+  Add("A.loc", Location({kTempC, kRh}, {{0, {21.5f, 45}}, {60, {-700000.0f, -250}}}));
+  Add("B.loc", Location({kTempC}, {{3600, {19.0f}}}));
+  Add("C.loc", Location({kTempF}, {{0, {70.25f}}}));
+  EXPECT_EQ(Export(), std::string(kHead) +
+                          ",\"Temperature \xB0"
+                          "C\",\"Relative Humidity %RH\","
+                          "\"Temperature \xB0"
+                          "F\"\r\n"
+                          "\"A\",\"01-Jun-2026\",\"09:00:00\",   21.5,     45\r\n"
+                          "\"A\",\"01-Jun-2026\",\"09:01:00\",N/A,OverRange\r\n"
+                          "\"B\",\"01-Jun-2026\",\"10:00:00\",   19.0\r\n"
+                          "\"C\",\"01-Jun-2026\",\"09:00:00\",,,   70.2\r\n");
+}
+
+TEST_F(SiteTableTest, EmptyCellBeforeALaterColumn) {
+  Add("a1.loc", Location({kTempC, kRh}, {{0, {20.0f, 40}}}));
+  Add("a2.loc", Location({kRh}, {{0, {55}}}));
+  EXPECT_EQ(Export(), std::string(kHead) +
+                          ",\"Temperature \xB0"
+                          "C\",\"Relative Humidity %RH\"\r\n"
+                          "\"a1\",\"01-Jun-2026\",\"09:00:00\",   20.0,     40\r\n"
+                          "\"a2\",\"01-Jun-2026\",\"09:00:00\",,     55\r\n");
+}
+
+TEST_F(SiteTableTest, TwoChannelsOfOneQuantityFillOneColumnWithTheLaterValue) {
+  ChannelSpec second = kTempC;
+  second.decimals = 2;
+  Add("Dup.loc", Location({kTempC, kRh, second}, {{0, {20.0f, 40, 20.5f}}}));
+  EXPECT_EQ(Export(), std::string(kHead) +
+                          ",\"Temperature \xB0"
+                          "C\",\"Relative Humidity %RH\"\r\n"
+                          "\"Dup\",\"01-Jun-2026\",\"09:00:00\",  20.50,     40\r\n");
+}
+
+TEST_F(SiteTableTest, SubfoldersEmptyLocationsAndOtherFilesAreLeftOut) {
+  std::filesystem::create_directories(site + "sub");
+  std::filesystem::create_directories(site + "folder.loc");
+  test::WriteBytes(site + "sub/Deep.loc", test::LocationBytes(Location({kTempC}, {{0, {1.0f}}})));
+  test::WriteBytes(site + "notes.txt", {'x'});
+  Add("Empty.loc", Location({kTempC}, {}));
+  // Sorted ignoring case; the name is cut at its first dot.
+  Add("room.2.LOC", Location({kRh}, {{0, {33}}}));
+  Add("Hall.loc", Location({kTempC}, {{7200, {18.0f}}}));
+  EXPECT_EQ(Export(), std::string(kHead) +
+                          ",\"Temperature \xB0"
+                          "C\",\"Relative Humidity %RH\"\r\n"
+                          "\"Hall\",\"01-Jun-2026\",\"11:00:00\",   18.0\r\n"
+                          "\"room\",\"01-Jun-2026\",\"09:00:00\",,     33\r\n");
+}
+
+TEST_F(SiteTableTest, LocationWithoutChannelsAndDamagedRecords) {
+  Add("Bare.loc", Location({}, {{0, {}}}));
+  LocationSpec damaged = Location({kTempC, kRh}, {{0, {20.0f, 40}}});
+  damaged.recordCount = 2;
+  Add("Cut.loc", damaged);
+  EXPECT_EQ(Export(), std::string(kHead) +
+                          ",\"Temperature \xB0"
+                          "C\",\"Relative Humidity %RH\"\r\n"
+                          "\"Bare\",\"01-Jun-2026\",\"09:00:00\",\r\n"
+                          "\"Cut\",\"01-Jun-2026\",\"09:00:00\",   20.0,     40\r\n"
+                          "\"Cut\",\"error\",\"error\",\r\n");
+}
+
+TEST_F(SiteTableTest, TheTwoFailureMessages) {
+  std::filesystem::create_directories(site + "sub");
+  test::WriteBytes(site + "sub/Deep.loc", test::LocationBytes(Location({kTempC}, {{0, {1.0f}}})));
+  EXPECT_EQ(Export(), "failed: No location files found.\n(Search is non-recursive.)");
+  Add("Empty.loc", Location({kTempC}, {}));
+  test::WriteBytes(site + "Junk.loc", {1, 2, 3});
+  EXPECT_EQ(Export(), "failed: Error creating table.");
+  EXPECT_FALSE(std::filesystem::exists(out));
+}
+
+TEST_F(SiteTableTest, OldTableSurvivesFailureAndCancel) {
+  test::WriteBytes(out, {'o', 'l', 'd'});
+  Add("A.loc", Location({kTempC}, {{0, {20.0f}}}));
+  Add("B.loc", Location({kTempC}, {{0, {21.0f}}}));
+
+  int calls = 0;
+  SiteTableStatus status = SiteTableStatus::Ok;
+  EXPECT_FALSE(ExportSiteTable(site, out, &status, [&](int done, int total) {
+    EXPECT_EQ(total, 2);
+    EXPECT_EQ(done, calls);
+    ++calls;
+    return done < 1;
+  }));
+  EXPECT_EQ(status, SiteTableStatus::Cancelled);
+  EXPECT_EQ(calls, 2);
+  EXPECT_STREQ(SiteTableMessage(status), "Export cancelled. The table was not written.");
+  EXPECT_EQ(test::ReadAll(out), "old");
+
+  std::filesystem::create_directory(out + ".vtmp");
+  EXPECT_FALSE(ExportSiteTable(site, out, &status));
+  EXPECT_EQ(status, SiteTableStatus::WriteFailed);
+  EXPECT_STREQ(SiteTableMessage(status), "Error creating table.");
+  EXPECT_EQ(test::ReadAll(out), "old");
+  std::filesystem::remove(out + ".vtmp");
+
+  // A read-only table is replaced; progress sees every file and the end.
+  std::filesystem::permissions(out, std::filesystem::perms::owner_read);
+  calls = 0;
+  EXPECT_TRUE(ExportSiteTable(site, out, &status, [&](int, int) { return ++calls > 0; }));
+  EXPECT_EQ(calls, 3);
+  EXPECT_EQ(test::ReadAll(out).substr(0, 10), "\"Location\"");
+  EXPECT_FALSE(std::filesystem::exists(out + ".vtmp"));
+}
+
+TEST(SiteTablePaths, ProposedBesideTheFolder) {
+  EXPECT_EQ(ProposedSiteTablePath("C:\\Data\\Site1\\"), "C:\\Data\\Site1.csv");
+  EXPECT_EQ(ProposedSiteTablePath("/home/u/Site 1/"), "/home/u/Site 1.csv");
+  EXPECT_EQ(ProposedSiteTablePath("/home/u/Site 1"), "/home/u/Site 1.csv");
+}
+
+}  // namespace
+}  // namespace vantora
