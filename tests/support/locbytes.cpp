@@ -53,7 +53,7 @@ std::vector<std::uint8_t> LocationBytes(const LocationSpec& s) {
   int t = s.timeBits / 8;
   for (const auto& r : s.records) {
     b.U8(0xFF);
-    for (int k = 0; k < t; ++k) b.U8((r.offset >> (8 * k)) & 0xFF);
+    for (int k = 0; k < t; ++k) b.U8(k < 4 ? (r.offset >> (8 * k)) & 0xFF : 0);
     for (float v : r.values) b.F32(v);
   }
   return b.data;
