@@ -116,21 +116,17 @@ Notebook::Notebook() { paintProgram_ = Profile::GetString("Directories", "MSPain
 
 Notebook::~Notebook() = default;
 
-void Notebook::SetLocation(const std::string& path) {
+void Notebook::SetLocation(const std::string& path, bool convertDrawing) {
   locationPath_ = path;
   templateName_.clear();
   hasLocation_ = !path.empty();
   if (!hasLocation_) return;
   templateExtension_ = Profile::GetString("Report", "Ext", "rtf");
   if (!templateExtension_.empty() && templateExtension_[0] == '.') templateExtension_.erase(0, 1);
-  ConvertDrawing(path);
+  if (convertDrawing) ConvertDrawing(path);
 }
 
 void Notebook::Reset() { SetLocation(std::string()); }
-
-std::string Notebook::TemplatesFolder() {
-  return Profile::GetString("Directories", "Templates", "");
-}
 
 std::string Notebook::Base() const {
   return locationPath_.size() > 4 ? locationPath_.substr(0, locationPath_.size() - 4)
@@ -181,10 +177,15 @@ bool Notebook::HasNote(NoteKind kind) const {
   return !f.empty() && FileExists(f);
 }
 
-bool Notebook::AnyNoteOfKind(NoteKind kind) const {
+bool Notebook::AnyNoteOfKind(NoteKind kind) const { return !NoteFilesOfKind(kind).empty(); }
+
+std::vector<std::string> Notebook::NoteFilesOfKind(NoteKind kind) const {
+  std::vector<std::string> paths;
   std::string ext = NoteExtension(kind);
-  if (!hasLocation_ || ext.empty()) return false;
-  return !FindFiles(Base() + "*." + ext).empty();
+  if (!hasLocation_ || ext.empty()) return paths;
+  std::string folder = SplitPath(locationPath_).first;
+  for (const auto& found : FindFiles(Base() + "*." + ext)) paths.push_back(folder + found);
+  return paths;
 }
 
 void Notebook::ListNotesOfKind(NoteKind kind, std::vector<std::string>& names) const {

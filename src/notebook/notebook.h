@@ -76,8 +76,9 @@ class Notebook {
 
   // Points the notebook at a location file (empty: none). Empties the template
   // name, reads the template extension ("Report"/"Ext", default "rtf") and
-  // renders a waiting point drawing (".drw") into the drawing note.
-  void SetLocation(const std::string& path);
+  // renders a waiting point drawing (".drw") into the drawing note (unless
+  // `convertDrawing` is off, for read-only listings).
+  void SetLocation(const std::string& path, bool convertDrawing = true);
   // Back to no location.
   void Reset();
   void SetTemplateName(const std::string& name) { templateName_ = name; }
@@ -102,6 +103,8 @@ class Notebook {
   // The names of those files with the location's own title removed from the
   // front ("Room 4 Fan Test.rtf" beside "Room 4.loc" gives "Fan Test").
   void ListNotesOfKind(NoteKind kind, std::vector<std::string>& names) const;
+  // Full paths of the files AnyNoteOfKind looks for.
+  std::vector<std::string> NoteFilesOfKind(NoteKind kind) const;
   // The attached file of CustomNote or Photo with this index (full path), or
   // empty.
   std::string FindAttachment(NoteKind kindPrefix, int index) const;
@@ -124,9 +127,6 @@ class Notebook {
   // Starts a program with arguments (a command-line tail such as
   // ` "C:\Site\Room 4.bmp"`); no message on failure.
   bool RunProgram(const std::string& program, const std::string& arguments);
-
-  // The folder of templates ("Directories"/"Templates").
-  static std::string TemplatesFolder();
 
  private:
   std::string Base() const;

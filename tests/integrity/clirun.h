@@ -1,0 +1,43 @@
+// Runs the vantora tool as a separate process and collects its output.
+#pragma once
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "support/locbytes.h"
+
+namespace vantora::test {
+
+struct CliRun {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+inline std::string ShellQuote(const std::string& s) {
+  std::string q = "'";
+  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+inline CliRun RunVantora(const std::string& args, const TempDir& dir) {
+  const char* bin = std::getenv("VANTORA_BIN");
+  std::string exe = std::string(bin ? bin : ".") + "/vantora";
+  std::string errFile = dir.File("stderr.txt");
+  std::string cmd = ShellQuote(exe) + " " + args + " 2>" + ShellQuote(errFile);
+  CliRun run;
+  FILE* pipe = popen(cmd.c_str(), "r");
+  if (!pipe) return run;
+  char buffer[4096];
+  std::size_t n;
+  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
+  int status = pclose(pipe);
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  run.err = ReadAll(errFile);
+  return run;
+}
+
+}  // namespace vantora::test
