@@ -1,0 +1,149 @@
+// vantora export, export-site and print, run as a separate process: the files
+// must be byte for byte what the application's commands write.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "common/logfile.h"
+#include "location/csvexport.h"
+#include "location/sitetable.h"
+#include "support/locbytes.h"
+
+namespace vantora {
+namespace {
+
+using test::LocationSpec;
+
+struct Result {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string Quoted(const std::string& s) {
+  std::string q = "'";
+  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+class CliExportTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::filesystem::create_directories(site);
+    LocationSpec a;
+    a.channels = {{"Temp \"in\"", 0, 0, 1, 6}, {"RH", 1, 3, 0, 5}};
+    a.records = {{0, {21.5f, 45}}, {60, {-700000.0f, -250}}};
+    LocationSpec b;
+    b.channels = {{"RH", 1, 3, 0, 5}};
+    b.records = {{3600, {50}}};
+    test::WriteBytes(site + "Room.4.loc", test::LocationBytes(a));
+    test::WriteBytes(site + "Hall.loc", test::LocationBytes(b));
+  }
+  Result Vantora(const std::string& args) {
+    const char* bin = std::getenv("VANTORA_BIN");
+    std::string exe = std::string(bin ? bin : ".") + "/vantora";
+    std::string errFile = dir.File("stderr.txt");
+    Result r;
+    FILE* pipe = popen((Quoted(exe) + " " + args + " 2>" + Quoted(errFile)).c_str(), "r");
+    if (!pipe) return r;
+    char buffer[4096];
+    std::size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) r.out.append(buffer, n);
+    int status = pclose(pipe);
+    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.err = test::ReadAll(errFile);
+    return r;
+  }
+  test::TempDir dir;
+  std::string site = dir.path() + "/Site 1/";
+};
+
+TEST_F(CliExportTest, ExportWritesWhatTheViewCommandWrites) {
+  Result r = Vantora("export " + Quoted(site + "Room.4.loc"));
+  ASSERT_EQ(r.status, 0) << r.err;
+  // Proposed name: the file name cut at its first dot, beside the location.
+  const std::string written = site + "Room.csv";
+  EXPECT_EQ(r.out, written + "\n");
+  const std::string expected =
+      "\"Date\",\"Time\",\"Temp \"\"in\"\"\",\"RH\"\r\n"
+      "01-Jun-2026,09:00:00,   21.5,     45\r\n"
+      "01-Jun-2026,09:01:00,N/A,OverRange\r\n";
+  EXPECT_EQ(test::ReadAll(written), expected);
+
+  CLogFile log(site + "Room.4.loc");
+  ASSERT_TRUE(log.ExportCsv(dir.File("core.csv"), kCsvQuote, CsvSeparator(), kCsvLineEnd));
+  EXPECT_EQ(test::ReadAll(dir.File("core.csv")), expected);
+
+  r = Vantora("export " + Quoted(site + "Hall.loc") + " -o " + Quoted(dir.File("h.csv")));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(test::ReadAll(dir.File("h.csv")),
+            "\"Date\",\"Time\",\"RH\"\r\n01-Jun-2026,10:00:00,     50\r\n");
+}
+
+TEST_F(CliExportTest, ExportFailures) {
+  Result r = Vantora("export " + Quoted(site + "Room.4.loc") + " -o " + Quoted(dir.path()));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "vantora: Unable to export!\n");
+  r = Vantora("export " + Quoted(site + "Missing.loc"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("Can't open"), std::string::npos) << r.err;
+}
+
+TEST_F(CliExportTest, ExportSiteWritesBesideTheFolder) {
+  // Without the trailing separator, as typed on a command line.
+  Result r = Vantora("export-site " + Quoted(dir.path() + "/Site 1"));
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string written = dir.path() + "/Site 1.csv";
+  EXPECT_EQ(r.out, written + "\n");
+  const std::string expected =
+      "\"Location\",\"Date\",\"Time\",\"Relative Humidity %RH\",\"Temperature \xB0"
+      "C\"\r\n"
+      "\"Hall\",\"01-Jun-2026\",\"10:00:00\",     50\r\n"
+      "\"Room\",\"01-Jun-2026\",\"09:00:00\",     45,   21.5\r\n"
+      "\"Room\",\"01-Jun-2026\",\"09:01:00\",OverRange,N/A\r\n";
+  EXPECT_EQ(test::ReadAll(written), expected);
+  ASSERT_TRUE(ExportSiteTable(site, dir.File("core.csv")));
+  EXPECT_EQ(test::ReadAll(dir.File("core.csv")), expected);
+}
+
+TEST_F(CliExportTest, ExportSiteFailureMessages) {
+  std::filesystem::create_directories(dir.path() + "/Empty/sub");
+  // Subfolders are not searched.
+  std::filesystem::copy_file(site + "Hall.loc", dir.path() + "/Empty/sub/Deep.loc");
+  Result r =
+      Vantora("export-site " + Quoted(dir.path() + "/Empty/") + " -o " + Quoted(dir.File("e.csv")));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "vantora: No location files found.\n(Search is non-recursive.)\n");
+  EXPECT_FALSE(std::filesystem::exists(dir.File("e.csv")));
+
+  LocationSpec none;
+  none.channels = {{"RH", 1, 3, 0, 5}};
+  test::WriteBytes(dir.path() + "/Empty/None.loc", test::LocationBytes(none));
+  test::WriteBytes(dir.File("e.csv"), {'o', 'l', 'd'});
+  r = Vantora("export-site " + Quoted(dir.path() + "/Empty/") + " -o " + Quoted(dir.File("e.csv")));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "vantora: Error creating table.\n");
+  EXPECT_EQ(test::ReadAll(dir.File("e.csv")), "old");
+}
+
+TEST_F(CliExportTest, PrintRendersAPdf) {
+  const std::string pdf = dir.File("room.pdf");
+  Result r = Vantora("print " + Quoted(site + "Room.4.loc") + " -o " + Quoted(pdf));
+  if (r.err.find("unknown") != std::string::npos || r.status == 2)
+    GTEST_SKIP() << "built without the report painter";
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, pdf + ": 1 page\n");
+  EXPECT_EQ(test::ReadAll(pdf).substr(0, 5), "%PDF-");
+
+  r = Vantora("print " + Quoted(site + "Room.4.loc"));
+  EXPECT_EQ(r.status, 2);  // the output is required
+  r = Vantora("print " + Quoted(site + "Missing.loc") + " -o " + Quoted(pdf));
+  EXPECT_EQ(r.status, 1);
+}
+
+}  // namespace
+}  // namespace vantora
