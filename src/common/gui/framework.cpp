@@ -503,6 +503,7 @@ void CMainFrame::ShowMenu(int resourceId) {
     connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUI);
     AddMenuItems(menu, top.items);
   }
+  app_->UpdateMenuTexts(*this);
   for (const AcceleratorDef& accel : app_->Accelerators(resourceId)) {
     QAction* action = Action(accel.id);
     QList<QKeySequence> list = action->shortcuts();
@@ -652,6 +653,18 @@ CDocument* CWinApp::OpenDocumentFile(const std::string& path) {
 }
 
 QIcon CWinApp::CommandIcon(int) const { return QIcon(); }
+
+std::vector<DocTemplateFactory>& TemplateFactories() {
+  static std::vector<DocTemplateFactory> factories;
+  return factories;
+}
+
+bool RegisterDocTemplate(DocTemplateFactory factory) {
+  TemplateFactories().push_back(std::move(factory));
+  return true;
+}
+
+const std::vector<DocTemplateFactory>& RegisteredDocTemplates() { return TemplateFactories(); }
 
 CWinApp* AfxGetApp() { return CurrentApp(); }
 

@@ -166,6 +166,10 @@ class CCmdTarget {
 // One menu entry: a popup (items set), a command (id set) or a separator
 // (neither). The text may carry an accelerator after a tab: "&Copy\tCtrl+C".
 struct MenuItemDef {
+  MenuItemDef() = default;
+  MenuItemDef(std::string text, int id, std::vector<MenuItemDef> items = {},
+              std::string prompt = {})
+      : text(std::move(text)), id(id), items(std::move(items)), prompt(std::move(prompt)) {}
   std::string text;
   int id = 0;
   std::vector<MenuItemDef> items;
@@ -361,6 +365,8 @@ class CWinApp : public QObject, public CCmdTarget {
   // Toolbar: command ids, 0 for a separator; and their icons.
   virtual std::vector<int> ToolBarCommands() const = 0;
   virtual QIcon CommandIcon(int id) const;
+  // Called after a menu bar was built: changing texts (recent files).
+  virtual void UpdateMenuTexts(CMainFrame& frame) {}
 
   DisplayResources displayResources;
   int charSet = 0;
@@ -369,6 +375,12 @@ class CWinApp : public QObject, public CCmdTarget {
   CMainFrame* mainFrame_ = nullptr;
   std::vector<std::unique_ptr<CDocTemplate>> templates_;
 };
+
+// Document kinds other libraries add (the graph documents): the application
+// creates them after its own, in registration order.
+using DocTemplateFactory = std::function<std::unique_ptr<CDocTemplate>()>;
+bool RegisterDocTemplate(DocTemplateFactory factory);
+const std::vector<DocTemplateFactory>& RegisteredDocTemplates();
 
 CWinApp* AfxGetApp();
 QWidget* AfxGetMainWnd();
