@@ -1,0 +1,344 @@
+// Whole downloads against the simulator over a real pseudo-terminal.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+#include "common/logfile.h"
+#include "common/platform.h"
+#include "support/locbytes.h"
+#include "transfer/seriallink.h"
+#include "transfer/transfer_support.h"
+#include "transfer/transferjob.h"
+
+namespace vantora::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* const kThreeModes = R"(
+version 2.3
+state 4
+site 1 Lab
+location 5 Room
+location 6 "Hall 2"
+site 2 Plant
+location 9 Boiler
+log mode=1 location=5 start=3600 interval=60
+channel 1 16 3 TEMPER C
+channel 0 8 2 "REL HU" %
+record 215 40
+empty
+record -12 -128
+record 1000 127
+log mode=2 location=6 start=7200
+channel 2 32 3 "CARBON" ppm
+channel 0 24 3 "X" y
+record @7200 -1 8388607
+record @7300 123456 -8388608
+log mode=3 location=9 start=100000 interval=10
+channel 3 -16 3 "DEW POINT" "\x7f\x46"
+record -1 
+record 32767
+log mode=1 location=77 start=3600 interval=1
+channel 0 8 3 A b
+record 1
+)";
+
+struct Recorder : TransferObserver {
+  std::vector<int> positions;
+  std::vector<std::string> warnings;
+  int pumps = 0;
+  void SetPos(int p) override { positions.push_back(p); }
+  void Pump() override { ++pumps; }
+  void Warning(const std::string& t) override { warnings.push_back(t); }
+};
+
+class PtyTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ResetProfile(); }
+  std::string Dest(const std::string& rel) const { return dest.path() + "/" + rel; }
+  TempDir dest;
+};
+
+LogTime Epoch() { return MakeLocalTime(1980, 1, 1, 0, 0, 0); }
+
+TEST_F(PtyTest, ThreeModesDownloadIntoSiteFolders) {
+  SimRunner sim(kThreeModes);
+  ASSERT_TRUE(sim.ok());
+  ResetProfile(sim.Device());
+  CTransferJob job(dest.path());
+  Recorder rec;
+  ASSERT_TRUE(job.Download(&rec)) << job.ErrorText();
+  EXPECT_EQ(rec.positions, (std::vector<int>{0, 1, 2, 3, 5}));
+  EXPECT_GT(rec.pumps, 5);
+  EXPECT_TRUE(rec.warnings.empty());
+  // The instrument was answering at the first rate tried, and its state set to 0.
+  EXPECT_EQ(job.Instrument().Baud(), 9600u);
+  EXPECT_EQ(sim.Sim().State(), 0);
+  EXPECT_EQ(job.WrittenFiles().size(), 4u);
+
+  CLogFile room(Dest("Lab/Room_01.loc"));
+  ASSERT_EQ(room.Error(), LogFileError::None);
+  EXPECT_EQ(room.StartTime(), Epoch());
+  ASSERT_EQ(room.RecordCount(), 3);
+  double v[20];
+  LogTime t = 0;
+  ASSERT_TRUE(room.GetValues(1, v));
+  EXPECT_NEAR(v[0], -1.2, 1e-5);
+  EXPECT_DOUBLE_EQ(v[1], -128);
+  ASSERT_TRUE(room.GetTime(2, t));
+  EXPECT_EQ(t, Epoch() + 120);
+  std::string name;
+  room.GetChannelName(0, name);
+  EXPECT_EQ(name, "TEMPER C");
+
+  CLogFile hall(Dest("Lab/Hall 2_02.loc"));
+  ASSERT_EQ(hall.RecordCount(), 2);
+  ASSERT_TRUE(hall.GetTime(0, t));
+  EXPECT_EQ(t - hall.StartTime(), 3600);
+  ASSERT_TRUE(hall.GetTime(1, t));
+  EXPECT_EQ(t, Epoch() + 7300);
+  ASSERT_TRUE(hall.GetValues(0, v));
+  EXPECT_NEAR(v[0], -0.01, 1e-7);
+  EXPECT_DOUBLE_EQ(v[1], 8388607);
+  ASSERT_TRUE(hall.GetValues(1, v));
+  EXPECT_NEAR(v[0], 1234.56, 1e-3);
+  EXPECT_DOUBLE_EQ(v[1], -8388608);
+
+  CLogFile boiler(Dest("Plant/Boiler_03.loc"));
+  ASSERT_EQ(boiler.RecordCount(), 2);
+  boiler.GetChannelName(0, name);
+  // The name field holds six characters; the unit loses its character 127.
+  EXPECT_EQ(name, "DEW PO F");
+  ASSERT_TRUE(boiler.GetTime(1, t));
+  EXPECT_EQ(t, Epoch() + 100000 - 3600 + 10);
+  ASSERT_TRUE(boiler.GetValues(1, v));
+  EXPECT_NEAR(v[0], 32.767, 1e-4);
+
+  EXPECT_TRUE(fs::exists(Dest("location_04.loc")));
+}
+
+TEST_F(PtyTest, InstrumentOnlyAt2400IsFoundAfterThreeRates) {
+  corvanesim::Faults f;
+  f.onlyBaud = 2400;
+  SimRunner sim("log mode=1 location=1\nchannel 0 8 3 A b\nrecord 1\n", f);
+  ASSERT_TRUE(sim.ok());
+  ResetProfile(sim.Device());
+  CTransferJob job(dest.path());
+  ASSERT_TRUE(job.Download(nullptr)) << job.ErrorText();
+  EXPECT_EQ(job.Instrument().Baud(), 2400u);
+  auto received = sim.Sim().Received();
+  ASSERT_GE(received.size(), 10u);
+  std::vector<std::uint32_t> probeBauds;
+  for (std::size_t i = 0; i < 10; ++i) {
+    EXPECT_EQ(received[i].first, 0x35);
+    probeBauds.push_back(received[i].second);
+  }
+  EXPECT_EQ(probeBauds, (std::vector<std::uint32_t>{9600, 9600, 9600, 19200, 19200, 19200, 38400,
+                                                    38400, 38400, 2400}));
+  EXPECT_TRUE(fs::exists(Dest("location_01.loc")));
+}
+
+TEST_F(PtyTest, CorruptedRepliesAreRetried) {
+  corvanesim::Faults f;
+  f.corruptReplies = {1, 2, 7};  // two probes and one later reply
+  SimRunner sim("log mode=1 location=1\nchannel 0 8 3 A b\nrecord 1\n", f);
+  ASSERT_TRUE(sim.ok());
+  ResetProfile(sim.Device());
+  CTransferJob job(dest.path());
+  ASSERT_TRUE(job.Download(nullptr)) << job.ErrorText();
+  EXPECT_EQ(job.Instrument().Baud(), 9600u);
+  EXPECT_EQ(sim.Count(0x35), 3);
+}
+
+TEST_F(PtyTest, CommandFailedAndUnimplementedOverTheLine) {
+  corvanesim::Faults f;
+  f.badCodeReplies = {2, 3, 4};
+  f.unimplemented = {0x19};
+  SimRunner sim("version 2.0\n", f);
+  ASSERT_TRUE(sim.ok());
+  ResetProfile(sim.Device());
+  CInstrument inst;
+  ASSERT_EQ(inst.Connect(), 1);
+  EXPECT_EQ(inst.ReadVersion(), 0);
+  EXPECT_EQ(inst.ErrorText(), "Command failed");
+  std::uint32_t l = 7;
+  EXPECT_EQ(inst.ReadLogSize(l), 1);
+  EXPECT_EQ(inst.ErrorText(), "Unimplemented command");
+  EXPECT_EQ(l, 0u);
+  EXPECT_EQ(inst.ReadVersion(), 1);
+  EXPECT_FLOAT_EQ(inst.Version(), 2.0f);
+}
+
+TEST_F(PtyTest, ShortReplyKillsTheLink) {
+  corvanesim::Faults f;
+  f.shortReplies = {2};
+  SimRunner sim("", f);
+  ASSERT_TRUE(sim.ok());
+  ResetProfile(sim.Device());
+  CInstrument inst;
+  ASSERT_EQ(inst.Connect(), 1);
+  EXPECT_EQ(inst.ReadState(), 0);
+  EXPECT_EQ(inst.Link()->ErrorText(), "Read error 0");
+  // One command went out for the three attempts.
+  EXPECT_EQ(sim.Count(0x06), 1);
+  // A new connection recovers.
+  ASSERT_EQ(inst.Connect(), 1);
+  EXPECT_EQ(inst.ReadState(), 1);
+}
+
+TEST_F(PtyTest, BlockCountsAndDumpSizes) {
+  // l = 300: the logs are padded to 300 bytes with 0xFF.
+  SimRunner sim(
+      "channel-area 300\nlog-size 300\nlog mode=1 location=1\nchannel 0 8 3 A b\nrecord 5\n");
+  ASSERT_TRUE(sim.ok());
+  ResetProfile(sim.Device());
+  TempDir dumps;
+  CTransferJob job(dest.path());
+  job.SetDumpFolder(dumps.path());
+  job.SetKeepDumps(true);
+  ASSERT_TRUE(job.Download(nullptr)) << job.ErrorText();
+  EXPECT_EQ(sim.Count(0x18), 6);
+  EXPECT_EQ(fs::file_size(dumps.File("log_dump.sol")), 300u);
+  EXPECT_EQ(fs::file_size(dumps.File("chan_dump.sol")), 4u + 384u);
+  EXPECT_EQ(sim.Count(0x3D), 1);
+}
+
+TEST_F(PtyTest, EmptyLogAreaReadsNoBlockAndWritesNoFile) {
+  SimRunner sim("site 1 Lab\nlocation 5 Room\n");
+  ASSERT_TRUE(sim.ok());
+  ResetProfile(sim.Device());
+  TempDir dumps;
+  CTransferJob job(dest.path());
+  job.SetDumpFolder(dumps.path());
+  job.SetKeepDumps(true);
+  ASSERT_TRUE(job.Download(nullptr)) << job.ErrorText();
+  EXPECT_EQ(sim.Count(0x18), 0);
+  EXPECT_EQ(fs::file_size(dumps.File("log_dump.sol")), 0u);
+  EXPECT_TRUE(job.WrittenFiles().empty());
+  EXPECT_TRUE(fs::is_empty(dest.path()));
+}
+
+TEST_F(PtyTest, OldFirmwareStopsBeforeAnySizeQuery) {
+  SimRunner sim("version 1.9\nlog mode=1 location=1\nchannel 0 8 3 A b\nrecord 5\n");
+  ASSERT_TRUE(sim.ok());
+  ResetProfile(sim.Device());
+  CTransferJob job(dest.path());
+  EXPECT_FALSE(job.Download(nullptr));
+  EXPECT_EQ(job.ErrorText(), "Incompatible instrument version.");
+  EXPECT_EQ(sim.Count(0x3C), 1);
+  for (int code : {0x19, 0x1A, 0x1B, 0x18, 0x3D}) EXPECT_EQ(sim.Count(code), 0) << code;
+}
+
+TEST_F(PtyTest, DisconnectInTheLogAreaFailsWithOneMessage) {
+  corvanesim::Faults f;
+  f.disconnectAt = 256;
+  SimRunner sim("fill 1000\nsite 1 Lab\nlocation 1 Room\n", f);
+  ASSERT_TRUE(sim.ok());
+  ResetProfile(sim.Device());
+  CTransferJob job(dest.path());
+  Recorder rec;
+  EXPECT_FALSE(job.Download(&rec));
+  EXPECT_EQ(job.ErrorText(), "");
+  ASSERT_EQ(rec.warnings.size(), 1u);
+  EXPECT_EQ(rec.warnings[0], "Command failed");
+  EXPECT_TRUE(job.WrittenFiles().empty());
+  EXPECT_TRUE(fs::is_empty(dest.path()));
+}
+
+TEST_F(PtyTest, NoInstrumentMeansNoConnection) {
+  // Silent on port 1, nothing on the other ports.
+  corvanesim::Faults f;
+  f.silentAfter = 0;
+  SimRunner sim("", f);
+  ASSERT_TRUE(sim.ok());
+  ResetProfile(sim.Device());
+  CTransferJob job(dest.path());
+  EXPECT_FALSE(job.Download(nullptr));
+  EXPECT_EQ(job.ErrorText(), "Can not connect to instrument.");
+  // Port 1 is tried first and again as the tenth attempt: 2 x 4 rates x 3.
+  EXPECT_EQ(sim.Count(0x35), 24);
+}
+
+TEST(SerialLink, MissingPortAndSettings) {
+  ResetProfile();
+  TransferProfile::WriteInt("COM3", "Parity", 0);
+  TransferProfile::WriteInt("COM3", "Baud", 2400);
+  CSerialLink link3(3);
+  EXPECT_EQ(link3.LinkName(), "COM3");
+  EXPECT_EQ(link3.Baud(), 2400u);
+  EXPECT_EQ(link3.Parity(), 0);
+  CSerialLink link1(1);
+  EXPECT_EQ(link1.Baud(), 19200u);
+  EXPECT_EQ(link1.Parity(), 2);
+  EXPECT_EQ(link1.WordLength(), 8);
+  EXPECT_EQ(link1.StopBits(), 0);
+  link1.Open();
+  EXPECT_EQ(link1.ErrorText(), "Open error 2");
+  std::uint8_t b[4];
+  EXPECT_EQ(link1.Read(b, 4, 10), 0);
+  EXPECT_EQ(link1.Write(b, 4), 1);  // the error flag's value; nothing is sent
+  EXPECT_EQ(link1.TakeError(), "Open error 2");
+  EXPECT_EQ(link1.Error(), 0);
+}
+
+TEST(SerialLink, ParityFollowsTheProfileAndSilenceIsNoError) {
+  SimRunner sim("");
+  ASSERT_TRUE(sim.ok());
+  ResetProfile(sim.Device());
+  TransferProfile::WriteInt("COM1", "Parity", 0);
+  CSerialLink link(1);
+  link.Open();
+  ASSERT_TRUE(link.IsOpen()) << link.ErrorText();
+  EXPECT_FALSE(link.ParityChecked());
+  std::uint8_t b[4];
+  EXPECT_EQ(link.Read(b, 4, 50), 0);
+  EXPECT_EQ(link.Error(), 0);
+  link.Close();
+  TransferProfile::WriteInt("COM1", "Parity", 1);
+  CSerialLink odd(1);
+  odd.Open();
+  ASSERT_TRUE(odd.IsOpen());
+  EXPECT_TRUE(odd.ParityChecked());
+}
+
+// `vantora transfer` against the simulator.
+std::string Bin(const std::string& name) {
+  const char* dir = std::getenv("VANTORA_BIN");
+  return std::string(dir ? dir : ".") + "/" + name;
+}
+
+int RunTool(const std::string& command, std::string& err) {
+  TempDir tmp;
+  std::string errFile = tmp.File("stderr.txt");
+  int status = std::system((command + " >/dev/null 2>" + errFile).c_str());
+  err = FileBytes(errFile);
+  return WEXITSTATUS(status);
+}
+
+TEST_F(PtyTest, CommandLineTransfer) {
+  SimRunner sim(kThreeModes);
+  ASSERT_TRUE(sim.ok());
+  std::string err;
+  EXPECT_EQ(RunTool(Bin("vantora") + " transfer --device " + sim.Device() + " --dest '" +
+                        dest.path() + "'",
+                    err),
+            0)
+      << err;
+  EXPECT_NE(err.find("progress 5/5"), std::string::npos) << err;
+  EXPECT_TRUE(fs::exists(Dest("Plant/Boiler_03.loc")));
+
+  SimRunner old("version 1.9\n");
+  ASSERT_TRUE(old.ok());
+  EXPECT_EQ(RunTool(Bin("vantora") + " transfer --device " + old.Device() + " --dest '" +
+                        dest.path() + "'",
+                    err),
+            1);
+  EXPECT_NE(err.find("Incompatible instrument version."), std::string::npos) << err;
+  EXPECT_EQ(RunTool(Bin("vantora") + " transfer --dest '" + dest.path() + "'", err), 2);
+}
+
+}  // namespace
+}  // namespace vantora::test
