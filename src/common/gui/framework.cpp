@@ -118,6 +118,8 @@ bool AfxGetFileName(const FileDialogRequest& request, std::string& chosen) {
   dialog.setDirectory(QString::fromStdString(NativePath(request.initialDir).u8string()));
   dialog.setDefaultSuffix(ToQt(request.defaultExt));
   dialog.setNameFilter(QtFilter(request.filter));
+  if (!request.initialFile.empty())
+    dialog.selectFile(QString::fromStdString(NativePath(request.initialFile).u8string()));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
   chosen = FromNativePath(std::filesystem::u8path(dialog.selectedFiles().first().toStdString()));
   return !chosen.empty();

@@ -88,6 +88,7 @@ struct FileDialogRequest {
   std::string defaultExt;  // without dot
   std::string filter;      // "Location (*.loc)|*.loc|"
   bool save = false;
+  std::string initialFile;  // proposed file (full path), Windows-1252; may be empty
 };
 
 struct DesktopHooks {
