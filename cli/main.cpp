@@ -1,5 +1,4 @@
 #include <cstdio>
-#include <filesystem>
 #include <vector>
 
 #include "cli/cli.h"
@@ -43,9 +42,7 @@ void Fail(const std::string& message) {
 
 int main(int argc, char** argv) {
   using namespace vantora;
-  std::error_code ec;
-  auto exe = std::filesystem::canonical("/proc/self/exe", ec);
-  if (!ec) SetProgramFolder(FromNativePath(exe.parent_path()));
+  SetProgramFolder(ExecutableFolder());
 
   CLI::App app{"vantora: location files, statistics, exports and transfers from the command line"};
   app.require_subcommand(1);

@@ -3,7 +3,7 @@
 # any of them is missing. Safe to run again.
 set -euo pipefail
 packages=(
-  build-essential cmake ninja-build pkg-config
+  build-essential cmake ninja-build pkg-config tzdata
   qt6-base-dev qt6-base-dev-tools
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
   libjpeg62-turbo-dev

@@ -18,6 +18,12 @@ namespace vantora {
 namespace fs = std::filesystem;
 
 #ifdef _WIN32
+constexpr char kSeparator = '\\';
+#else
+constexpr char kSeparator = '/';
+#endif
+
+#ifdef _WIN32
 fs::path NativePath(const std::string& path) {
   std::wstring wide;
   if (!path.empty()) {
@@ -165,6 +171,22 @@ std::int64_t PlatformFile::Size() {
   return st.st_size;
 }
 #endif
+
+std::string ExecutableFolder() {
+#ifdef _WIN32
+  wchar_t buffer[MAX_PATH];
+  DWORD n = GetModuleFileNameW(nullptr, buffer, MAX_PATH);
+  if (n == 0 || n == MAX_PATH) return std::string();
+  std::string folder = FromNativePath(fs::path(std::wstring(buffer, n)).parent_path());
+#else
+  std::error_code ec;
+  auto exe = fs::canonical("/proc/self/exe", ec);
+  if (ec) return std::string();
+  std::string folder = FromNativePath(exe.parent_path());
+#endif
+  if (!folder.empty() && folder.back() != '/' && folder.back() != '\\') folder += kSeparator;
+  return folder;
+}
 
 bool RemoveFileForced(const std::string& path) {
   std::error_code ec;

@@ -54,6 +54,10 @@ class PlatformFile {
 #endif
 };
 
+// Folder of the running executable (core path, with a trailing separator),
+// or "" when it cannot be found.
+std::string ExecutableFolder();
+
 // Removes the file, first making it writable. True when it is gone.
 bool RemoveFileForced(const std::string& path);
 
