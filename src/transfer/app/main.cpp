@@ -1,0 +1,19 @@
+// corvanetransfer: downloads a Corvane instrument into location files.
+#include <QApplication>
+#include <QDir>
+
+#include "common/codepage.h"
+#include "common/profile.h"
+#include "transfer/gui/transferdlg.h"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setOrganizationName("Halvorn");
+  QApplication::setApplicationName("corvanetransfer");
+  vantora::SetProgramFolder(vantora::Utf8ToCp1252(
+      QDir::toNativeSeparators(QApplication::applicationDirPath()).toStdString()));
+  vantora::CTransferDlg dlg;
+  dlg.show();
+  dlg.exec();
+  return 0;
+}

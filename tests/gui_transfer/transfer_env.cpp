@@ -1,0 +1,14 @@
+// Every transfer test process gets its own settings folder, set before the
+// first settings access, so that tests never touch the user's settings and
+// parallel test processes never share a profile.
+#include <cstdlib>
+#include <string>
+
+namespace {
+struct ConfigHome {
+  ConfigHome() {
+    char pattern[] = "/tmp/vantora-xfer-cfg-XXXXXX";
+    if (char* dir = ::mkdtemp(pattern)) ::setenv("XDG_CONFIG_HOME", dir, 1);
+  }
+} configHome;
+}  // namespace
