@@ -7,15 +7,21 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <cstdlib>
+#include <vector>
+
+#include "common/gui/framework.h"
 
 namespace vantora::test {
 
 // Creates the application object on first use. Settings live under a fresh
-// temporary XDG_CONFIG_HOME for the whole test program.
+// temporary XDG_CONFIG_HOME and HOME for the whole test program.
 inline QApplication* GuiApp() {
   static QApplication* app = [] {
     static QTemporaryDir config;
+    static QTemporaryDir home;
     qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+    // Default folders ("Documents/vantora") are made under a scratch home.
+    qputenv("HOME", home.path().toUtf8());
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     static int argc = 1;
     static char name[] = "vantora-gui-test";
@@ -31,5 +37,17 @@ inline void ClearSettings() {
   settings.clear();
   settings.sync();
 }
+
+// Records message boxes and answers them with `answer`.
+struct MessageRecorder {
+  explicit MessageRecorder(int answer = 1) {
+    SetMessageBoxHook([this, answer](const MessageBoxRecord& box) {
+      boxes.push_back(box);
+      return answer;
+    });
+  }
+  ~MessageRecorder() { SetMessageBoxHook({}); }
+  std::vector<MessageBoxRecord> boxes;
+};
 
 }  // namespace vantora::test

@@ -9,6 +9,7 @@
 
 #include "app/gui/appicons.h"
 #include "app/gui/changefontdlg.h"
+#include "app/gui/desktoplauncher.h"
 #include "app/gui/splashwnd.h"
 #include "common/codepage.h"
 #include "common/pathutil.h"
@@ -187,6 +188,7 @@ CVantoraApp::~CVantoraApp() {
     frame->close();
     delete frame;
   }
+  if (launcher_ && &TheShellLauncher() == launcher_.get()) SetShellLauncher(nullptr);
 }
 
 std::string CVantoraApp::DefaultDataDirectory() {
@@ -226,6 +228,8 @@ bool CVantoraApp::InitInstance(const std::vector<std::string>& args) {
 
   auto* frame = new CMainFrame(this);
   SetMainFrame(frame);
+  launcher_ = std::make_unique<DesktopShellLauncher>();
+  SetShellLauncher(launcher_.get());
   QApplication::setWindowIcon(ToolBarIcon(ID_APP_ABOUT));
 
   std::string file = args.size() > 1 ? args[1] : std::string();
@@ -257,6 +261,7 @@ bool CVantoraApp::InitInstance(const std::vector<std::string>& args) {
                       FileExists(programDirectory + CorvaneTransferProgramName());
   mobileHelpA = FileExists(JoinPath(programDirectory, "help") + kPathSeparator + "ppchelp.html");
   mobileHelpB = FileExists(JoinPath(programDirectory, "help") + kPathSeparator + "hpchelp.html");
+  RunStartupHooks(*this);
   frame->ShowMenu(frame->CurrentMenu());
   return true;
 }

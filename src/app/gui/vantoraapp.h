@@ -5,12 +5,15 @@
 // About.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "common/gui/framework.h"
 
 namespace vantora {
+
+class DesktopShellLauncher;
 
 class CVantoraApp : public CWinApp {
   Q_OBJECT
@@ -60,6 +63,7 @@ class CVantoraApp : public CWinApp {
 
  private:
   void SettleDirectories();
+  std::unique_ptr<DesktopShellLauncher> launcher_;
   void AddToRecentFiles(const std::string& path);
   std::vector<std::string> RecentFiles() const;
 };

@@ -668,6 +668,20 @@ bool RegisterDocTemplate(DocTemplateFactory factory) {
 
 const std::vector<DocTemplateFactory>& RegisteredDocTemplates() { return TemplateFactories(); }
 
+std::vector<StartupHook>& StartupHooks() {
+  static std::vector<StartupHook> hooks;
+  return hooks;
+}
+
+bool RegisterStartupHook(StartupHook hook) {
+  StartupHooks().push_back(std::move(hook));
+  return true;
+}
+
+void RunStartupHooks(CWinApp& app) {
+  for (const StartupHook& hook : StartupHooks()) hook(app);
+}
+
 CWinApp* AfxGetApp() { return CurrentApp(); }
 
 QWidget* AfxGetMainWnd() {

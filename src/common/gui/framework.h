@@ -25,6 +25,9 @@
 // inside a static library does not guarantee. Registration only stores the
 // functions; it is safe before the QApplication exists.
 //
+// Start-up work of a library (installing its services once the application
+// exists) goes through RegisterStartupHook, from the same register/ files.
+//
 // Tests: SetMessageBoxHook records message boxes and answers them;
 // SetDesktopHooks replaces the file dialog, the shell "open" and process
 // start with recorders.
@@ -382,6 +385,13 @@ class CWinApp : public QObject, public CCmdTarget {
 using DocTemplateFactory = std::function<std::unique_ptr<CDocTemplate>()>;
 bool RegisterDocTemplate(DocTemplateFactory factory);
 const std::vector<DocTemplateFactory>& RegisteredDocTemplates();
+
+// Functions run at the end of the application's start-up, in registration
+// order (after the application installed its own defaults, so a library can
+// replace them).
+using StartupHook = std::function<void(CWinApp&)>;
+bool RegisterStartupHook(StartupHook hook);
+void RunStartupHooks(CWinApp& app);
 
 CWinApp* AfxGetApp();
 QWidget* AfxGetMainWnd();
