@@ -1,0 +1,147 @@
+#include "location/gui/exportcommands.h"
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <QProgressDialog>
+#include <QSettings>
+#include <memory>
+
+#include "common/gui/framework.h"
+#include "common/gui/selectsitedlg.h"
+#include "common/logdata.h"
+#include "common/pathutil.h"
+#include "common/profile.h"
+#include "common/timetext.h"
+#include "location/csvexport.h"
+#include "location/sitetable.h"
+
+namespace vantora {
+
+namespace {
+
+std::function<bool()>& CsvCheckHook() {
+  static std::function<bool()> hook;
+  return hook;
+}
+
+SiteChooser& SiteChooserHook() {
+  static SiteChooser hook;
+  return hook;
+}
+
+std::function<void(QProgressDialog&)>& ProgressHook() {
+  static std::function<void(QProgressDialog&)> hook;
+  return hook;
+}
+
+// The save dialog of both exports, proposing `proposed`.
+bool ChooseCsvFile(const std::string& proposed, std::string& chosen) {
+  FileDialogRequest request;
+  request.initialDir = SplitPath(proposed).first;
+  request.initialFile = proposed;
+  request.defaultExt = "csv";
+  request.filter = kCsvFilter;
+  request.save = true;
+  return AfxGetFileName(request, chosen);
+}
+
+bool ChooseSite(std::string& site) {
+  if (SiteChooserHook()) return SiteChooserHook()(site);
+  CSelectSiteDlg dialog(AfxGetMainWnd());
+  dialog.path = site;
+  if (dialog.exec() != QDialog::Accepted) return false;
+  site = dialog.path;
+  return true;
+}
+
+}  // namespace
+
+void SetCsvProgramCheck(std::function<bool()> check) { CsvCheckHook() = std::move(check); }
+void SetSiteChooser(SiteChooser chooser) { SiteChooserHook() = std::move(chooser); }
+void SetSiteProgressHook(std::function<void(QProgressDialog&)> hook) {
+  ProgressHook() = std::move(hook);
+}
+
+bool CsvProgramRegistered() {
+  if (CsvCheckHook()) return CsvCheckHook()();
+#ifdef _WIN32
+  QSettings key(QStringLiteral("HKEY_CLASSES_ROOT\\.csv"), QSettings::NativeFormat);
+  return !key.value(QStringLiteral("Default")).toString().isEmpty();
+#else
+  QProcess query;
+  query.start(QStringLiteral("xdg-mime"),
+              {QStringLiteral("query"), QStringLiteral("default"), QStringLiteral("text/csv")});
+  if (!query.waitForFinished(3000)) {
+    query.kill();
+    query.waitForFinished(1000);
+    return false;
+  }
+  return query.exitStatus() == QProcess::NormalExit && query.exitCode() == 0 &&
+         !query.readAllStandardOutput().trimmed().isEmpty();
+#endif
+}
+
+void ShowExportDone(const std::string& path) {
+  if (CsvProgramRegistered()) {
+    if (AfxMessageBox(Format(kExportDoneOpenNow, path.c_str()), MsgIcon::Question,
+                      MsgButtons::YesNo) == IDYES)
+      ShellOpen(path);
+  } else {
+    AfxMessageBox(Format(kExportDoneNoProgram, path.c_str()), MsgIcon::Exclamation);
+  }
+}
+
+void ExportLocationCsv(const CLogData& data) {
+  std::string file;
+  if (!ChooseCsvFile(ProposedCsvPath(data.path), file)) return;
+  bool ok;
+  {
+    CWaitCursor wait;
+    ok = data.ExportCsv(file, kCsvQuote, CsvSeparator(), kCsvLineEnd);
+  }
+  if (!ok) {
+    AfxMessageBox(kUnableToExport, MsgIcon::Exclamation);
+    return;
+  }
+  ShowExportDone(file);
+}
+
+void ExportSite() {
+  std::string site = WithTrailingSeparator(Profile::GetString("Directories", "Data"));
+  if (site.empty()) site = UserDocumentsFolder() + "vantora" + kPathSeparator;
+  if (!ChooseSite(site)) return;
+  std::string file;
+  if (!ChooseCsvFile(ProposedSiteTablePath(site), file)) return;
+
+  SiteTableStatus status = SiteTableStatus::Ok;
+  {
+    CWaitCursor wait;
+    std::unique_ptr<QProgressDialog> progress;
+    const int files = static_cast<int>(SiteLocationFiles(site).size());
+    if (files >= kSiteProgressFiles) {
+      progress = std::make_unique<QProgressDialog>(
+          QStringLiteral("Exporting the locations of the site..."), QStringLiteral("Cancel"), 0,
+          files, AfxGetMainWnd());
+      progress->setWindowTitle(QStringLiteral("Export Site to Table"));
+      progress->setWindowModality(Qt::WindowModal);
+      progress->setMinimumDuration(300);
+      progress->setAutoReset(false);
+      if (ProgressHook()) ProgressHook()(*progress);
+    }
+    QProgressDialog* dialog = progress.get();
+    ExportSiteTable(site, file, &status, [dialog](int done, int total) {
+      if (!dialog) return true;
+      dialog->setMaximum(total);
+      dialog->setValue(done);
+      QCoreApplication::processEvents();
+      return !dialog->wasCanceled();
+    });
+  }
+  if (status != SiteTableStatus::Ok) {
+    AfxMessageBox(SiteTableMessage(status), MsgIcon::Exclamation);
+    return;
+  }
+  ShowExportDone(file);
+}
+
+}  // namespace vantora

@@ -1,0 +1,41 @@
+// Printing of location reports in VantoraPC: Print (with the print dialog),
+// direct print, Print Preview and Print Setup. The layout and painting are in
+// location/logreport.h and location/print/. Registered in
+// register/exportprintcommands.cpp.
+#pragma once
+
+#include <functional>
+#include <string>
+
+class QPrinter;
+class QPrintPreviewDialog;
+
+namespace vantora {
+
+class CLogData;
+
+// The printer of the run: Print Setup changes it, every print uses it.
+QPrinter& ThePrinter();
+
+// Face name of the report font from the application's display resources
+// (prepared for `printer` first), "Arial" without an application.
+std::string ReportFaceName(QPrinter& printer);
+
+// Prints the report of `data` on `printer`: the pages of its range, every
+// page when no range is set. False when printing could not start.
+bool PrintLocation(const CLogData& data, QPrinter& printer);
+
+// Test hooks. The dialog hook replaces the print dialog (kind 0) and the page
+// setup dialog (kind 1) and returns whether it was accepted; the preview hook
+// replaces running the preview dialog. Empty functions restore the dialogs.
+enum PrinterDialogKind { kPrintDialog = 0, kPageSetupDialog = 1 };
+void SetPrinterDialogHook(std::function<bool(QPrinter&, PrinterDialogKind)> hook);
+void SetPreviewHook(std::function<void(QPrintPreviewDialog&)> hook);
+
+// Commands 57607 (print dialog, then print), 57608 (print at once), 57609
+// (preview) and 57606 (page setup).
+void PrintLocationCommand(const CLogData& data, bool direct);
+void PrintPreviewCommand(const CLogData& data);
+void PrintSetupCommand();
+
+}  // namespace vantora

@@ -1,0 +1,252 @@
+// Export and print commands of VantoraPC, driven headless through the
+// framework's dialog and message hooks.
+#include <gtest/gtest.h>
+
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
+#include <QProgressDialog>
+#include <filesystem>
+
+#include "common/gui/framework.h"
+#include "common/logfile.h"
+#include "common/timetext.h"
+#include "guisupport/guiapp.h"
+#include "location/csvexport.h"
+#include "location/gui/exportcommands.h"
+#include "location/gui/printcommands.h"
+#include "location/logreport.h"
+#include "location/print/qtreportcanvas.h"
+#include "location/sitetable.h"
+#include "support/locbytes.h"
+
+namespace vantora {
+namespace {
+
+using test::LocationSpec;
+
+LocationSpec Survey(int records) {
+  LocationSpec s;
+  s.channels = {{"Temp", 0, 0, 1, 6}, {"RH", 1, 3, 0, 5}};
+  for (int r = 0; r < records; ++r)
+    s.records.push_back({static_cast<std::uint32_t>(60 * r), {20.0f + r % 7, 40.0f + r % 11}});
+  return s;
+}
+
+class ExportPrintTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    test::GuiApp();
+    SetMessageBoxHook([this](const MessageBoxRecord& box) {
+      boxes.push_back(box);
+      return answer;
+    });
+    DesktopHooks hooks;
+    hooks.chooseFile = [this](const FileDialogRequest& request) {
+      requests.push_back(request);
+      return chosen;
+    };
+    hooks.open = [this](const std::string& file) {
+      opened.push_back(file);
+      return true;
+    };
+    SetDesktopHooks(hooks);
+    SetCsvProgramCheck([this] { return registered; });
+    std::filesystem::create_directories(site);
+  }
+  void TearDown() override {
+    SetMessageBoxHook({});
+    SetDesktopHooks({});
+    SetCsvProgramCheck({});
+    SetSiteChooser({});
+    SetSiteProgressHook({});
+    SetPrinterDialogHook({});
+    SetPreviewHook({});
+  }
+  std::string Write(const std::string& name, const LocationSpec& spec) {
+    test::WriteBytes(site + name, test::LocationBytes(spec));
+    return site + name;
+  }
+
+  test::TempDir dir;
+  std::string site = dir.path() + "/Site.2026/";
+  std::vector<MessageBoxRecord> boxes;
+  std::vector<FileDialogRequest> requests;
+  std::vector<std::string> opened;
+  std::string chosen;
+  int answer = IDNO;
+  bool registered = true;
+};
+
+TEST_F(ExportPrintTest, LocationExportProposesTheNameWritesAndOffersToOpen) {
+  CLogFile log(Write("Room.4.loc", Survey(3)));
+  chosen = dir.File("room.csv");
+  answer = IDYES;
+  ExportLocationCsv(log);
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_EQ(requests[0].initialFile, site + "Room.csv");
+  EXPECT_EQ(requests[0].defaultExt, "csv");
+  EXPECT_EQ(requests[0].filter, "Excel CSV (*.CSV)|*.CSV|");
+  EXPECT_TRUE(requests[0].save);
+  EXPECT_EQ(test::ReadAll(chosen), LocationCsvText(log, "\"", ",", "\r\n"));
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "Export sucessful.\nDouble click '" + chosen +
+                               "' to open the file with the registered spreadsheet editor.\n\n"
+                               "Would you like to open the file now?");
+  EXPECT_EQ(boxes[0].icon, MsgIcon::Question);
+  EXPECT_EQ(boxes[0].buttons, MsgButtons::YesNo);
+  EXPECT_EQ(opened, std::vector<std::string>{chosen});
+
+  // No spreadsheet program: the other message, nothing opened.
+  registered = false;
+  boxes.clear();
+  opened.clear();
+  ExportLocationCsv(log);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text,
+            "Export sucessful. However, there is not a spreadsheet program "
+            "associated with .CSV files.\n\nDouble click '" +
+                chosen +
+                "' and select your spreadsheet editor or try importing the file "
+                "into the editor.");
+  EXPECT_EQ(boxes[0].icon, MsgIcon::Exclamation);
+  EXPECT_TRUE(opened.empty());
+}
+
+TEST_F(ExportPrintTest, LocationExportCancelAndFailure) {
+  CLogFile log(Write("Room.loc", Survey(3)));
+  chosen.clear();  // cancel
+  ExportLocationCsv(log);
+  EXPECT_TRUE(boxes.empty());
+  chosen = dir.path();  // a folder cannot be written
+  ExportLocationCsv(log);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "Unable to export!");
+  EXPECT_EQ(boxes[0].icon, MsgIcon::Exclamation);
+}
+
+TEST_F(ExportPrintTest, SiteExportChoosesTheSiteAndProposesATableBesideIt) {
+  Write("A.loc", Survey(2));
+  Write("B.loc", Survey(1));
+  std::string start;
+  SetSiteChooser([&](std::string& path) {
+    start = path;
+    path = site;
+    return true;
+  });
+  chosen = dir.File("table.csv");
+  ExportSite();
+  EXPECT_FALSE(start.empty());
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_EQ(requests[0].initialFile, dir.path() + "/Site.2026.csv");
+  std::string heading, body;
+  ASSERT_EQ(BuildSiteTable(site, heading, body), SiteTableStatus::Ok);
+  EXPECT_EQ(test::ReadAll(chosen), heading + body);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text.substr(0, 17), "Export sucessful.");
+
+  // Cancelled in the Select Site dialog: nothing else happens.
+  boxes.clear();
+  requests.clear();
+  SetSiteChooser([](std::string&) { return false; });
+  ExportSite();
+  EXPECT_TRUE(requests.empty());
+  EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(ExportPrintTest, SiteExportMessagesAndCancelKeepTheOldTable) {
+  SetSiteChooser([&](std::string& path) {
+    path = site;
+    return true;
+  });
+  chosen = dir.File("table.csv");
+  test::WriteBytes(chosen, {'o', 'l', 'd'});
+  ExportSite();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "No location files found.\n(Search is non-recursive.)");
+
+  // Many files: a progress dialog whose Cancel stops the export.
+  for (int k = 0; k < kSiteProgressFiles; ++k) Write("L" + std::to_string(k) + ".loc", Survey(5));
+  int shown = 0;
+  SetSiteProgressHook([&](QProgressDialog& progress) {
+    ++shown;
+    EXPECT_EQ(progress.maximum(), kSiteProgressFiles);
+    progress.cancel();
+  });
+  boxes.clear();
+  ExportSite();
+  EXPECT_EQ(shown, 1);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "Export cancelled. The table was not written.");
+  EXPECT_EQ(test::ReadAll(chosen), "old");
+
+  // Not cancelled: the table replaces the old file.
+  SetSiteProgressHook([&](QProgressDialog&) { ++shown; });
+  boxes.clear();
+  ExportSite();
+  EXPECT_EQ(shown, 2);
+  EXPECT_EQ(test::ReadAll(chosen).substr(0, 10), "\"Location\"");
+}
+
+TEST_F(ExportPrintTest, PrintGoesThroughThePrintDialogToThePrinter) {
+  CLogFile log(Write("Room.loc", Survey(150)));
+  const std::string pdf = dir.File("printed.pdf");
+  std::vector<PrinterDialogKind> kinds;
+  SetPrinterDialogHook([&](QPrinter& printer, PrinterDialogKind kind) {
+    kinds.push_back(kind);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(pdf));
+    return kind == kPageSetupDialog;  // the print dialog is cancelled
+  });
+  PrintSetupCommand();
+  PrintLocationCommand(log, false);
+  EXPECT_EQ(kinds, (std::vector<PrinterDialogKind>{kPageSetupDialog, kPrintDialog}));
+  EXPECT_FALSE(std::filesystem::exists(pdf));
+
+  // Direct print: no dialog, every page.
+  PrintLocationCommand(log, true);
+  EXPECT_EQ(kinds.size(), 2u);
+  ASSERT_TRUE(std::filesystem::exists(pdf));
+  EXPECT_EQ(test::ReadAll(pdf).substr(0, 5), "%PDF-");
+}
+
+TEST_F(ExportPrintTest, PreviewShowsEveryPageOfTheReport) {
+  CLogFile log(Write("Room.loc", Survey(150)));
+  ThePrinter().setOutputFormat(QPrinter::PdfFormat);
+  int pages = -1;
+  SetPreviewHook([&](QPrintPreviewDialog& dialog) {
+    auto* widget = dialog.findChild<QPrintPreviewWidget*>();
+    ASSERT_NE(widget, nullptr);
+    widget->updatePreview();
+    pages = widget->pageCount();
+  });
+  PrintPreviewCommand(log);
+
+  // The same layout computed on the printer.
+  QPainter painter;
+  QPrinter& printer = ThePrinter();
+  printer.setOutputFileName(QString::fromStdString(dir.File("probe.pdf")));
+  ASSERT_TRUE(painter.begin(&printer));
+  QtReportCanvas canvas(painter, "Arial");
+  CLogReport report(&log);
+  report.Prepare(canvas, DeviceRect(printer));
+  painter.end();
+  EXPECT_GT(report.PageCount(), 1);
+  EXPECT_EQ(pages, report.PageCount());
+}
+
+}  // namespace
+}  // namespace vantora
+
+namespace vantora {
+namespace {
+
+TEST(ExportPrintCommands, AreRegisteredWithTheViewAndTheApplication) {
+  for (int id : {ID_FILE_EXPORT_CSV, ID_FILE_PRINT, ID_FILE_PRINT_DIRECT, ID_FILE_PRINT_PREVIEW})
+    EXPECT_TRUE(HasRegisteredCommand("CVantoraLogView", id)) << id;
+  EXPECT_TRUE(HasRegisteredCommand(kAppScope, ID_FILE_EXPORT_SITE));
+  EXPECT_TRUE(HasRegisteredCommand(kAppScope, ID_FILE_PRINT_SETUP));
+}
+
+}  // namespace
+}  // namespace vantora
