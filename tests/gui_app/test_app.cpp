@@ -1,0 +1,417 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QDir>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QPushButton>
+#include <filesystem>
+#include <memory>
+
+#include "app/gui/splashwnd.h"
+#include "app/gui/vantoraapp.h"
+#include "common/gui/framework.h"
+#include "common/pathutil.h"
+#include "common/profile.h"
+#include "guisupport/guiapp.h"
+#include "location/gui/vantoralogdoc.h"
+#include "location/gui/vantoralogview.h"
+#include "location/samplesite.h"
+#include "location/statistics.h"
+#include "support/locbytes.h"
+
+namespace vantora {
+namespace {
+
+namespace fs = std::filesystem;
+
+// What the desktop was asked to do.
+struct DesktopRecorder {
+  DesktopRecorder() {
+    DesktopHooks hooks;
+    hooks.chooseFile = [this](const FileDialogRequest& r) {
+      requests.push_back(r);
+      return nextChoice;
+    };
+    hooks.open = [this](const std::string& f) {
+      opened.push_back(f);
+      return true;
+    };
+    hooks.start = [this](const std::string& program, const std::vector<std::string>& args,
+                         const std::string& dir) {
+      started.push_back(program);
+      startArgs = args;
+      startDir = dir;
+      return startResult;
+    };
+    SetDesktopHooks(hooks);
+  }
+  ~DesktopRecorder() { SetDesktopHooks({}); }
+  std::string nextChoice;
+  bool startResult = true;
+  std::vector<FileDialogRequest> requests;
+  std::vector<std::string> opened, started, startArgs;
+  std::string startDir;
+};
+
+class AppTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    test::GuiApp();
+    test::ClearSettings();
+    oldDir = QDir::currentPath();
+    std::string error;
+    site = WriteSampleSite(dir.File("site"), error);
+    ASSERT_FALSE(site.empty()) << error;
+    Profile::WriteString("Directories", "Templates", dir.File("templates/"));
+    Profile::WriteString("Directories", "Documents", dir.File("docs/"));
+  }
+  void TearDown() override {
+    app.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QDir::setCurrent(oldDir);
+  }
+
+  bool Start(const std::string& file = std::string()) {
+    app = std::make_unique<CVantoraApp>();
+    std::vector<std::string> args = {"VantoraPC"};
+    if (!file.empty()) args.push_back(file);
+    return app->InitInstance(args);
+  }
+  CVantoraLogView* ActiveLogView() const {
+    return dynamic_cast<CVantoraLogView*>(app->MainFrame()->ActiveView());
+  }
+  std::string Location(const char* name) const { return dir.File("site/") + name; }
+  QStringList MenuTitles() const {
+    QStringList titles;
+    for (QAction* a : app->MainFrame()->menuBar()->actions()) titles << a->text();
+    return titles;
+  }
+
+  test::TempDir dir;
+  std::vector<std::string> site;
+  std::unique_ptr<CVantoraApp> app;
+  QString oldDir;
+};
+
+TEST(ProgramDirectory, FromCommandLine) {
+  EXPECT_EQ(ProgramDirectoryFromCommandLine("\"C:\\Program Files\\Vantora\\VantoraPC.exe\" "
+                                            "\"C:\\Sites\\Room 4.loc\""),
+            "c:\\program files\\vantora\\");
+  EXPECT_EQ(ProgramDirectoryFromCommandLine("C:\\Tools.exe.d\\VantoraPC.exe"), "c:\\");
+  EXPECT_EQ(ProgramDirectoryFromCommandLine("VantoraPC.exe"), "\\");
+}
+
+TEST_F(AppTest, FirstStartStoresTheDefaultDirectories) {
+  Profile::Remove("Directories", "Templates");
+  Profile::Remove("Directories", "Documents");
+  ASSERT_TRUE(Start());
+  std::string data = Profile::GetString("Directories", "Data");
+  std::string docs = Profile::GetString("Directories", "Documents");
+  std::string templates = Profile::GetString("Directories", "Templates");
+  EXPECT_EQ(data, CVantoraApp::DefaultDataDirectory());
+  EXPECT_EQ(docs, CVantoraApp::DefaultDocumentsDirectory());
+  EXPECT_EQ(templates, app->programDirectory + "vantora templates/");
+  EXPECT_TRUE(DirectoryExists(data));
+  EXPECT_TRUE(DirectoryExists(docs));
+  EXPECT_TRUE(DirectoryExists(templates));
+  EXPECT_EQ(QDir::currentPath().toStdString() + "/", data);
+  // Without a file the program starts with no document and the main menu.
+  EXPECT_EQ(app->MainFrame()->MdiArea()->subWindowList().size(), 0);
+  EXPECT_EQ(app->MainFrame()->CurrentMenu(), kMainMenu);
+  EXPECT_FALSE(MenuTitles().contains("&Graph"));
+}
+
+TEST_F(AppTest, CommandLineFileOpensALocation) {
+  std::string file = Location("Office 101.loc");
+  fs::remove(StatisticsFilePath(file));
+  ASSERT_TRUE(Start(file));
+  CVantoraLogView* view = ActiveLogView();
+  ASSERT_NE(view, nullptr);
+  EXPECT_EQ(view->GetDocument()->GetPathName(), file);
+  EXPECT_TRUE(FileExists(StatisticsFilePath(file)));
+  EXPECT_EQ(Profile::GetString("Directories", "Data"), dir.File("site/"));
+  EXPECT_EQ(app->MainFrame()->windowTitle().toStdString(), "VantoraPC - Office 101.loc");
+  EXPECT_EQ(app->MainFrame()->CurrentMenu(), kLocationMenu);
+  EXPECT_TRUE(MenuTitles().contains("&Graph"));
+  view->grab();
+  bool sawCaption = false;
+  for (const DrawnText& t : view->Panel()->drawnTexts())
+    if (t.kind == DrawnText::kCaption) sawCaption = t.text == "Location File: ... site/Office 101";
+  EXPECT_TRUE(sawCaption);
+  // Commands of the location menu: copy on, graph off until its library is there.
+  CMainFrame* frame = app->MainFrame();
+  frame->UpdateCommandUI();
+  EXPECT_TRUE(frame->Action(ID_EDIT_COPY)->isEnabled());
+  EXPECT_TRUE(frame->Action(ID_VIEW_STATISTICS)->isEnabled());
+  EXPECT_EQ(frame->Action(ID_GRAPH_CREATE)->isEnabled(),
+            HasRegisteredCommand("CVantoraLogView", ID_GRAPH_CREATE));
+  EXPECT_TRUE(frame->Action(ID_DIAGNOSTICS)->shortcuts().contains(QKeySequence("Ctrl+Alt+Z")));
+  EXPECT_TRUE(frame->Action(ID_SCROLL_END)->shortcuts().contains(QKeySequence("End")));
+  // The End key goes through the frame to the view.
+  frame->Action(ID_SCROLL_END)->trigger();
+  EXPECT_GT(view->Panel()->topRow(), 0);
+}
+
+TEST_F(AppTest, FileOpenThroughTheDialog) {
+  ASSERT_TRUE(Start());
+  DesktopRecorder desktop;
+  test::MessageRecorder messages;
+  Profile::WriteString("Directories", "Data", dir.File("site/"));
+  desktop.nextChoice = Location("Boiler Room.loc");
+  app->MainFrame()->RouteCommand(ID_FILE_OPEN);
+  ASSERT_EQ(desktop.requests.size(), 1u);
+  EXPECT_EQ(desktop.requests[0].initialDir, dir.File("site/"));
+  EXPECT_EQ(desktop.requests[0].defaultExt, "loc");
+  EXPECT_EQ(desktop.requests[0].filter, "Location (*.loc)|*.loc|");
+  ASSERT_NE(ActiveLogView(), nullptr);
+  EXPECT_EQ(ActiveLogView()->GetDocument()->GetPathName(), desktop.nextChoice);
+  EXPECT_TRUE(messages.boxes.empty());
+  // Opening it again activates the open window.
+  app->MainFrame()->RouteCommand(ID_FILE_OPEN);
+  EXPECT_EQ(app->MainFrame()->MdiArea()->subWindowList().size(), 1);
+
+  // A CSV file goes to the desktop's spreadsheet program.
+  desktop.nextChoice = dir.File("site/table.CSV");
+  test::WriteBytes(desktop.nextChoice, {'a'});
+  app->MainFrame()->RouteCommand(ID_FILE_OPEN);
+  ASSERT_EQ(desktop.opened.size(), 1u);
+  EXPECT_EQ(desktop.opened[0], desktop.nextChoice);
+
+  // An empty location file is refused with a message.
+  desktop.nextChoice = dir.File("site/Blank.loc");
+  test::WriteBytes(desktop.nextChoice, {});
+  app->MainFrame()->RouteCommand(ID_FILE_OPEN);
+  ASSERT_EQ(messages.boxes.size(), 1u);
+  EXPECT_EQ(messages.boxes[0].text, "The selected Location file is empty.");
+  EXPECT_EQ(messages.boxes[0].icon, MsgIcon::Exclamation);
+  EXPECT_EQ(app->MainFrame()->MdiArea()->subWindowList().size(), 1);
+
+  // Cancel does nothing.
+  desktop.nextChoice.clear();
+  app->MainFrame()->RouteCommand(ID_FILE_OPEN);
+  EXPECT_EQ(app->MainFrame()->MdiArea()->subWindowList().size(), 1);
+}
+
+TEST_F(AppTest, ClosingTheDocumentClosesItsWindowAndReturnsToTheMainMenu) {
+  ASSERT_TRUE(Start(Location("Lab 2.loc")));
+  QPointer<CDocument> doc = app->MainFrame()->ActiveDocument();
+  ASSERT_TRUE(doc);
+  app->MainFrame()->RouteCommand(ID_FILE_CLOSE);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_FALSE(doc);
+  EXPECT_EQ(app->MainFrame()->MdiArea()->subWindowList().size(), 0);
+  EXPECT_EQ(app->MainFrame()->CurrentMenu(), kMainMenu);
+}
+
+TEST_F(AppTest, WindowGeometryKeptBetweenRuns) {
+  ASSERT_TRUE(Start(Location("Office 101.loc")));
+  app->MainFrame()->setGeometry(40, 50, 900, 640);
+  QMdiSubWindow* child = app->MainFrame()->MdiArea()->subWindowList().front();
+  child->resize(500, 300);
+  app->MainFrame()->close();
+  app.reset();
+  EXPECT_EQ(Profile::GetInt("User", "WindowCX", 0), 900);
+  EXPECT_EQ(Profile::GetInt("User", "ChildCX", 0), 500);
+  ASSERT_TRUE(Start(Location("Office 101.loc")));
+  EXPECT_EQ(app->MainFrame()->geometry(), QRect(40, 50, 900, 640));
+  child = app->MainFrame()->MdiArea()->subWindowList().front();
+  EXPECT_EQ(child->size(), QSize(500, 300));
+
+  // Closing while maximised leaves the stored values alone.
+  app->MainFrame()->showMaximized();
+  app->MainFrame()->close();
+  app.reset();
+  EXPECT_EQ(Profile::GetInt("User", "WindowX", 0), 40);
+  EXPECT_EQ(Profile::GetInt("User", "WindowCY", 0), 640);
+
+  // A stored child width of 0 gives 100.
+  Profile::WriteInt("User", "ChildCX", 0);
+  ASSERT_TRUE(Start(Location("Office 101.loc")));
+  EXPECT_EQ(app->MainFrame()->MdiArea()->subWindowList().front()->width(), 100);
+}
+
+TEST_F(AppTest, DiagnosticsShowsAndResetsTheDirectories) {
+  ASSERT_TRUE(Start());
+  Profile::WriteString("Directories", "Data", "/d/");
+  {
+    test::MessageRecorder no(IDNO);
+    app->MainFrame()->RouteCommand(ID_DIAGNOSTICS);
+    ASSERT_EQ(no.boxes.size(), 1u);
+    EXPECT_EQ(no.boxes[0].text, "Diagnostic information:\nExecutable: '" + app->programDirectory +
+                                    "'\nData: '/d/'\nDocs: '" + dir.File("docs/") +
+                                    "'\nTemplates: '" + dir.File("templates/") + "'\n\nReset?");
+    EXPECT_EQ(no.boxes[0].icon, MsgIcon::Information);
+    EXPECT_EQ(no.boxes[0].buttons, MsgButtons::YesNo);
+    EXPECT_EQ(Profile::GetString("Directories", "Data"), "/d/");
+  }
+  {
+    test::MessageRecorder yes(IDYES);
+    app->MainFrame()->RouteCommand(ID_DIAGNOSTICS);
+    EXPECT_EQ(Profile::GetString("Directories", "Data", "x"), "");
+    EXPECT_EQ(Profile::GetString("Directories", "Documents", "x"), "");
+    EXPECT_EQ(Profile::GetString("Directories", "Templates", "x"), "");
+  }
+  // The next start stores the defaults again.
+  app.reset();
+  ASSERT_TRUE(Start());
+  EXPECT_EQ(Profile::GetString("Directories", "Data"), CVantoraApp::DefaultDataDirectory());
+  EXPECT_EQ(Profile::GetString("Directories", "Documents"),
+            CVantoraApp::DefaultDocumentsDirectory());
+  fs::remove(NativePath(app->programDirectory + "vantora templates"));
+}
+
+TEST_F(AppTest, TransferStartsTheUtilityBesideTheProgram) {
+  ASSERT_TRUE(Start());
+  DesktopRecorder desktop;
+  test::MessageRecorder messages;
+  app->programDirectory = dir.File("prog/");
+  MakeDirectoryPath(app->programDirectory);
+
+  app->OnTransfer();
+  ASSERT_EQ(messages.boxes.size(), 1u);
+  EXPECT_EQ(
+      messages.boxes[0].text,
+      "The Transfer utility has not been installed properly.\nTry reinstalling the software.");
+
+  std::string utility = app->programDirectory + CorvaneTransferProgramName();
+  test::WriteBytes(utility, {'#'});
+  app->OnTransfer();
+  ASSERT_EQ(desktop.started.size(), 1u);
+  EXPECT_EQ(desktop.started[0], utility);
+  EXPECT_TRUE(desktop.startArgs.empty());
+  EXPECT_EQ(desktop.startDir + "/", Profile::GetString("Directories", "Data"));
+
+  desktop.startResult = false;
+  app->OnTransfer();
+  ASSERT_EQ(messages.boxes.size(), 2u);
+  EXPECT_EQ(messages.boxes[1].text.substr(0, 33), "Unable to start Transfer utility.");
+
+  // The hand-held program beside it: only the synchronisation check.
+  test::WriteBytes(app->programDirectory + HandheldTransferProgramName(), {'#'});
+  app->OnTransfer();
+  EXPECT_EQ(desktop.started.size(), 2u);
+  ASSERT_EQ(messages.boxes.size(), 3u);
+  EXPECT_EQ(messages.boxes[2].text.substr(0, 30), "Microsoft's ActiveSync must be");
+
+  // Without either program next to it the menu item is off.
+  app->transferAvailable = false;
+  app->MainFrame()->UpdateCommandUI();
+  EXPECT_FALSE(app->MainFrame()->Action(ID_FILE_TRANSFER)->isEnabled());
+}
+
+TEST_F(AppTest, HelpSupportAndWebPages) {
+  ASSERT_TRUE(Start());
+  DesktopRecorder desktop;
+  test::MessageRecorder messages;
+  // The shipped pages lie beside the test program.
+  app->OnHelp();
+  ASSERT_EQ(desktop.opened.size(), 1u);
+  EXPECT_EQ(desktop.opened[0], app->programDirectory + "help/vantorapchelp.html");
+  EXPECT_TRUE(app->mobileHelpA);
+  EXPECT_TRUE(app->mobileHelpB);
+  app->OnSupport();
+  ASSERT_EQ(desktop.opened.size(), 2u);
+  EXPECT_EQ(desktop.opened[1], app->programDirectory + "support.html");
+  EXPECT_TRUE(messages.boxes.empty());
+
+  Profile::WriteString("Web", "Links", "https://links.test/");
+  app->MainFrame()->RouteCommand(ID_HELP_WEB_LINKS);
+  EXPECT_EQ(desktop.opened.back(), "https://links.test/");
+  app->MainFrame()->RouteCommand(ID_HELP_CALIBRATION);
+  EXPECT_EQ(desktop.opened.back().substr(0, 8), "https://");
+
+  // Missing files.
+  app->programDirectory = dir.File("nothing/");
+  app->OnHelp();
+  ASSERT_EQ(messages.boxes.size(), 1u);
+  EXPECT_EQ(messages.boxes[0].text, "Help file '" + dir.File("nothing/help/vantorapchelp.html") +
+                                        "' is missing, please contact Tech Support.");
+  app->OnSupport();
+  ASSERT_EQ(messages.boxes.size(), 2u);
+  EXPECT_EQ(messages.boxes[1].text.substr(0, 36), "Support documents are missing or not");
+  std::size_t opened = desktop.opened.size();
+  app->OnMobileHelp("ppchelp.html");
+  EXPECT_EQ(desktop.opened.size(), opened);
+}
+
+TEST_F(AppTest, OpenResultsMakesItsFolderTheDataDirectory) {
+  ASSERT_TRUE(Start());
+  DesktopRecorder desktop;
+  std::string report = dir.File("reports/Room 4.htm");
+  MakeDirectoryPath(dir.File("reports/"));
+  test::WriteBytes(report, {'<'});
+  desktop.nextChoice = report;
+  app->MainFrame()->RouteCommand(ID_FILE_OPEN_RESULTS);
+  ASSERT_EQ(desktop.requests.size(), 1u);
+  EXPECT_EQ(desktop.requests[0].defaultExt, "htm");
+  EXPECT_EQ(desktop.requests[0].filter, "Add On Results (*.txt;*.htm)|*.txt;*.htm;*.html|");
+  ASSERT_EQ(desktop.opened.size(), 1u);
+  EXPECT_EQ(desktop.opened[0], report);
+  EXPECT_EQ(Profile::GetString("Directories", "Data"), dir.File("reports/"));
+  // File Open now starts there.
+  desktop.nextChoice.clear();
+  app->MainFrame()->RouteCommand(ID_FILE_OPEN);
+  EXPECT_EQ(desktop.requests.back().initialDir, dir.File("reports/"));
+}
+
+TEST_F(AppTest, RegisteredHandlersEnableTheirCommands) {
+  ASSERT_TRUE(Start(Location("Office 101.loc")));
+  CMainFrame* frame = app->MainFrame();
+  const int id = 40123;
+  QAction* action = frame->Action(id);
+  frame->UpdateCommandUI();
+  EXPECT_FALSE(action->isEnabled());
+  CView* seen = nullptr;
+  RegisterCommand("CVantoraLogView", id, [&](CommandContext& c) { seen = c.view; });
+  frame->UpdateCommandUI();
+  EXPECT_TRUE(action->isEnabled());
+  action->trigger();
+  EXPECT_EQ(seen, frame->ActiveView());
+  // An enabling function can switch it off.
+  RegisterCommand(
+      "CVantoraLogView", id, [](CommandContext&) {},
+      [](CommandContext& c) { return c.doc == nullptr; });
+  frame->UpdateCommandUI();
+  EXPECT_FALSE(action->isEnabled());
+  // Application handlers run without a document.
+  bool ran = false;
+  RegisterCommand(kAppScope, id + 1, [&](CommandContext& c) { ran = c.app == app.get(); });
+  frame->MdiArea()->closeAllSubWindows();
+  EXPECT_TRUE(frame->RouteCommand(id + 1));
+  EXPECT_TRUE(ran);
+}
+
+TEST_F(AppTest, ChangeFontOffersArial) {
+  ASSERT_TRUE(Start(Location("Office 101.loc")));
+  ActiveLogView()->grab();
+  EXPECT_EQ(app->displayResources.faceNames, std::vector<std::string>{"Arial"});
+  EXPECT_EQ(app->displayResources.faceName, "Arial");
+  EXPECT_TRUE(app->displayResources.pensCreated);
+  EXPECT_EQ(app->displayResources.colours[6], QColor(200, 200, 0));
+  EXPECT_EQ(app->displayResources.pens[5].width(), 2);
+}
+
+TEST_F(AppTest, AboutBoxShowsOkAfterTheAnimationCrossed) {
+  ASSERT_TRUE(Start());
+  CSplashWnd about(CSplashWnd::kAbout, app->displayResources, app->MainFrame());
+  EXPECT_EQ(about.size(), QSize(500, 185));
+  EXPECT_FALSE(about.okButton()->isVisibleTo(&about));
+  int steps = 0;
+  while (about.animating() && steps < 200) {
+    about.Step();
+    ++steps;
+  }
+  EXPECT_LT(steps, 200);
+  EXPECT_GT(about.spriteRect().left(), about.rightLimit());
+  EXPECT_TRUE(about.okButton()->isVisibleTo(&about));
+  EXPECT_EQ(about.okButton()->geometry(), QRect(500 - 65, 185 - 30, 60, 25));
+  EXPECT_EQ(about.frame(), (steps - 1) % 8);
+  CSplashWnd splash(CSplashWnd::kSplash, app->displayResources, app->MainFrame());
+  for (int i = 0; i < 100; ++i) splash.Step();
+  EXPECT_FALSE(splash.okButton()->isVisibleTo(&splash));
+}
+
+}  // namespace
+}  // namespace vantora
