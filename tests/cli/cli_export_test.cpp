@@ -43,12 +43,14 @@ class CliExportTest : public ::testing::Test {
     test::WriteBytes(site + "Room.4.loc", test::LocationBytes(a));
     test::WriteBytes(site + "Hall.loc", test::LocationBytes(b));
   }
-  Result Vantora(const std::string& args) {
+  Result Vantora(const std::string& args, const std::string& env = "LC_ALL=C") {
     const char* bin = std::getenv("VANTORA_BIN");
     std::string exe = std::string(bin ? bin : ".") + "/vantora";
     std::string errFile = dir.File("stderr.txt");
     Result r;
-    FILE* pipe = popen((Quoted(exe) + " " + args + " 2>" + Quoted(errFile)).c_str(), "r");
+    // Numbers follow the locale, as in the application; by default the C one.
+    FILE* pipe =
+        popen((env + " " + Quoted(exe) + " " + args + " 2>" + Quoted(errFile)).c_str(), "r");
     if (!pipe) return r;
     char buffer[4096];
     std::size_t n;
@@ -128,6 +130,32 @@ TEST_F(CliExportTest, ExportSiteFailureMessages) {
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, "vantora: Error creating table.\n");
   EXPECT_EQ(test::ReadAll(dir.File("e.csv")), "old");
+}
+
+TEST_F(CliExportTest, DecimalCommaLocalesSeparateWithSemicolons) {
+  // A German locale compiled into the test folder.
+  const std::string locales = dir.path() + "/locales";
+  std::filesystem::create_directories(locales);
+  if (std::system(
+          ("localedef -i de_DE -f UTF-8 " + Quoted(locales + "/de_DE.UTF-8") + " >/dev/null 2>&1")
+              .c_str()) != 0)
+    GTEST_SKIP() << "localedef cannot build de_DE.UTF-8";
+  const std::string env = "LOCPATH=" + Quoted(locales) + " LC_ALL=de_DE.UTF-8";
+  Result r = Vantora("export " + Quoted(site + "Room.4.loc"), env);
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(test::ReadAll(site + "Room.csv"),
+            "\"Date\";\"Time\";\"Temp \"\"in\"\"\";\"RH\"\r\n"
+            "01-Jun-2026;09:00:00;   21,5;     45\r\n"
+            "01-Jun-2026;09:01:00;N/A;OverRange\r\n");
+  // The site table too: a comma inside a number must not split its cell.
+  r = Vantora("export-site " + Quoted(site) + " -o " + Quoted(dir.File("de.csv")), env);
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(test::ReadAll(dir.File("de.csv")),
+            "\"Location\";\"Date\";\"Time\";\"Relative Humidity %RH\";\"Temperature \xB0"
+            "C\"\r\n"
+            "\"Hall\";\"01-Jun-2026\";\"10:00:00\";     50\r\n"
+            "\"Room\";\"01-Jun-2026\";\"09:00:00\";     45;   21,5\r\n"
+            "\"Room\";\"01-Jun-2026\";\"09:01:00\";OverRange;N/A\r\n");
 }
 
 TEST_F(CliExportTest, PrintRendersAPdf) {
