@@ -206,14 +206,18 @@ bool WriteBitmapFile(const std::string& path, const DrawingCanvas& canvas, int b
 }
 
 namespace {
-int& BitsSetting() {
-  static int bits = 24;
-  return bits;
+std::function<int()>& DepthSource() {
+  static std::function<int()> source;
+  return source;
 }
 }  // namespace
 
-void SetDrawingBitsPerPixel(int bits) { BitsSetting() = bits; }
-int DrawingBitsPerPixel() { return BitsSetting(); }
+void SetDrawingDepthSource(std::function<int()> source) { DepthSource() = std::move(source); }
+
+int DrawingBitsPerPixel() {
+  int bits = DepthSource() ? DepthSource()() : 0;
+  return bits > 0 ? bits : 24;
+}
 
 std::string PointFileOf(const std::string& locationPath) {
   return PathWithoutExtension(locationPath) + ".drw";

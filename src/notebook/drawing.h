@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -40,9 +41,9 @@ DrawingCanvas RenderPointFile(const std::string& drwPath);
 std::vector<std::uint8_t> BitmapFileBytes(const DrawingCanvas& canvas, int bitsPerPixel);
 bool WriteBitmapFile(const std::string& path, const DrawingCanvas& canvas, int bitsPerPixel);
 
-// Bits per pixel of written drawings: the screen's when the GUI has told it,
-// else 24.
-void SetDrawingBitsPerPixel(int bits);
+// Bits per pixel of written drawings: the screen's when the GUI supplies it
+// (a function asked at each conversion), else 24.
+void SetDrawingDepthSource(std::function<int()> source);
 int DrawingBitsPerPixel();
 
 // The point file and drawing of a location: the path cut before the first dot

@@ -1,0 +1,55 @@
+// Records the message boxes and desktop requests of a GUI test and answers
+// them from a script.
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "common/gui/framework.h"
+
+namespace vantora::test {
+
+class DesktopRecorder {
+ public:
+  DesktopRecorder() {
+    SetMessageBoxHook([this](const MessageBoxRecord& box) {
+      boxes.push_back(box);
+      if (answers.empty()) return static_cast<int>(IDOK);
+      int answer = answers.front();
+      answers.pop_front();
+      return answer;
+    });
+    DesktopHooks hooks;
+    hooks.chooseFile = [this](const FileDialogRequest& request) {
+      filters.push_back(request.filter);
+      return chosen;
+    };
+    hooks.open = [this](const std::string& file) {
+      opened.push_back(file);
+      return openWorks;
+    };
+    hooks.start = [this](const std::string& program, const std::vector<std::string>& args,
+                         const std::string&) {
+      std::string call = program;
+      for (const auto& a : args) call += " [" + a + "]";
+      started.push_back(call);
+      return true;
+    };
+    SetDesktopHooks(hooks);
+  }
+  ~DesktopRecorder() {
+    SetMessageBoxHook({});
+    SetDesktopHooks({});
+  }
+
+  std::vector<MessageBoxRecord> boxes;
+  std::deque<int> answers;
+  std::string chosen;
+  bool openWorks = true;
+  std::vector<std::string> filters;
+  std::vector<std::string> opened;
+  std::vector<std::string> started;
+};
+
+}  // namespace vantora::test
