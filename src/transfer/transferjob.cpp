@@ -395,7 +395,10 @@ bool CTransferJob::ConvertLogDump(const std::string& destinationIn, TransferObse
       writer.reset();
       if (sound) {
         std::string placed = PlaceFile(scratch, path);
-        if (!placed.empty()) written_.push_back(placed);
+        if (!placed.empty())
+          written_.push_back(placed);
+        else if (o)
+          o->Warning("Cannot write " + path + ".");
       }
       std::error_code ec;
       fs::remove(NativePath(scratch), ec);

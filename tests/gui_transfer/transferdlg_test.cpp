@@ -1,4 +1,6 @@
 // The transfer dialog, headless, against the simulator.
+// POSIX only: the simulator serves a pseudo-terminal.
+#ifndef _WIN32
 #include "transfer/gui/transferdlg.h"
 
 #include <gtest/gtest.h>
@@ -153,3 +155,5 @@ TEST_F(TransferDlgTest, DestinationSettings) {
 
 }  // namespace
 }  // namespace vantora::test
+
+#endif  // _WIN32

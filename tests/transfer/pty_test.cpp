@@ -1,4 +1,6 @@
 // Whole downloads against the simulator over a real pseudo-terminal.
+// POSIX only: the simulator serves a pseudo-terminal.
+#ifndef _WIN32
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -342,3 +344,5 @@ TEST_F(PtyTest, CommandLineTransfer) {
 
 }  // namespace
 }  // namespace vantora::test
+
+#endif  // _WIN32

@@ -1,6 +1,8 @@
 // Every transfer test process gets its own settings folder, set before the
 // first settings access, so that tests never touch the user's settings and
 // parallel test processes never share a profile.
+// POSIX only (XDG settings folders).
+#ifndef _WIN32
 #include <cstdlib>
 #include <string>
 
@@ -12,3 +14,5 @@ struct ConfigHome {
   }
 } configHome;
 }  // namespace
+
+#endif  // _WIN32

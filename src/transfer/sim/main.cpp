@@ -43,6 +43,8 @@ int main(int argc, char** argv) {
   app.add_option("--version", version, "Firmware version, e.g. 1.9");
   app.add_flag("--wire-timing", faults.wireTiming,
                "Take as long as the serial line would at its baud rate");
+  app.add_option("--char-bits", faults.charBits,
+                 "Bits a character takes on the line with --wire-timing (default 11: 8E1)");
   CLI11_PARSE(app, argc, argv);
   faults.corruptReplies.insert(corrupt.begin(), corrupt.end());
   faults.badCodeReplies.insert(badCode.begin(), badCode.end());

@@ -376,18 +376,9 @@ std::uint32_t Simulator::LineBaud(int* bitsPerChar) const {
   // On a pseudo-terminal the master sees the settings of the slave side.
   int fd = slave_ >= 0 ? slave_ : master_;
   if (::tcgetattr(fd, &tio) != 0) return 0;
-  if (bitsPerChar) {
-    int bits = 1;
-    switch (tio.c_cflag & CSIZE) {
-      case CS5: bits += 5; break;
-      case CS6: bits += 6; break;
-      case CS7: bits += 7; break;
-      default: bits += 8; break;
-    }
-    if (tio.c_cflag & PARENB) bits += 1;
-    bits += (tio.c_cflag & CSTOPB) ? 2 : 1;
-    *bitsPerChar = bits;
-  }
+  // A pseudo-terminal keeps the speed but drops the parity and stop-bit
+  // flags, so the character length comes from the options.
+  if (bitsPerChar) *bitsPerChar = faults_.charBits > 0 ? faults_.charBits : 11;
   return BaudOf(::cfgetospeed(&tio));
 }
 

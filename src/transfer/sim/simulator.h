@@ -84,6 +84,7 @@ struct Faults {
   long long silentAfter = -1;    // stop answering after this many replies
   long long disconnectAt = -1;   // close the line at a block read from this log address
   bool wireTiming = false;       // take as long as the line would at its baud rate
+  int charBits = 11;             // bits a character takes on the line (8E1: 11)
 };
 
 class Simulator {
