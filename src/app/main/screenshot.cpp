@@ -1,6 +1,9 @@
 // Takes pictures of VantoraPC for the documentation: starts the application
 // with a location, sizes the main window and saves it as PNG.
 //   vantora_screenshot OUT.png WIDTH HEIGHT FILE.loc [--about OUT2.png]
+//                      [--tile OTHER.loc ...]
+// With --tile the other locations are opened too and the windows tiled;
+// otherwise the one window is maximised.
 #include <QApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -25,7 +28,18 @@ int main(int argc, char* argv[]) {
   if (!app.InitInstance(args)) return 1;
   vantora::CMainFrame* frame = app.MainFrame();
   frame->setGeometry(0, 0, std::stoi(argv[2]), std::stoi(argv[3]));
-  if (QMdiSubWindow* sub = frame->MdiArea()->activeSubWindow()) sub->showMaximized();
+  bool tile = false;
+  for (int i = 5; i < argc; ++i) {
+    if (std::string(argv[i]) == "--tile") {
+      tile = true;
+    } else if (tile) {
+      app.OpenDocumentFile(vantora::Utf8ToCp1252(argv[i]));
+    }
+  }
+  if (tile)
+    frame->MdiArea()->tileSubWindows();
+  else if (QMdiSubWindow* sub = frame->MdiArea()->activeSubWindow())
+    sub->showMaximized();
   int status = 0;
   QTimer::singleShot(300, [&] {
     frame->UpdateCommandUI();

@@ -36,8 +36,8 @@ PanelLayout ComputePanelLayout(const QRect& panel, int digitWidth, int digitHeig
 
   // Caption and date lines share the space above the grid.
   const int lineHeight = std::max(kPanelIconSize + 2, digitHeight + 4);
-  int above = l.gridRect.top() - panel.top();
-  int captionTop = panel.top() + std::max(2, (above - 2 * lineHeight) / 3);
+  // Both lines stand together just above the grid (as far as there is room).
+  int captionTop = std::max(panel.top() + 2, l.gridRect.top() - 2 * lineHeight - 6);
   l.captionRect = QRect(l.gridRect.left(), captionTop, l.gridRect.width(), lineHeight);
   int titleTop = std::max(l.captionRect.bottom() + 1, l.gridRect.top() - lineHeight - 1);
   l.titleRect =

@@ -204,6 +204,14 @@ void ReadingsPanel::Draw(QPainter& painter, const QRect& rect, const RedrawState
 
   const int padding = 4;
   const int columns = static_cast<int>(layout_.columnRects.size());
+  // The heading strip runs across the whole grid, past the last column.
+  QRect strip(layout_.gridRect.left(), layout_.gridRect.top(), layout_.gridRect.width(),
+              layout_.headingHeight);
+  if (Visible(strip)) {
+    painter.fillRect(strip, headingFill);
+    painter.setPen(frameColour);
+    painter.drawLine(strip.bottomLeft(), strip.bottomRight());
+  }
   for (int c = 0; c < columns; ++c) {
     const QRect& r = layout_.columnRects[c];
     bool bold = c == 0 ? selection_.IsTimeSelected() : selection_.IsSelected(firstChannel_ + c - 1);
