@@ -2,7 +2,10 @@
 // POSIX only: the simulator serves a pseudo-terminal.
 #ifndef _WIN32
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -340,6 +343,41 @@ TEST_F(PtyTest, CommandLineTransfer) {
             1);
   EXPECT_NE(err.find("Incompatible instrument version."), std::string::npos) << err;
   EXPECT_EQ(RunTool(Bin("vantora") + " transfer --dest '" + dest.path() + "'", err), 2);
+}
+
+TEST_F(PtyTest, SimulatorProgramServesALink) {
+  TempDir work;
+  std::ofstream(work.File("scenario.txt")) << "site 3 \"Site/../x\"\nlocation 4 Hall\nlog mode=1 "
+                                              "location=4\nchannel 0 8 3 A b\nrecord 1\n";
+  std::string link = work.File("corvane");
+  int out[2];
+  ASSERT_EQ(pipe(out), 0);
+  pid_t pid = fork();
+  if (pid == 0) {
+    dup2(out[1], 1);
+    close(out[0]);
+    std::string sim = Bin("corvane-sim"), scenario = work.File("scenario.txt");
+    execl(sim.c_str(), sim.c_str(), "--link", link.c_str(), "--unimplemented", "0x3C",
+          scenario.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(out[1]);
+  FILE* in = fdopen(out[0], "r");
+  char line[256] = {0};
+  ASSERT_NE(fgets(line, sizeof line, in), nullptr);
+  EXPECT_EQ(std::string(line).rfind("/dev/pts/", 0), 0u) << line;
+  std::string err;
+  EXPECT_EQ(
+      RunTool(Bin("vantora") + " transfer --device '" + link + "' --dest '" + dest.path() + "'",
+              err),
+      0)
+      << err;
+  kill(pid, SIGTERM);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  fclose(in);
+  EXPECT_TRUE(fs::exists(Dest("Site_.._x/Hall_01.loc")));
+  EXPECT_FALSE(fs::exists(link));  // removed on the way out
 }
 
 }  // namespace
