@@ -49,6 +49,11 @@ record 32767
 log mode=1 location=77 start=3600 interval=1
 channel 0 8 3 A b
 record 1
+log mode=1 location=5 start=3600 interval=1
+channel 0 8 3 A b
+log mode=2 location=5 start=3600
+channel 0 8 3 A b
+record @3600 3
 )";
 
 struct Recorder : TransferObserver {
@@ -82,7 +87,7 @@ TEST_F(PtyTest, ThreeModesDownloadIntoSiteFolders) {
   // The instrument was answering at the first rate tried, and its state set to 0.
   EXPECT_EQ(job.Instrument().Baud(), 9600u);
   EXPECT_EQ(sim.Sim().State(), 0);
-  EXPECT_EQ(job.WrittenFiles().size(), 4u);
+  EXPECT_EQ(job.WrittenFiles().size(), 5u);
 
   CLogFile room(Dest("Lab/Room_01.loc"));
   ASSERT_EQ(room.Error(), LogFileError::None);
@@ -123,6 +128,9 @@ TEST_F(PtyTest, ThreeModesDownloadIntoSiteFolders) {
   EXPECT_NEAR(v[0], 32.767, 1e-4);
 
   EXPECT_TRUE(fs::exists(Dest("location_04.loc")));
+  // The fifth log has no slots: no file, but it is counted.
+  EXPECT_FALSE(fs::exists(Dest("Lab/Room_05.loc")));
+  EXPECT_TRUE(fs::exists(Dest("Lab/Room_06.loc")));
 }
 
 TEST_F(PtyTest, InstrumentOnlyAt2400IsFoundAfterThreeRates) {
