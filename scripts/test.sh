@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the full build (core, GUI headless, CLI), then
-# the core libraries again under AddressSanitizer and UndefinedBehaviorSanitizer.
+# the core libraries again under AddressSanitizer and UndefinedBehaviorSanitizer,
+# then the fuzz targets for a short bounded time.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 "$here/scripts/deps.sh"
@@ -18,3 +19,27 @@ cmake -S "$here" -B "$here/build-asan" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
 cmake --build "$here/build-asan" --parallel "$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir "$here/build-asan" --output-on-failure --parallel "$jobs" --timeout 600
+
+echo "== Fuzzing the binary readers (libFuzzer, clang, leak detection on) =="
+# Every tests/fuzz/*.cpp target, each for a short bounded time, starting from
+# its seeds in tests/fuzz/corpus/<name> when there are any.
+CC=clang CXX=clang++ cmake -S "$here" -B "$here/build-fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DVANTORA_CORE_ONLY=ON -DVANTORA_FUZZ=ON -DVANTORA_BENCH=OFF -DVANTORA_SANITIZE=ON \
+  -DCMAKE_C_FLAGS=-fsanitize=fuzzer-no-link -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link >/dev/null
+cmake --build "$here/build-fuzz" --parallel "$jobs" --target fuzz_targets
+for fuzzer in "$here"/build-fuzz/bin/fuzz_*; do
+  name=$(basename "$fuzzer")
+  [ -f "$here/tests/fuzz/$name.cpp" ] || continue
+  work=$(mktemp -d)
+  seeds=()
+  if [ -d "$here/tests/fuzz/corpus/${name#fuzz_}" ]; then seeds=("$here/tests/fuzz/corpus/${name#fuzz_}"); fi
+  echo "$name"
+  if ! ASAN_OPTIONS=detect_leaks=1 "$fuzzer" -max_total_time=15 -rss_limit_mb=1024 \
+      -artifact_prefix="$work/" "$work" "${seeds[@]}" >"$work.log" 2>&1; then
+    tail -40 "$work.log"
+    echo "$name found a fault; the input is in $work, the log in $work.log"
+    exit 1
+  fi
+  grep -E '^Done' "$work.log" || true
+  rm -rf "$work" "$work.log"
+done
