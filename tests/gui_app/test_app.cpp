@@ -4,8 +4,10 @@
 #include <QDir>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QToolBar>
 #include <filesystem>
 #include <memory>
 
@@ -381,6 +383,73 @@ TEST_F(AppTest, RegisteredHandlersEnableTheirCommands) {
   frame->MdiArea()->closeAllSubWindows();
   EXPECT_TRUE(frame->RouteCommand(id + 1));
   EXPECT_TRUE(ran);
+}
+
+// Every entry of the location menu, in the order of its popups.
+QStringList MenuTexts(QMenu* menu) {
+  QStringList texts;
+  for (QAction* a : menu->actions()) {
+    if (a->isSeparator()) continue;
+    texts << a->text();
+    if (a->menu()) texts << MenuTexts(a->menu());
+  }
+  return texts;
+}
+
+TEST_F(AppTest, LocationMenuCarriesEveryItem) {
+  ASSERT_TRUE(Start(Location("Office 101.loc")));
+  QStringList texts;
+  for (QAction* top : app->MainFrame()->menuBar()->actions())
+    if (top->menu()) texts << top->text() << MenuTexts(top->menu());
+  for (const char* item : {"&File",
+                           "&Open...",
+                           "Open &Results",
+                           "&Notebook",
+                           "&Documents...",
+                           "&Print...",
+                           "Print Preview...",
+                           "P&rint Setup...",
+                           "&Export to Excel...",
+                           "Expo&rt Site to Table...",
+                           "&Transfer",
+                           "E&xit",
+                           "&Edit",
+                           "&Copy",
+                           "&View",
+                           "&Toolbar",
+                           "&Status Bar",
+                           "St&atistics",
+                           "Change &Font",
+                           "&Window",
+                           "&Cascade",
+                           "&Tile",
+                           "&Graph",
+                           "&Create",
+                           "&Help",
+                           "&Vantora PC &Help",
+                           "Vantora &Mobile Help",
+                           "&Vantora Pocket PC Help",
+                           "&Vantora HPC Help",
+                           "Useful Web Links...",
+                           "Calibration info (on the web)...",
+                           "Technical Support...",
+                           "&About VantoraPC..."})
+    EXPECT_TRUE(texts.contains(item)) << item;
+  CMainFrame* frame = app->MainFrame();
+  EXPECT_EQ(frame->Action(ID_FILE_OPEN)->shortcut(), QKeySequence("Ctrl+O"));
+  EXPECT_EQ(frame->Action(ID_EDIT_COPY)->shortcut(), QKeySequence("Ctrl+C"));
+  // Items whose library is missing stay off; registering a handler turns them on.
+  frame->UpdateCommandUI();
+  for (int id : {ID_FILE_NOTEBOOK, ID_FILE_EXPORT_CSV, ID_FILE_DOCUMENTS, ID_FILE_EXPORT_SITE}) {
+    bool registered = HasRegisteredCommand("CVantoraLogDoc", id) ||
+                      HasRegisteredCommand("CVantoraLogView", id) ||
+                      HasRegisteredCommand(kAppScope, id);
+    EXPECT_EQ(frame->Action(id)->isEnabled(), registered) << id;
+  }
+  EXPECT_TRUE(frame->Action(ID_VIEW_TOOLBAR)->isChecked());
+  frame->RouteCommand(ID_VIEW_TOOLBAR);
+  EXPECT_FALSE(frame->ToolBar()->isVisibleTo(frame));
+  EXPECT_FALSE(frame->Action(ID_VIEW_TOOLBAR)->isChecked());
 }
 
 TEST_F(AppTest, ChangeFontOffersArial) {
