@@ -5,6 +5,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -317,7 +318,7 @@ bool BuildMemory(const Scenario& scenarioIn, Memory& memory, std::string& error)
             std::to_string(areaStart);
     return false;
   }
-  std::memcpy(memory.bytes.data(), area.data(), area.size());
+  std::copy(area.begin(), area.end(), memory.bytes.begin());
   memory.logSize = static_cast<std::uint32_t>(
       scenario.logSize >= 0 ? scenario.logSize : static_cast<long long>(area.size()));
   memory.channelAreaSize = static_cast<std::uint32_t>(b);
