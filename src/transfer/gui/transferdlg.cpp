@@ -116,7 +116,10 @@ void CTransferDlg::Warn(const std::string& text) {
     messageHook(text);
     return;
   }
+  // The wait cursor of a running download would cover the box.
+  if (busy_) QApplication::setOverrideCursor(Qt::ArrowCursor);
   QMessageBox::warning(this, windowTitle(), ToQt(text));
+  if (busy_) QApplication::restoreOverrideCursor();
 }
 
 void CTransferDlg::OnGetAllFiles() {
