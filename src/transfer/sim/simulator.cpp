@@ -420,7 +420,7 @@ void Simulator::SendBytes(const std::vector<std::uint8_t>& bytes) {
   std::uint32_t baud = faults_.wireTiming ? LineBaud(&bits) : 0;
   if (baud == 0) {
     std::size_t put = 0;
-    while (put < bytes.size() && master_ >= 0) {
+    while (put < bytes.size() && master_ >= 0 && !stop_) {
       ssize_t n = ::write(master_, bytes.data() + put, bytes.size() - put);
       if (n > 0)
         put += static_cast<std::size_t>(n);
@@ -432,9 +432,9 @@ void Simulator::SendBytes(const std::vector<std::uint8_t>& bytes) {
   using clock = std::chrono::steady_clock;
   auto perChar = std::chrono::nanoseconds(1000000000LL * bits / baud);
   auto t0 = clock::now();
-  for (std::size_t i = 0; i < bytes.size() && master_ >= 0; ++i) {
+  for (std::size_t i = 0; i < bytes.size() && master_ >= 0 && !stop_; ++i) {
     std::this_thread::sleep_until(t0 + perChar * static_cast<long>(i + 1));
-    while (::write(master_, &bytes[i], 1) != 1)
+    while (::write(master_, &bytes[i], 1) != 1 && !stop_)
       std::this_thread::sleep_for(std::chrono::microseconds(200));
   }
 }
