@@ -275,6 +275,27 @@ TEST_F(PtyTest, NoInstrumentMeansNoConnection) {
   EXPECT_EQ(sim.Count(0x35), 24);
 }
 
+TEST_F(PtyTest, PortWalkOverSerialLinks) {
+  // A mute instrument on port 9, nothing on the others.
+  corvanesim::Faults f;
+  f.silentAfter = 0;
+  SimRunner sim("", f);
+  ASSERT_TRUE(sim.ok());
+  TransferProfile::WriteString("COM9", "Device", sim.Device());
+  TransferProfile::WriteInt("Kestrane", "Port", 9);
+  CTransferJob job(dest.path());
+  std::vector<int> ports;
+  job.Instrument().SetLinkFactory([&ports](int port) {
+    ports.push_back(port);
+    return std::make_unique<CSerialLink>(port);
+  });
+  EXPECT_FALSE(job.Download(nullptr));
+  EXPECT_EQ(job.ErrorText(), "Can not connect to instrument.");
+  EXPECT_EQ(ports, (std::vector<int>{9, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
+  EXPECT_EQ(TransferProfile::GetInt("Kestrane", "Port", 0), 1);
+  EXPECT_EQ(sim.Count(0x35), 24);
+}
+
 TEST(SerialLink, MissingPortAndSettings) {
   ResetProfile();
   TransferProfile::WriteInt("COM3", "Parity", 0);
