@@ -233,6 +233,19 @@ TEST_F(ExportPrintTest, PreviewShowsEveryPageOfTheReport) {
   painter.end();
   EXPECT_GT(report.PageCount(), 1);
   EXPECT_EQ(pages, report.PageCount());
+  EXPECT_EQ(PrintedPageCount(log, printer), report.PageCount());
+}
+
+TEST_F(ExportPrintTest, APrinterThatCannotStartIsReported) {
+  CLogFile log(Write("Room.loc", Survey(3)));
+  SetPrinterDialogHook([&](QPrinter& printer, PrinterDialogKind) {
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(dir.File("missing/folder/out.pdf")));
+    return true;
+  });
+  PrintLocationCommand(log, false);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "Unable to print: the printer could not be started.");
 }
 
 }  // namespace

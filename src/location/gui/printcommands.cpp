@@ -1,6 +1,9 @@
 #include "location/gui/printcommands.h"
 
+#include <QBuffer>
 #include <QPageSetupDialog>
+#include <QPainter>
+#include <QPdfWriter>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
@@ -24,7 +27,8 @@ std::function<void(QPrintPreviewDialog&)>& PreviewHook() {
   return hook;
 }
 
-bool RunPrinterDialog(QPrinter& printer, PrinterDialogKind kind) {
+// `pages`: the last page the print dialog offers (0: not known).
+bool RunPrinterDialog(QPrinter& printer, PrinterDialogKind kind, int pages = 0) {
   if (DialogHook()) return DialogHook()(printer, kind);
   if (kind == kPageSetupDialog) {
     QPageSetupDialog dialog(&printer, AfxGetMainWnd());
@@ -32,6 +36,7 @@ bool RunPrinterDialog(QPrinter& printer, PrinterDialogKind kind) {
   }
   QPrintDialog dialog(&printer, AfxGetMainWnd());
   dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
+  if (pages > 0) dialog.setMinMax(1, pages);
   return dialog.exec() == QDialog::Accepted;
 }
 
@@ -59,6 +64,23 @@ std::string ReportFaceName(QPrinter& printer) {
                                                 : app->displayResources.faceName;
 }
 
+int PrintedPageCount(const CLogData& data, QPrinter& printer) {
+  // Measured on a PDF page of the printer's layout and resolution, so that
+  // no print job is started.
+  QBuffer buffer;
+  buffer.open(QIODevice::WriteOnly);
+  QPdfWriter probe(&buffer);
+  probe.setResolution(printer.resolution());
+  probe.setPageLayout(printer.pageLayout());
+  QPainter painter;
+  if (!painter.begin(&probe)) return 0;
+  QtReportCanvas canvas(painter, QString::fromStdString(ReportFaceName(printer)));
+  CLogReport report(&data);
+  report.Prepare(canvas, DeviceRect(probe));
+  painter.end();
+  return report.PageCount();
+}
+
 bool PrintLocation(const CLogData& data, QPrinter& printer) {
   const QString face = QString::fromStdString(ReportFaceName(printer));
   CLogReport report(&data);
@@ -72,10 +94,11 @@ void PrintLocationCommand(const CLogData& data, bool direct) {
   QPrinter& printer = ThePrinter();
   if (direct) {
     printer.setFromTo(0, 0);
-  } else if (!RunPrinterDialog(printer, kPrintDialog)) {
+  } else if (!RunPrinterDialog(printer, kPrintDialog, PrintedPageCount(data, printer))) {
     return;
   }
-  PrintLocation(data, printer);
+  if (!PrintLocation(data, printer))
+    AfxMessageBox("Unable to print: the printer could not be started.", MsgIcon::Exclamation);
 }
 
 void PrintPreviewCommand(const CLogData& data) {

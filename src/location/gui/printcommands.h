@@ -21,6 +21,9 @@ QPrinter& ThePrinter();
 // (prepared for `printer` first), "Arial" without an application.
 std::string ReportFaceName(QPrinter& printer);
 
+// Pages of the report of `data` with the printer's page layout and resolution.
+int PrintedPageCount(const CLogData& data, QPrinter& printer);
+
 // Prints the report of `data` on `printer`: the pages of its range, every
 // page when no range is set. False when printing could not start.
 bool PrintLocation(const CLogData& data, QPrinter& printer);
