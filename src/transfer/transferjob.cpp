@@ -370,6 +370,7 @@ bool CTransferJob::ConvertLogDump(const std::string& destinationIn, TransferObse
     }
 
     LogTime current = startTime;
+    int outOfRange = 0;
     for (int s = 0; s < slots; ++s) {
       int marker = in.ReadByte();
       if (marker != 0x02) continue;
@@ -383,15 +384,25 @@ bool CTransferJob::ConvertLogDump(const std::string& destinationIn, TransferObse
         if (n <= 4) values[i] = DecodePackedValue(bytes.data(), n, channels_[i].decimals);
       }
       if (in.Eof()) break;  // a record cut off by the end of the dump
-      if (writer) writer->AppendRecord(when, values.data());
+      // A record the file cannot time (before its start, or beyond what 24
+      // bits of seconds hold) is left out; appending it would stop the
+      // writer and lose every later record.
+      LogTime offset = when - startTime;
+      if (offset < 0 || offset > 0xFFFFFF) {
+        ++outOfRange;
+      } else if (writer) {
+        writer->AppendRecord(when, values.data());
+      }
       if (mode != 2) current += interval;
     }
 
+    if (writer && outOfRange > 0 && o)
+      o->Warning("Log " + std::to_string(counter) + " (" + name +
+                 "): records left out: " + std::to_string(outOfRange) +
+                 " (timed before the start of the log or too far after it).");
     if (writer) {
       writer->Close();
-      // Range: an append the file could not take (a time before the start);
-      // the file itself is sound.
-      bool sound = writer->Error() == LogFileError::None || writer->Error() == LogFileError::Range;
+      bool sound = writer->Error() == LogFileError::None;
       writer.reset();
       if (sound) {
         std::string placed = PlaceFile(scratch, path);

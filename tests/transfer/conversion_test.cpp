@@ -175,6 +175,32 @@ TEST_F(ConversionTest, ModeTwoUsesItsOwnStampsWithoutTheShift) {
   EXPECT_EQ(tm, Epoch() + 100500);
 }
 
+TEST_F(ConversionTest, RecordsOutsideTheFilesTimeRangeDoNotStopTheLog) {
+  auto t = builder.AddTable({{0, 16, 3, "X", ""}});
+  builder.Header(2, 5, 100000, 3, t);
+  builder.Bytes({0x02});
+  builder.Big(100000, 4);
+  builder.Bytes({0, 1, 0x02});
+  builder.Big(5000, 4);  // before the file's start
+  builder.Bytes({0, 2, 0x02});
+  builder.Big(100060, 4);
+  builder.Bytes({0, 3});
+  builder.Write(dumps.path());
+  struct Collect : TransferObserver {
+    std::vector<std::string> warnings;
+    void Warning(const std::string& t) override { warnings.push_back(t); }
+  } observer;
+  job.ConvertLogDump(dest.path(), &observer);
+  CLogFile f(Dest("location_01.loc"));
+  ASSERT_EQ(f.RecordCount(), 2);
+  double v = 0;
+  ASSERT_TRUE(f.GetValue(1, 0, v));
+  EXPECT_DOUBLE_EQ(v, 3);
+  ASSERT_EQ(observer.warnings.size(), 1u);
+  EXPECT_NE(observer.warnings[0].find("records left out: 1 "), std::string::npos)
+      << observer.warnings[0];
+}
+
 TEST(PackedValues, EveryWidthAndSign) {
   const std::uint8_t a[] = {0xFF, 0xFE};
   EXPECT_DOUBLE_EQ(DecodePackedValue(a, 2, 1), -0.2);
