@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "common/codepage.h"
 #include "common/logfile.h"
 #include "common/pathutil.h"
 #include "common/platform.h"
@@ -188,7 +189,7 @@ bool CTransferJob::Download(TransferObserver* o) {
       instrument_.CloseLink();
       return false;
     }
-    dumpFolder_ = FromNativePath(fs::path(tempDir_->path().toStdString()));
+    dumpFolder_ = Utf8ToCp1252(tempDir_->path().toStdString());
   }
   std::ofstream logDump(NativePath(TempFilePath(kLogDump)), std::ios::binary | std::ios::trunc);
   std::ofstream chanDump(NativePath(TempFilePath(kChannelDump)),
