@@ -34,10 +34,32 @@ bool EndsWithLoc(const std::string& name) {
   return true;
 }
 
-// Writes the parts one after the other into a file beside `path`, then moves
-// it over `path`; on failure the old file is left as it was.
-bool WritePartsAtomically(const std::string& path, const std::string& first,
-                          const std::string& second) {
+// Text kept as a list of blocks of about a megabyte: growing it never copies
+// what is already there, so memory stays close to the text's own size.
+class ChunkedText {
+ public:
+  static constexpr std::size_t kBlock = 1 << 20;
+  void Add(const std::string& text) {
+    if (blocks_.empty() || blocks_.back().size() + text.size() > kBlock) {
+      blocks_.emplace_back();
+      blocks_.back().reserve(std::max(kBlock, text.size()));
+    }
+    blocks_.back() += text;
+    size_ += text.size();
+  }
+  bool empty() const { return size_ == 0; }
+  std::size_t size() const { return size_; }
+  const std::vector<std::string>& blocks() const { return blocks_; }
+
+ private:
+  std::vector<std::string> blocks_;
+  std::size_t size_ = 0;
+};
+
+// Writes the heading and the blocks into a file beside `path`, then moves it
+// over `path`; on failure the old file is left as it was.
+bool WriteTableAtomically(const std::string& path, const std::string& heading,
+                          const ChunkedText& body) {
   auto target = NativePath(path);
   std::error_code ec;
   if (fs::is_directory(target, ec)) return false;
@@ -46,8 +68,9 @@ bool WritePartsAtomically(const std::string& path, const std::string& first,
   {
     std::ofstream out(temp, std::ios::binary | std::ios::trunc);
     if (!out) return false;
-    out.write(first.data(), static_cast<std::streamsize>(first.size()));
-    out.write(second.data(), static_cast<std::streamsize>(second.size()));
+    out.write(heading.data(), static_cast<std::streamsize>(heading.size()));
+    for (const auto& block : body.blocks())
+      out.write(block.data(), static_cast<std::streamsize>(block.size()));
     out.flush();
     if (!out) {
       out.close();
@@ -100,16 +123,18 @@ std::vector<std::string> SiteLocationFiles(const std::string& site) {
   return names;
 }
 
-SiteTableStatus BuildSiteTable(const std::string& site, std::string& heading, std::string& body,
-                               const SiteTableProgress& progress) {
+namespace {
+
+SiteTableStatus BuildTable(const std::string& site, std::string& heading, ChunkedText& body,
+                           const SiteTableProgress& progress) {
   const std::string& quote = kCsvQuote;
   const std::string separator = CsvSeparator();
   const std::string& lineEnd = kCsvLineEnd;
   heading = CsvQuoted("Location", quote) + separator + CsvQuoted("Date", quote) + separator +
             CsvQuoted("Time", quote);
-  body.clear();
   std::vector<Column> columns;
   std::vector<std::string> rowValues;
+  std::string line;
 
   const std::vector<std::string> files = SiteLocationFiles(site);
   const int fileCount = static_cast<int>(files.size());
@@ -151,17 +176,18 @@ SiteTableStatus BuildSiteTable(const std::string& site, std::string& heading, st
         for (; used <= k; ++used) rowValues[used].clear();
         rowValues[k] = value;
       }
-      body += name;
-      body += separator;
-      body += CsvQuoted(timeOk ? DateText(t) : std::string("error"), quote);
-      body += separator;
-      body += CsvQuoted(timeOk ? TimeText(t, true) : std::string("error"), quote);
-      body += separator;
+      line = name;
+      line += separator;
+      line += CsvQuoted(timeOk ? DateText(t) : std::string("error"), quote);
+      line += separator;
+      line += CsvQuoted(timeOk ? TimeText(t, true) : std::string("error"), quote);
+      line += separator;
       for (std::size_t k = 0; k < used; ++k) {
-        if (k) body += separator;
-        body += rowValues[k];
+        if (k) line += separator;
+        line += rowValues[k];
       }
-      body += lineEnd;
+      line += lineEnd;
+      body.Add(line);
     }
   }
   heading += lineEnd;
@@ -170,11 +196,24 @@ SiteTableStatus BuildSiteTable(const std::string& site, std::string& heading, st
   return SiteTableStatus::Ok;
 }
 
+}  // namespace
+
+SiteTableStatus BuildSiteTable(const std::string& site, std::string& heading, std::string& body,
+                               const SiteTableProgress& progress) {
+  ChunkedText blocks;
+  SiteTableStatus status = BuildTable(site, heading, blocks, progress);
+  body.clear();
+  body.reserve(blocks.size());
+  for (const auto& block : blocks.blocks()) body += block;
+  return status;
+}
+
 bool ExportSiteTable(const std::string& site, const std::string& output, SiteTableStatus* status,
                      const SiteTableProgress& progress) {
-  std::string heading, body;
-  SiteTableStatus result = BuildSiteTable(site, heading, body, progress);
-  if (result == SiteTableStatus::Ok && !WritePartsAtomically(output, heading, body))
+  std::string heading;
+  ChunkedText body;
+  SiteTableStatus result = BuildTable(site, heading, body, progress);
+  if (result == SiteTableStatus::Ok && !WriteTableAtomically(output, heading, body))
     result = SiteTableStatus::WriteFailed;
   if (status) *status = result;
   return result == SiteTableStatus::Ok;
