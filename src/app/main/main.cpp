@@ -9,9 +9,10 @@
 int main(int argc, char* argv[]) {
   QApplication qtApp(argc, argv);
   vantora::CVantoraApp app;
+  // QApplication has taken its own options out of argv.
   std::vector<std::string> args;
-  for (const QString& a : QCoreApplication::arguments())
-    args.push_back(vantora::Utf8ToCp1252(a.toStdString()));
+  for (int i = 0; i < argc; ++i)
+    args.push_back(vantora::Utf8ToCp1252(QString::fromLocal8Bit(argv[i]).toStdString()));
   if (!app.InitInstance(args)) return 1;
   return qtApp.exec();
 }
