@@ -90,4 +90,15 @@ std::vector<std::string> FindFiles(const std::string& pathPattern, bool skipSyst
   return names;
 }
 
+bool CopyFileTo(const std::string& from, const std::string& to, bool overwrite) {
+  std::error_code ec;
+  auto target = NativePath(to);
+  if (overwrite && fs::exists(target, ec))
+    fs::permissions(target, fs::perms::owner_write, fs::perm_options::add, ec);
+  ec.clear();
+  fs::copy_file(NativePath(from), target,
+                overwrite ? fs::copy_options::overwrite_existing : fs::copy_options::none, ec);
+  return !ec;
+}
+
 }  // namespace vantora

@@ -1,6 +1,7 @@
-// Wildcard search of a folder, in the manner of the Windows file finder:
-// '*' and '?' in the file-name part, letters compared without regard to case,
-// a trailing ".*" also matching names without an extension.
+// File helpers of the notebook: wildcard search of a folder in the manner of
+// the Windows file finder ('*' and '?' in the file-name part, letters compared
+// without regard to case, a trailing ".*" also matching names without an
+// extension), system files, and copies.
 #pragma once
 
 #include <string>
@@ -20,5 +21,9 @@ std::vector<std::string> FindFiles(const std::string& pathPattern, bool skipSyst
 // attribute; elsewhere hidden dot-files and the desktop's folder settings
 // files ("desktop.ini", "Thumbs.db", ".DS_Store").
 bool IsSystemFile(const std::string& path);
+
+// Copies `from` to `to`. With `overwrite` an existing target (even a
+// read-only one) is replaced; without it an existing target fails the copy.
+bool CopyFileTo(const std::string& from, const std::string& to, bool overwrite);
 
 }  // namespace vantora

@@ -1,16 +1,10 @@
 #include "notebook/library.h"
 
-#include <filesystem>
-#include <system_error>
-
 #include "common/pathutil.h"
-#include "common/platform.h"
 #include "common/profile.h"
 #include "notebook/filesearch.h"
 
 namespace vantora {
-
-namespace fs = std::filesystem;
 
 std::string DocumentsFolder() { return Profile::GetString("Directories", "Documents", ""); }
 
@@ -31,14 +25,7 @@ const std::vector<std::string>& NoDocumentsHint() {
 
 bool CopyIntoFolder(const std::string& source, const std::string& folder) {
   if (folder.empty() || source.empty()) return false;
-  std::string target = JoinPath(folder, SplitPath(source).second);
-  std::error_code ec;
-  auto native = NativePath(target);
-  if (fs::exists(native, ec))
-    fs::permissions(native, fs::perms::owner_write, fs::perm_options::add, ec);
-  ec.clear();
-  fs::copy_file(NativePath(source), native, fs::copy_options::overwrite_existing, ec);
-  return !ec;
+  return CopyFileTo(source, JoinPath(folder, SplitPath(source).second), true);
 }
 
 std::vector<std::string> ListTemplates(const std::string& folder, const std::string& ext) {

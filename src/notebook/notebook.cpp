@@ -32,18 +32,6 @@ std::string Trim(std::string s) {
 
 bool IsAttachment(NoteKind kind) { return kind == NoteKind::CustomNote || kind == NoteKind::Photo; }
 
-// Copies `from` over `to`; with `overwrite` off an existing target fails.
-bool CopyFileTo(const std::string& from, const std::string& to, bool overwrite) {
-  std::error_code ec;
-  auto target = NativePath(to);
-  if (overwrite && fs::exists(target, ec))
-    fs::permissions(target, fs::perms::owner_write, fs::perm_options::add, ec);
-  ec.clear();
-  fs::copy_file(NativePath(from), target,
-                overwrite ? fs::copy_options::overwrite_existing : fs::copy_options::none, ec);
-  return !ec;
-}
-
 void MakeWritable(const std::string& path) {
   std::error_code ec;
   fs::permissions(NativePath(path), fs::perms::owner_read | fs::perms::owner_write,

@@ -95,7 +95,9 @@ class Notebook {
   // The kind's file; empty without a location or without a fixed extension.
   // Base is the location path without its last four characters
   // ("C:\Site\Room 4.loc": "C:\Site\Room 4.txt", "C:\Site\Room 4_stats.txt",
-  // "C:\Site\Room 4 Fan Test.rtf" for the template name "Fan Test").
+  // "C:\Site\Room 4 Fan Test.rtf" for the template name "Fan Test"). The audit
+  // file is the one LockFile checks: the path cut before the first dot of its
+  // file name, then ".lck".
   std::string NoteFile(NoteKind kind) const;
   bool HasNote(NoteKind kind) const;
   // Any file base + "*." + extension (templates and results of any name).

@@ -4,15 +4,13 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <filesystem>
-#include <system_error>
 
 #include "common/codepage.h"
 #include "common/gui/framework.h"
 #include "common/pathutil.h"
-#include "common/platform.h"
 #include "common/timetext.h"
 #include "location/gui/noteicons.h"
+#include "notebook/filesearch.h"
 #include "notebook/library.h"
 
 namespace vantora {
@@ -31,18 +29,6 @@ const std::pair<const char*, NoteKind> kEntries[] = {
     {"Event", NoteKind::Event},
     {"Custom Note", NoteKind::CustomNote},
 };
-
-bool CopyOver(const std::string& from, const std::string& to) {
-  std::error_code ec;
-  auto target = NativePath(to);
-  if (std::filesystem::exists(target, ec))
-    std::filesystem::permissions(target, std::filesystem::perms::owner_write,
-                                 std::filesystem::perm_options::add, ec);
-  ec.clear();
-  std::filesystem::copy_file(NativePath(from), target,
-                             std::filesystem::copy_options::overwrite_existing, ec);
-  return !ec;
-}
 
 }  // namespace
 
@@ -173,7 +159,7 @@ void NotebookDialog::Create() {
     reject();
     return;
   }
-  done(CopyOver(source, target) ? kEditResult : QDialog::Accepted);
+  done(CopyFileTo(source, target, true) ? kEditResult : QDialog::Accepted);
 }
 
 void NotebookDialog::Delete() {
