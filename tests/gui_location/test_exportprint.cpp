@@ -2,12 +2,15 @@
 // framework's dialog and message hooks.
 #include <gtest/gtest.h>
 
+#include <QAction>
+#include <QDir>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QProgressDialog>
 #include <filesystem>
 
+#include "app/gui/vantoraapp.h"
 #include "common/gui/framework.h"
 #include "common/logfile.h"
 #include "common/timetext.h"
@@ -15,6 +18,7 @@
 #include "location/csvexport.h"
 #include "location/gui/exportcommands.h"
 #include "location/gui/printcommands.h"
+#include "location/gui/vantoralogview.h"
 #include "location/logreport.h"
 #include "location/print/qtreportcanvas.h"
 #include "location/sitetable.h"
@@ -259,6 +263,50 @@ TEST(ExportPrintCommands, AreRegisteredWithTheViewAndTheApplication) {
     EXPECT_TRUE(HasRegisteredCommand("CVantoraLogView", id)) << id;
   EXPECT_TRUE(HasRegisteredCommand(kAppScope, ID_FILE_EXPORT_SITE));
   EXPECT_TRUE(HasRegisteredCommand(kAppScope, ID_FILE_PRINT_SETUP));
+}
+
+}  // namespace
+}  // namespace vantora
+
+// The commands as the user reaches them: menu actions of the main frame of a
+// running VantoraPC with a location open.
+namespace vantora {
+namespace {
+
+TEST_F(ExportPrintTest, MenuCommandsOfTheRunningApplication) {
+  test::ClearSettings();
+  const QString oldDir = QDir::currentPath();
+  const std::string loc = Write("Room.loc", Survey(4));
+  auto app = std::make_unique<CVantoraApp>();
+  ASSERT_TRUE(app->InitInstance({"VantoraPC", loc}));
+  CMainFrame* frame = app->MainFrame();
+  ASSERT_NE(dynamic_cast<CVantoraLogView*>(frame->ActiveView()), nullptr);
+  frame->UpdateCommandUI();
+  for (int id : {ID_FILE_EXPORT_CSV, ID_FILE_EXPORT_SITE, ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW,
+                 ID_FILE_PRINT_SETUP})
+    EXPECT_TRUE(frame->Action(id)->isEnabled()) << id;
+
+  chosen = dir.File("menu.csv");
+  frame->Action(ID_FILE_EXPORT_CSV)->trigger();
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_EQ(requests[0].initialFile, site + "Room.csv");
+  CLogFile log(loc);
+  EXPECT_EQ(test::ReadAll(chosen), LocationCsvText(log, "\"", ",", "\r\n"));
+
+  SetSiteChooser([&](std::string& path) {
+    path = site;
+    return true;
+  });
+  chosen = dir.File("menu-site.csv");
+  frame->Action(ID_FILE_EXPORT_SITE)->trigger();
+  std::string heading, body;
+  ASSERT_EQ(BuildSiteTable(site, heading, body), SiteTableStatus::Ok);
+  EXPECT_EQ(test::ReadAll(chosen), heading + body);
+  EXPECT_EQ(boxes.size(), 2u);
+
+  app.reset();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  QDir::setCurrent(oldDir);
 }
 
 }  // namespace
