@@ -266,10 +266,11 @@ TEST_F(LogViewTest, NoteIconsFromTheRightAndClicksOpenNotes) {
   EXPECT_GT(rects[0].left(), rects[1].right());
   EXPECT_EQ(rects[0].left() - rects[1].right() - 1, kPanelIconGap);
   RecordingLauncher launcher;
+  ShellLauncher* previous = &TheShellLauncher();
   SetShellLauncher(&launcher);
   view->Click(rects[1].center());
   view->OnCommand(ID_VIEW_STATISTICS);
-  SetShellLauncher(nullptr);
+  SetShellLauncher(previous);
   ASSERT_EQ(launcher.calls.size(), 2u);
   EXPECT_EQ(launcher.calls[0], "open " + dir.File("Room 4_stats.txt"));
   EXPECT_EQ(launcher.calls[1], launcher.calls[0]);

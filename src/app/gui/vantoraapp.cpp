@@ -9,7 +9,6 @@
 
 #include "app/gui/appicons.h"
 #include "app/gui/changefontdlg.h"
-#include "app/gui/desktoplauncher.h"
 #include "app/gui/splashwnd.h"
 #include "common/codepage.h"
 #include "common/pathutil.h"
@@ -188,7 +187,6 @@ CVantoraApp::~CVantoraApp() {
     frame->close();
     delete frame;
   }
-  if (launcher_ && &TheShellLauncher() == launcher_.get()) SetShellLauncher(nullptr);
 }
 
 std::string CVantoraApp::DefaultDataDirectory() {
@@ -228,8 +226,6 @@ bool CVantoraApp::InitInstance(const std::vector<std::string>& args) {
 
   auto* frame = new CMainFrame(this);
   SetMainFrame(frame);
-  launcher_ = std::make_unique<DesktopShellLauncher>();
-  SetShellLauncher(launcher_.get());
   QApplication::setWindowIcon(ToolBarIcon(ID_APP_ABOUT));
 
   std::string file = args.size() > 1 ? args[1] : std::string();

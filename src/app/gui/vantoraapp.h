@@ -13,8 +13,6 @@
 
 namespace vantora {
 
-class DesktopShellLauncher;
-
 class CVantoraApp : public CWinApp {
   Q_OBJECT
  public:
@@ -63,7 +61,6 @@ class CVantoraApp : public CWinApp {
 
  private:
   void SettleDirectories();
-  std::unique_ptr<DesktopShellLauncher> launcher_;
   void AddToRecentFiles(const std::string& path);
   std::vector<std::string> RecentFiles() const;
 };
