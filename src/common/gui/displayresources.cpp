@@ -12,7 +12,9 @@ DisplayResources::~DisplayResources() { ReleasePens(); }
 
 void DisplayResources::CheckDevice(const QPaintDevice* device) {
   if (deviceChecked || !device) return;
-  colourDevice = device->colorCount() >= 16 || device->depth() > 2;
+  // Widgets report no colour count, only their depth.
+  colourDevice = device->depth() > 2 ||
+                 (device->devType() != QInternal::Widget && device->colorCount() >= 16);
   QSize size(device->width(), device->height());
   if (device->devType() == QInternal::Widget) {
     auto* widget = static_cast<const QWidget*>(device);
