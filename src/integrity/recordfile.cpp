@@ -12,21 +12,13 @@ RecordFile::RecordFile(const std::string& path) : path_(path) {}
 RecordFile::~RecordFile() = default;
 
 void RecordFile::Create() {
+  // Create-always: an existing file, read-only or not, is removed first.
   if (FileExists(path_)) RemoveFileForced(path_);
-  // Create-always: a file that could not be removed is truncated instead.
-  if (!file_.OpenReadWrite(path_, true)) {
+  if (!file_.OpenReadWrite(path_, true) || file_.Size() != 0) {
+    // Not creatable, or an old file that could not be removed.
+    file_.Close();
     error_ = RecordFileError::CreateFailed;
     return;
-  }
-  if (file_.Size() != 0) {
-    // Still there (e.g. only unreadable, so FileExists missed it): start again.
-    file_.Close();
-    RemoveFileForced(path_);
-    if (!file_.OpenReadWrite(path_, true) || file_.Size() != 0) {
-      file_.Close();
-      error_ = RecordFileError::CreateFailed;
-      return;
-    }
   }
   position_ = 0;
   mode_ = kWriting;

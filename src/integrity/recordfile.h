@@ -27,8 +27,7 @@ class RecordFile {
   enum Mode { kClosed = 0, kReading = 1, kWriting = 2 };
 
   explicit RecordFile(const std::string& path);
-  // Does not close the file: owners call Close() themselves. (The handle is
-  // still released by the platform file so nothing leaks.)
+  // Owners call Close() when done; a handle left open is still released here.
   virtual ~RecordFile();
   RecordFile(const RecordFile&) = delete;
   RecordFile& operator=(const RecordFile&) = delete;
