@@ -452,6 +452,45 @@ TEST_F(AppTest, LocationMenuCarriesEveryItem) {
   EXPECT_FALSE(frame->Action(ID_VIEW_TOOLBAR)->isChecked());
 }
 
+TEST_F(AppTest, WindowMenuListsTheOpenWindowsAndRecentFilesAreKept) {
+  ASSERT_TRUE(Start(Location("Office 101.loc")));
+  app->OpenDocumentFile(Location("Lab 2.loc"));
+  QMenu* window = nullptr;
+  for (QAction* top : app->MainFrame()->menuBar()->actions())
+    if (top->text() == "&Window") window = top->menu();
+  ASSERT_NE(window, nullptr);
+  Q_EMIT window->aboutToShow();
+  QStringList entries;
+  QAction* first = nullptr;
+  for (QAction* a : window->actions())
+    if (a->property("windowList").toBool() && !a->isSeparator()) {
+      entries << a->text();
+      if (!first) first = a;
+    }
+  EXPECT_EQ(entries, (QStringList{"&1 Office 101.loc", "&2 Lab 2.loc"}));
+  ASSERT_NE(first, nullptr);
+  first->trigger();
+  EXPECT_EQ(app->MainFrame()->ActiveDocument()->GetTitle(), "Office 101.loc");
+  // Showing the menu again does not repeat the list.
+  Q_EMIT window->aboutToShow();
+  int listed = 0;
+  for (QAction* a : window->actions())
+    if (a->property("windowList").toBool() && !a->isSeparator()) ++listed;
+  EXPECT_EQ(listed, 2);
+
+  // Most recent first.
+  EXPECT_EQ(Profile::GetString("Recent File List", "File1"), Location("Lab 2.loc"));
+  EXPECT_EQ(Profile::GetString("Recent File List", "File2"), Location("Office 101.loc"));
+  QAction* mru = app->MainFrame()->Action(ID_FILE_MRU_FILE1 + 1);
+  EXPECT_TRUE(mru->isVisible());
+  EXPECT_TRUE(mru->text().startsWith("&2 "));
+  EXPECT_FALSE(app->MainFrame()->Action(ID_FILE_MRU_FILE1 + 2)->isVisible());
+  app->MainFrame()->MdiArea()->closeAllSubWindows();
+  app->MainFrame()->RouteCommand(ID_FILE_MRU_FILE1 + 1);
+  ASSERT_NE(app->MainFrame()->ActiveDocument(), nullptr);
+  EXPECT_EQ(app->MainFrame()->ActiveDocument()->GetPathName(), Location("Office 101.loc"));
+}
+
 TEST_F(AppTest, ChangeFontOffersArial) {
   ASSERT_TRUE(Start(Location("Office 101.loc")));
   ActiveLogView()->grab();

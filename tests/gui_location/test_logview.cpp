@@ -178,6 +178,26 @@ TEST_F(LogViewTest, EndScrollsToTheLastPage) {
   EXPECT_EQ(panel->topRow(), 0);
 }
 
+TEST_F(LogViewTest, ScrollBarMovesTheRecords) {
+  Open(Spec(2, 300));
+  QScrollBar* bar = view->Panel()->scrollBar();
+  ASSERT_NE(bar, nullptr);
+  EXPECT_TRUE(bar->isVisibleTo(view.get()));
+  bar->triggerAction(QAbstractSlider::SliderToMaximum);
+  EXPECT_EQ(view->Panel()->topRow(), 300 - view->Panel()->visibleRows());
+  bar->triggerAction(QAbstractSlider::SliderPageStepSub);
+  EXPECT_EQ(view->Panel()->topRow(), 300 - 2 * view->Panel()->visibleRows());
+  bar->triggerAction(QAbstractSlider::SliderSingleStepSub);
+  EXPECT_EQ(view->Panel()->topRow(), 300 - 2 * view->Panel()->visibleRows() - 1);
+  bar->setSliderPosition(17);
+  EXPECT_EQ(view->Panel()->topRow(), 17);
+  Paint();
+  LogTime t = 0;
+  doc->LogData()->GetTime(17, t);
+  EXPECT_EQ(Cell(0, 0), TimeText(t, true));
+  EXPECT_EQ(bar->value(), 17);
+}
+
 TEST_F(LogViewTest, RightArrowStopsAtTheLastChannel) {
   Open(Spec(3, 20));
   for (int i = 0; i < 3; ++i) view->OnCommand(ID_SCROLL_RIGHT);

@@ -500,10 +500,15 @@ void CMainFrame::ShowMenu(int resourceId) {
   currentMenu_ = resourceId;
   for (auto& [id, action] : actions_) action->setShortcuts({});
   menuBar()->clear();
+  for (QMenu* old : menus_) old->deleteLater();
+  menus_.clear();
   for (const MenuItemDef& top : app_->Menu(resourceId)) {
     QMenu* menu = menuBar()->addMenu(ToQt(top.text));
+    menus_.push_back(menu);
     connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUI);
     AddMenuItems(menu, top.items);
+    if (top.text == "&Window")
+      connect(menu, &QMenu::aboutToShow, this, [this, menu] { FillWindowList(menu); });
   }
   app_->UpdateMenuTexts(*this);
   for (const AcceleratorDef& accel : app_->Accelerators(resourceId)) {
@@ -514,6 +519,27 @@ void CMainFrame::ShowMenu(int resourceId) {
     action->setShortcuts(list);
   }
   UpdateCommandUI();
+}
+
+void CMainFrame::FillWindowList(QMenu* menu) {
+  // The open windows after the fixed items, the active one checked.
+  for (QAction* a : menu->actions())
+    if (a->property("windowList").toBool()) {
+      menu->removeAction(a);
+      a->deleteLater();
+    }
+  QList<QMdiSubWindow*> windows = mdi_->subWindowList();
+  if (windows.isEmpty()) return;
+  QAction* separator = menu->addSeparator();
+  separator->setProperty("windowList", true);
+  int n = 0;
+  for (QMdiSubWindow* sub : windows) {
+    QAction* a = menu->addAction(QString("&%1 %2").arg(++n).arg(sub->windowTitle()));
+    a->setProperty("windowList", true);
+    a->setCheckable(true);
+    a->setChecked(sub == mdi_->activeSubWindow());
+    connect(a, &QAction::triggered, this, [this, sub] { mdi_->setActiveSubWindow(sub); });
+  }
 }
 
 void CMainFrame::BuildToolBar() {

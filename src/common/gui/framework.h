@@ -324,6 +324,7 @@ class CMainFrame : public QMainWindow, public CCmdTarget {
 
  private:
   void BuildToolBar();
+  void FillWindowList(QMenu* menu);
   void BuildStatusBar();
   void StoreGeometry();
   void OnSubWindowActivated();
@@ -335,7 +336,7 @@ class CMainFrame : public QMainWindow, public CCmdTarget {
   QToolBar* toolBar_ = nullptr;
   QLabel* messagePane_ = nullptr;
   std::map<int, QAction*> actions_;
-  std::vector<QAction*> accelerators_;
+  std::vector<QMenu*> menus_;
   int currentMenu_ = 0;
   bool stored_ = false;
 };
