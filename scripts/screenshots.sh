@@ -17,7 +17,7 @@ config=$(mktemp -d)
 trap 'rm -rf "$config"' EXIT
 export XDG_CONFIG_HOME="$config" QT_QPA_PLATFORM=offscreen
 "$bin/vantora_screenshot" "$shots/vantorapc-800x600.png" 800 600 "$site/Office 101.loc" \
-  --about "$shots/about.png"
+  --about "$shots/about.png" --select-site "$shots/select-site.png"
 "$bin/vantora_screenshot" "$shots/vantorapc-1600x1000.png" 1600 1000 "$site/Boiler Room.loc" \
   --tile "$site/Lab 2.loc"
 ls -l "$shots"
