@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "integrity/auditgen.h"
-#include "integrity/clirun.h"
+#include "support/clirun.h"
 
 namespace vantora {
 namespace {

@@ -5,7 +5,7 @@
 #include <chrono>
 #include <filesystem>
 
-#include "integrity/clirun.h"
+#include "support/clirun.h"
 #include "notebook/notebook.h"
 #include "support/locbytes.h"
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "common/platform.h"
-#include "integrity/clirun.h"
+#include "support/clirun.h"
 #include "support/locbytes.h"
 
 namespace vantora {

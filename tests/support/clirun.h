@@ -1,4 +1,6 @@
-// Runs the vantora tool as a separate process and collects its output.
+// Runs the vantora tool (from $VANTORA_BIN, else the working folder) as a
+// separate process and collects its exit status and output, for any test
+// program that checks a command.
 #pragma once
 
 #include <sys/wait.h>
