@@ -7,23 +7,19 @@
 #include <filesystem>
 
 #include "common/profile.h"
-#include "desktoprecorder.h"
 #include "guisupport/guiapp.h"
 #include "notebook/gui/documentsdialog.h"
 #include "notebook/gui/eventsdialog.h"
+#include "notebookguitest.h"
 #include "support/locbytes.h"
 
 namespace vantora {
 namespace {
 
+using test::Texts;
+
 namespace fs = std::filesystem;
 using test::TempDir;
-
-std::vector<std::string> Texts(QListWidget* list) {
-  std::vector<std::string> out;
-  for (int i = 0; i < list->count(); ++i) out.push_back(list->item(i)->text().toStdString());
-  return out;
-}
 
 void PutEvent(test::Bytes& b, int day, int hour, const std::string& text) {
   b.U8(100);

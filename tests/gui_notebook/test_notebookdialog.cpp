@@ -8,35 +8,25 @@
 
 #include "common/pathutil.h"
 #include "common/profile.h"
-#include "desktoprecorder.h"
 #include "guisupport/guiapp.h"
 #include "notebook/gui/notebookdialog.h"
 #include "notebook/gui/notebookgui.h"
 #include "notebook/gui/notepicker.h"
+#include "notebookguitest.h"
 #include "support/locbytes.h"
 
 namespace vantora {
 namespace {
+
+using test::Texts;
+
+using test::WhenShown;
 
 namespace fs = std::filesystem;
 using test::TempDir;
 
 void Touch(const std::string& path, const std::string& text = "x") {
   test::WriteBytes(path, std::vector<std::uint8_t>(text.begin(), text.end()));
-}
-
-std::vector<std::string> Texts(QListWidget* list) {
-  std::vector<std::string> out;
-  for (int i = 0; i < list->count(); ++i) out.push_back(list->item(i)->text().toStdString());
-  return out;
-}
-
-// Runs `action` on the modal dialog of type T once it is shown.
-template <typename T, typename F>
-void WhenShown(F action) {
-  QTimer::singleShot(0, [action] {
-    if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) action(*dialog);
-  });
 }
 
 class NotebookDialogTest : public ::testing::Test {

@@ -14,7 +14,6 @@
 #include "app/gui/vantoraapp.h"
 #include "common/gui/framework.h"
 #include "common/profile.h"
-#include "desktoprecorder.h"
 #include "guisupport/guiapp.h"
 #include "integrity/auditgen.h"
 #include "integrity/gui/auditfiledialog.h"
@@ -25,17 +24,13 @@
 #include "notebook/gui/eventsdialog.h"
 #include "notebook/gui/notebookdialog.h"
 #include "notebook/gui/notepicker.h"
+#include "notebookguitest.h"
 #include "support/locbytes.h"
 
 namespace vantora {
 namespace {
 
-template <typename T, typename F>
-void WhenShown(F action) {
-  QTimer::singleShot(0, [action] {
-    if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) action(*dialog);
-  });
-}
+using test::WhenShown;
 
 test::LocationSpec Spec() {
   test::LocationSpec spec;

@@ -1,7 +1,10 @@
-// Records the message boxes and desktop requests of a GUI test and answers
-// them from a script.
+// Helpers of the notebook GUI tests: a recorder of message boxes and desktop
+// requests that answers them from a script, modal-dialog steps and list texts.
 #pragma once
 
+#include <QApplication>
+#include <QListWidget>
+#include <QTimer>
 #include <deque>
 #include <string>
 #include <vector>
@@ -51,5 +54,19 @@ class DesktopRecorder {
   std::vector<std::string> opened;
   std::vector<std::string> started;
 };
+
+// Runs `action` on the modal dialog of type T once the event loop shows it.
+template <typename T, typename F>
+void WhenShown(F action) {
+  QTimer::singleShot(0, [action] {
+    if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) action(*dialog);
+  });
+}
+
+inline std::vector<std::string> Texts(QListWidget* list) {
+  std::vector<std::string> out;
+  for (int i = 0; i < list->count(); ++i) out.push_back(list->item(i)->text().toStdString());
+  return out;
+}
 
 }  // namespace vantora::test
