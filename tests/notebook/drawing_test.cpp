@@ -5,8 +5,8 @@
 #include <chrono>
 #include <filesystem>
 
-#include "support/clirun.h"
 #include "notebook/notebook.h"
+#include "support/clirun.h"
 #include "support/locbytes.h"
 
 namespace vantora {
