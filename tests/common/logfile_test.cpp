@@ -445,3 +445,37 @@ TEST(TimeText, LocalTimeFollowsTheZone) {
 
 }  // namespace
 }  // namespace vantora
+
+namespace vantora {
+namespace {
+
+// The fast path of the padded value text must give exactly what printf gives.
+TEST(ValueText, PaddedTextMatchesPrintf) {
+  std::uint64_t state = 88172645463325252ULL;
+  auto next = [&state] {
+    state ^= state << 13;
+    state ^= state >> 7;
+    state ^= state << 17;
+    return state;
+  };
+  const double specials[] = {0.0,   -0.0,  0.05,     0.15,    0.25,     2.5,    -2.5,
+                             21.45, -0.05, 1e-300,   -199.95, 21999.99, 0.125,  1234567.0 / 1e3,
+                             -200,  1e-7,  -1.0 / 3, 22000.0, 9.995,    -9.995, 0.5};
+  for (int decimals = 0; decimals < 12; ++decimals) {
+    std::vector<double> values(std::begin(specials), std::end(specials));
+    for (int i = 0; i < 2000; ++i) {
+      double magnitude = static_cast<double>(next() % 2200000) / 100.0;
+      double v = (next() & 1) ? magnitude : -magnitude / 110.0;
+      if (i % 3 == 0) v = static_cast<float>(v);  // stored values are floats
+      values.push_back(v);
+    }
+    for (double v : values) {
+      char expected[128];
+      std::snprintf(expected, sizeof expected, "%7.*f", decimals, v);
+      ASSERT_EQ(FormatNumber(decimals, v, true), expected) << v << " decimals " << decimals;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace vantora
