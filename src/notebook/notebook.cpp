@@ -144,8 +144,8 @@ std::string Notebook::NoteExtension(NoteKind kind) const {
 
 std::string Notebook::NoteFile(NoteKind kind) const {
   std::string ext = NoteExtension(kind);
-  if (!hasLocation_ || ext.empty()) return std::string();
   std::string base = Base();
+  if (!hasLocation_ || ext.empty() || base.empty()) return std::string();
   switch (kind) {
     case NoteKind::Template: base += " " + templateName_; break;
     case NoteKind::Results:
@@ -178,11 +178,9 @@ std::vector<std::string> Notebook::NoteFilesOfKind(NoteKind kind) const {
 
 void Notebook::ListNotesOfKind(NoteKind kind, std::vector<std::string>& names) const {
   names.clear();
-  std::string ext = NoteExtension(kind);
-  if (!hasLocation_ || ext.empty()) return;
   std::string ownTitle = FileTitle(SplitPath(locationPath_).second).first;
-  for (const auto& found : FindFiles(Base() + "*." + ext)) {
-    std::string title = FileTitle(found).first;
+  for (const auto& path : NoteFilesOfKind(kind)) {
+    std::string title = FileTitle(SplitPath(path).second).first;
     if (title.compare(0, ownTitle.size(), ownTitle) == 0) title.erase(0, ownTitle.size());
     names.push_back(Trim(title));
   }
@@ -219,7 +217,10 @@ bool Notebook::CreateEmptyNote(NoteKind kind, bool& created) {
   created = false;
   std::string f = NoteFile(kind);
   if (f.empty()) return false;
-  if (FileExists(f)) return true;
+  std::error_code ec;
+  // Any existing file counts, even one that cannot be read: it is never
+  // truncated here.
+  if (fs::exists(NativePath(f), ec)) return true;
   {
     std::ofstream out(NativePath(f), std::ios::binary | std::ios::trunc);
     if (!out) return false;
