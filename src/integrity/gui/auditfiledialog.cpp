@@ -1,6 +1,5 @@
 #include "integrity/gui/auditfiledialog.h"
 
-#include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
