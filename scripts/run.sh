@@ -34,5 +34,8 @@ fi
 echo "VantoraPC ran for ${seconds} s with $location open and was closed."
 shots="$here/build/screenshots"
 mkdir -p "$shots"
-QT_QPA_PLATFORM=offscreen "$bin/vantora_screenshot" "$shots/run.png" 1024 700 "$location" 2>/dev/null
+config=$(mktemp -d)
+XDG_CONFIG_HOME="$config" QT_QPA_PLATFORM=offscreen \
+  "$bin/vantora_screenshot" "$shots/run.png" 1024 700 "$location" 2>/dev/null
+rm -rf "$config"
 echo "A picture of its main window: $shots/run.png"

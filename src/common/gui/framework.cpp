@@ -258,6 +258,15 @@ CDocTemplate::CDocTemplate(int resourceId, std::string docString, DocFactory doc
       makeDoc_(std::move(doc)),
       makeView_(std::move(view)) {}
 
+CDocTemplate::~CDocTemplate() {
+  std::vector<CDocument*> docs = documents_;
+  documents_.clear();
+  for (CDocument* doc : docs) {
+    doc->template_ = nullptr;
+    delete doc;
+  }
+}
+
 std::string CDocTemplate::GetDocString(int index) const {
   std::size_t start = 0;
   for (int i = 0; i < index; ++i) {
@@ -281,8 +290,8 @@ CDocument* CDocTemplate::OpenDocumentFile(const std::string& path) {
   CMainFrame* frame = app ? app->MainFrame() : nullptr;
   for (CDocument* doc : documents_) {
     if (doc->GetPathName() == path && !doc->Views().empty()) {
-      if (CChildFrame* child = doc->Views().front()->GetParentFrame())
-        frame->MdiArea()->setActiveSubWindow(child);
+      CChildFrame* child = doc->Views().front()->GetParentFrame();
+      if (child && frame) frame->MdiArea()->setActiveSubWindow(child);
       return doc;
     }
   }

@@ -249,6 +249,10 @@ class CDocTemplate {
 
   // `docString`: "\nLoc\nLoc\nLocation files (*.loc)\n.loc\nHalvorn.Location\n..."
   CDocTemplate(int resourceId, std::string docString, DocFactory doc, ViewFactory view);
+  // Deletes the documents still open.
+  ~CDocTemplate();
+  CDocTemplate(const CDocTemplate&) = delete;
+  CDocTemplate& operator=(const CDocTemplate&) = delete;
 
   int ResourceId() const { return resourceId_; }
   // Field of the document string: 0 window title, 1 doc name, 2 new name,
