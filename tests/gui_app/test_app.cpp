@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QComboBox>
 #include <QDir>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -11,6 +12,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "app/gui/changefontdlg.h"
 #include "app/gui/splashwnd.h"
 #include "app/gui/vantoraapp.h"
 #include "common/gui/framework.h"
@@ -489,6 +491,22 @@ TEST_F(AppTest, WindowMenuListsTheOpenWindowsAndRecentFilesAreKept) {
   app->MainFrame()->RouteCommand(ID_FILE_MRU_FILE1 + 1);
   ASSERT_NE(app->MainFrame()->ActiveDocument(), nullptr);
   EXPECT_EQ(app->MainFrame()->ActiveDocument()->GetPathName(), Location("Office 101.loc"));
+}
+
+TEST_F(AppTest, CommandLineFileThatCannotBeOpenedEndsTheStart) {
+  test::MessageRecorder messages;
+  EXPECT_FALSE(Start(dir.File("site/Missing.loc")));
+  ASSERT_EQ(messages.boxes.size(), 1u);
+  EXPECT_EQ(messages.boxes[0].text, "Failed to open document.");
+}
+
+TEST_F(AppTest, SelectFontDialogListsTheFaceNames) {
+  CChangeFontDlg known({"Arial", "Liberation Serif"}, "Liberation Serif");
+  EXPECT_EQ(known.windowTitle(), "Select Font");
+  EXPECT_EQ(known.List()->count(), 2);
+  EXPECT_EQ(known.Selected(), "Liberation Serif");
+  CChangeFontDlg unknown({"Arial", "Liberation Serif"}, "Courier");
+  EXPECT_EQ(unknown.Selected(), "Arial");
 }
 
 TEST_F(AppTest, ChangeFontOffersArial) {

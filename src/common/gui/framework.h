@@ -67,7 +67,11 @@ class CDocTemplate;
 
 enum class MsgIcon { None, Information, Exclamation, Question, Stop };
 enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
+// The answers carry the values of the Windows message box; where <windows.h>
+// was included first its macros of the same names and values stand in.
+#ifndef IDOK
 enum MsgResult { IDOK = 1, IDCANCEL = 2, IDYES = 6, IDNO = 7 };
+#endif
 
 struct MessageBoxRecord {
   std::string text;  // Windows-1252
