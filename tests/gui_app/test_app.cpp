@@ -18,6 +18,7 @@
 #include "common/gui/framework.h"
 #include "common/pathutil.h"
 #include "common/profile.h"
+#include "common/timetext.h"
 #include "guisupport/guiapp.h"
 #include "location/gui/vantoralogdoc.h"
 #include "location/gui/vantoralogview.h"
@@ -172,6 +173,27 @@ TEST_F(AppTest, FileOpenThroughTheDialog) {
   ASSERT_NE(ActiveLogView(), nullptr);
   EXPECT_EQ(ActiveLogView()->GetDocument()->GetPathName(), desktop.nextChoice);
   EXPECT_TRUE(messages.boxes.empty());
+  EXPECT_TRUE(FileExists(StatisticsFilePath(desktop.nextChoice)));
+  // The table of the opened location.
+  CVantoraLogView* view = ActiveLogView();
+  view->grab();
+  std::vector<std::string> headings, dateLine;
+  std::string firstTime, firstValue;
+  for (const DrawnText& t : view->Panel()->drawnTexts()) {
+    if (t.kind == DrawnText::kHeading) headings.push_back(t.text);
+    if (t.kind == DrawnText::kDateLine) dateLine.push_back(t.text);
+    if (t.kind == DrawnText::kCell && t.row == 0 && t.column == 0) firstTime = t.text;
+    if (t.kind == DrawnText::kCell && t.row == 0 && t.column == 2) firstValue = t.text;
+  }
+  EXPECT_EQ(headings, (std::vector<std::string>{"Time (H:M:S) ", "Room temp", "Air speed", "CO"}));
+  CLogData* data = view->LogData();
+  LogTime start = 0;
+  ASSERT_TRUE(data->GetTime(0, start));
+  EXPECT_EQ(dateLine, std::vector<std::string>{DateText(start)});
+  EXPECT_EQ(firstTime, TimeText(start, true));
+  std::string expected;
+  data->GetValueText(0, 1, expected);
+  EXPECT_EQ(firstValue, expected);
   // Opening it again activates the open window.
   app->MainFrame()->RouteCommand(ID_FILE_OPEN);
   EXPECT_EQ(app->MainFrame()->MdiArea()->subWindowList().size(), 1);
