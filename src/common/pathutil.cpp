@@ -114,6 +114,10 @@ bool ReadTextFile(const std::string& path, std::string& text) {
 }
 
 bool WriteTextFile(const std::string& path, const std::string& text) {
+  return WriteFilePieces(path, {std::string_view(text)});
+}
+
+bool WriteFilePieces(const std::string& path, const std::vector<std::string_view>& pieces) {
   auto target = NativePath(path);
   std::error_code ec;
   if (fs::is_directory(target, ec)) return false;
@@ -122,7 +126,7 @@ bool WriteTextFile(const std::string& path, const std::string& text) {
   {
     std::ofstream out(temp, std::ios::binary | std::ios::trunc);
     if (!out) return false;
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    for (auto piece : pieces) out.write(piece.data(), static_cast<std::streamsize>(piece.size()));
     out.flush();
     if (!out) {
       out.close();

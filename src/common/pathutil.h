@@ -5,7 +5,9 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <utility>
+#include <vector>
 
 namespace vantora {
 
@@ -62,6 +64,9 @@ bool ReadTextFile(const std::string& path, std::string& text);
 // file and then moved over it, so a failed write never destroys the old one.
 // A read-only file is replaced like any other.
 bool WriteTextFile(const std::string& path, const std::string& text);
+
+// The same for contents given in pieces, written one after the other.
+bool WriteFilePieces(const std::string& path, const std::vector<std::string_view>& pieces);
 
 // Creates every folder level of `path` (a trailing name counts as a folder),
 // ignoring levels that exist or cannot be made.

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 
 #include "common/logfile.h"
@@ -56,36 +55,12 @@ class ChunkedText {
   std::size_t size_ = 0;
 };
 
-// Writes the heading and the blocks into a file beside `path`, then moves it
-// over `path`; on failure the old file is left as it was.
-bool WriteTableAtomically(const std::string& path, const std::string& heading,
-                          const ChunkedText& body) {
-  auto target = NativePath(path);
-  std::error_code ec;
-  if (fs::is_directory(target, ec)) return false;
-  auto temp = target;
-  temp += ".vtmp";
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.write(heading.data(), static_cast<std::streamsize>(heading.size()));
-    for (const auto& block : body.blocks())
-      out.write(block.data(), static_cast<std::streamsize>(block.size()));
-    out.flush();
-    if (!out) {
-      out.close();
-      fs::remove(temp, ec);
-      return false;
-    }
-  }
-  if (fs::exists(target, ec))
-    fs::permissions(target, fs::perms::owner_write, fs::perm_options::add, ec);
-  fs::rename(temp, target, ec);
-  if (ec) {
-    fs::remove(temp, ec);
-    return false;
-  }
-  return true;
+// Writes the heading and the blocks beside `path`, then moves them over it; on
+// failure the old file is left as it was.
+bool WriteTable(const std::string& path, const std::string& heading, const ChunkedText& body) {
+  std::vector<std::string_view> pieces{heading};
+  for (const auto& block : body.blocks()) pieces.emplace_back(block);
+  return WriteFilePieces(path, pieces);
 }
 
 struct Column {
@@ -213,7 +188,7 @@ bool ExportSiteTable(const std::string& site, const std::string& output, SiteTab
   std::string heading;
   ChunkedText body;
   SiteTableStatus result = BuildTable(site, heading, body, progress);
-  if (result == SiteTableStatus::Ok && !WriteTableAtomically(output, heading, body))
+  if (result == SiteTableStatus::Ok && !WriteTable(output, heading, body))
     result = SiteTableStatus::WriteFailed;
   if (status) *status = result;
   return result == SiteTableStatus::Ok;

@@ -11,6 +11,7 @@
 #include "common/logfile.h"
 #include "location/csvexport.h"
 #include "location/sitetable.h"
+#include "support/clirun.h"
 #include "support/locbytes.h"
 
 namespace vantora {
@@ -18,17 +19,8 @@ namespace {
 
 using test::LocationSpec;
 
-struct Result {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string Quoted(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
+using test::CliRun;
+const auto& Quoted = test::ShellQuote;
 
 class CliExportTest : public ::testing::Test {
  protected:
@@ -43,29 +35,16 @@ class CliExportTest : public ::testing::Test {
     test::WriteBytes(site + "Room.4.loc", test::LocationBytes(a));
     test::WriteBytes(site + "Hall.loc", test::LocationBytes(b));
   }
-  Result Vantora(const std::string& args, const std::string& env = "LC_ALL=C") {
-    const char* bin = std::getenv("VANTORA_BIN");
-    std::string exe = std::string(bin ? bin : ".") + "/vantora";
-    std::string errFile = dir.File("stderr.txt");
-    Result r;
-    // Numbers follow the locale, as in the application; by default the C one.
-    FILE* pipe =
-        popen((env + " " + Quoted(exe) + " " + args + " 2>" + Quoted(errFile)).c_str(), "r");
-    if (!pipe) return r;
-    char buffer[4096];
-    std::size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) r.out.append(buffer, n);
-    int status = pclose(pipe);
-    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.err = test::ReadAll(errFile);
-    return r;
+  // Numbers follow the locale, as in the application; by default the C one.
+  CliRun Vantora(const std::string& args, const std::string& env = "LC_ALL=C") {
+    return test::RunVantora(args, dir, env);
   }
   test::TempDir dir;
   std::string site = dir.path() + "/Site 1/";
 };
 
 TEST_F(CliExportTest, ExportWritesWhatTheViewCommandWrites) {
-  Result r = Vantora("export " + Quoted(site + "Room.4.loc"));
+  CliRun r = Vantora("export " + Quoted(site + "Room.4.loc"));
   ASSERT_EQ(r.status, 0) << r.err;
   // Proposed name: the file name cut at its first dot, beside the location.
   const std::string written = site + "Room.csv";
@@ -87,7 +66,7 @@ TEST_F(CliExportTest, ExportWritesWhatTheViewCommandWrites) {
 }
 
 TEST_F(CliExportTest, ExportFailures) {
-  Result r = Vantora("export " + Quoted(site + "Room.4.loc") + " -o " + Quoted(dir.path()));
+  CliRun r = Vantora("export " + Quoted(site + "Room.4.loc") + " -o " + Quoted(dir.path()));
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, "vantora: Unable to export!\n");
   r = Vantora("export " + Quoted(site + "Missing.loc"));
@@ -97,7 +76,7 @@ TEST_F(CliExportTest, ExportFailures) {
 
 TEST_F(CliExportTest, ExportSiteWritesBesideTheFolder) {
   // Without the trailing separator, as typed on a command line.
-  Result r = Vantora("export-site " + Quoted(dir.path() + "/Site 1"));
+  CliRun r = Vantora("export-site " + Quoted(dir.path() + "/Site 1"));
   ASSERT_EQ(r.status, 0) << r.err;
   const std::string written = dir.path() + "/Site 1.csv";
   EXPECT_EQ(r.out, written + "\n");
@@ -116,7 +95,7 @@ TEST_F(CliExportTest, ExportSiteFailureMessages) {
   std::filesystem::create_directories(dir.path() + "/Empty/sub");
   // Subfolders are not searched.
   std::filesystem::copy_file(site + "Hall.loc", dir.path() + "/Empty/sub/Deep.loc");
-  Result r =
+  CliRun r =
       Vantora("export-site " + Quoted(dir.path() + "/Empty/") + " -o " + Quoted(dir.File("e.csv")));
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, "vantora: No location files found.\n(Search is non-recursive.)\n");
@@ -141,7 +120,7 @@ TEST_F(CliExportTest, DecimalCommaLocalesSeparateWithSemicolons) {
               .c_str()) != 0)
     GTEST_SKIP() << "localedef cannot build de_DE.UTF-8";
   const std::string env = "LOCPATH=" + Quoted(locales) + " LC_ALL=de_DE.UTF-8";
-  Result r = Vantora("export " + Quoted(site + "Room.4.loc"), env);
+  CliRun r = Vantora("export " + Quoted(site + "Room.4.loc"), env);
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(test::ReadAll(site + "Room.csv"),
             "\"Date\";\"Time\";\"Temp \"\"in\"\"\";\"RH\"\r\n"
@@ -160,7 +139,7 @@ TEST_F(CliExportTest, DecimalCommaLocalesSeparateWithSemicolons) {
 
 TEST_F(CliExportTest, PrintRendersAPdf) {
   const std::string pdf = dir.File("room.pdf");
-  Result r = Vantora("print " + Quoted(site + "Room.4.loc") + " -o " + Quoted(pdf));
+  CliRun r = Vantora("print " + Quoted(site + "Room.4.loc") + " -o " + Quoted(pdf));
   if (r.err.find("unknown") != std::string::npos || r.status == 2)
     GTEST_SKIP() << "built without the report painter";
   ASSERT_EQ(r.status, 0) << r.err;

@@ -10,38 +10,17 @@
 #include "common/logfile.h"
 #include "common/timetext.h"
 #include "location/statistics.h"
+#include "support/clirun.h"
 #include "support/samples.h"
 
 namespace vantora {
 namespace {
 
-struct CliRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string Quote(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
+using test::CliRun;
+const auto& Quote = test::ShellQuote;
 
 CliRun Vantora(const std::string& args, const test::TempDir& dir) {
-  const char* bin = std::getenv("VANTORA_BIN");
-  std::string exe = std::string(bin ? bin : ".") + "/vantora";
-  std::string errFile = dir.File("stderr.txt");
-  std::string cmd = Quote(exe) + " " + args + " 2>" + Quote(errFile);
-  CliRun run;
-  FILE* pipe = popen(cmd.c_str(), "r");
-  if (!pipe) return run;
-  char buffer[4096];
-  std::size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
-  int status = pclose(pipe);
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  run.err = test::ReadAll(errFile);
-  return run;
+  return test::RunVantora(args, dir);
 }
 
 class CliTest : public ::testing::Test {

@@ -25,11 +25,14 @@ inline std::string ShellQuote(const std::string& s) {
   return q + "'";
 }
 
-inline CliRun RunVantora(const std::string& args, const TempDir& dir) {
+// `env` is put in front of the command (e.g. "LC_ALL=C").
+inline CliRun RunVantora(const std::string& args, const TempDir& dir,
+                         const std::string& env = std::string()) {
   const char* bin = std::getenv("VANTORA_BIN");
   std::string exe = std::string(bin ? bin : ".") + "/vantora";
   std::string errFile = dir.File("stderr.txt");
-  std::string cmd = ShellQuote(exe) + " " + args + " 2>" + ShellQuote(errFile);
+  std::string cmd =
+      (env.empty() ? "" : env + " ") + ShellQuote(exe) + " " + args + " 2>" + ShellQuote(errFile);
   CliRun run;
   FILE* pipe = popen(cmd.c_str(), "r");
   if (!pipe) return run;
