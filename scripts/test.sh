@@ -11,14 +11,16 @@ export QT_QPA_PLATFORM=offscreen
 echo "== Build and test =="
 cmake -S "$here" -B "$here/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$here/build" --parallel "$jobs"
-ctest --test-dir "$here/build" --output-on-failure --parallel "$jobs" --timeout 300
+summary=$(mktemp)
+trap 'rm -f "$summary"' EXIT
+ctest --test-dir "$here/build" --output-on-failure --parallel "$jobs" --timeout 300 | tee -a "$summary"
 
 echo "== Core under AddressSanitizer and UndefinedBehaviorSanitizer =="
 cmake -S "$here" -B "$here/build-asan" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
   -DVANTORA_CORE_ONLY=ON -DVANTORA_SANITIZE=ON -DVANTORA_BENCH=OFF >/dev/null
 cmake --build "$here/build-asan" --parallel "$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-  ctest --test-dir "$here/build-asan" --output-on-failure --parallel "$jobs" --timeout 600
+  ctest --test-dir "$here/build-asan" --output-on-failure --parallel "$jobs" --timeout 600 | tee -a "$summary"
 
 echo "== Fuzzing the binary readers (libFuzzer, clang, leak detection on) =="
 # Every tests/fuzz/*.cpp target, each for a short bounded time, starting from
@@ -43,3 +45,10 @@ for fuzzer in "$here"/build-fuzz/bin/fuzz_*; do
   grep -E '^Done' "$work.log" || true
   rm -rf "$work" "$work.log"
 done
+
+# One closing line for every stage: the CTest runs and the fuzz targets.
+passed=$(awk '/tests passed, [0-9]+ tests failed out of/ {sum += $NF - $4} END {print sum + 0}' "$summary")
+failed=$(awk '/tests passed, [0-9]+ tests failed out of/ {sum += $4} END {print sum + 0}' "$summary")
+fuzzed=$(ls "$here"/tests/fuzz/fuzz_*.cpp | wc -l)
+echo
+echo "test.sh: $((passed + fuzzed)) passed, $failed failed"
