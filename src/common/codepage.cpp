@@ -60,7 +60,7 @@ std::string Utf8ToCp1252(const std::string& text) {
   while (i < text.size()) {
     unsigned char c = static_cast<unsigned char>(text[i]);
     int extra = c < 0x80 ? 0 : (c >> 5) == 6 ? 1 : (c >> 4) == 14 ? 2 : (c >> 3) == 30 ? 3 : -1;
-    if (extra < 0 || i + extra >= text.size() + (extra == 0 ? 1 : 0)) {
+    if (extra < 0 || i + extra >= text.size()) {
       out += static_cast<char>(c);  // stray byte: keep as Latin-1
       ++i;
       continue;

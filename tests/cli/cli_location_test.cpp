@@ -30,6 +30,7 @@ class CliTest : public ::testing::Test {
     survey = dir.path() + "/Site A/Survey.loc";
     test::WriteBytes(survey, test::LocationBytes(test::DstSurveySpec()));
   }
+  test::ScopedTz tz{"Europe/Berlin"};  // inherited by the tool; the texts are Berlin time
   test::TempDir dir;
   std::string survey;
 };

@@ -21,6 +21,7 @@ class LocationTextTest : public ::testing::Test {
     return path;
   }
   test::TempDir dir;
+  test::ScopedTz tz{"Europe/Berlin"};  // the expected texts are Berlin local time
 };
 
 TEST_F(LocationTextTest, StatisticsOfASurveyAcrossTheDaylightSavingChange) {
