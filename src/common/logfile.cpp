@@ -105,22 +105,15 @@ void CLogFileIO::ReadHeader() {
     SetError(LogFileError::BadRead);
     got = 0;
   }
-  LogFileError readError = LogFileError::None;
-  ByteReader in(buffer, static_cast<std::size_t>(got), readError);
-  auto sync = [&] {
-    if (readError != LogFileError::None) SetError(readError);
-    if (error_ != LogFileError::None) readError = error_;
-  };
-  sync();
+  // The reader shares the sticky error: once it is set every read gives 0.
+  ByteReader in(buffer, static_cast<std::size_t>(got), error_);
 
   int version = in.Byte();
   int copy = in.Byte();
-  sync();
   if (error_ == LogFileError::None) {
     version_ = version;
     if (version != copy || (version != 2 && version != 3)) SetError(LogFileError::BadVersion);
   }
-  sync();
   timeBits_ = in.Byte();
   in.Word();
   recordCount_ = in.Word();
@@ -129,7 +122,6 @@ void CLogFileIO::ReadHeader() {
   int hour = in.Byte(), minute = in.Byte(), second = in.Byte();
   in.Byte();
   int day = in.Byte(), month = in.Byte(), year = in.Word();
-  sync();
   if (error_ == LogFileError::None) {
     if (year < 1900) year = 2000;
     startTime_ = MakeLocalTime(year, month, day, hour, minute, second);
@@ -143,7 +135,6 @@ void CLogFileIO::ReadHeader() {
   channelCount_ = 0;
   in.Tag(0x40);
   int count = in.Byte();
-  sync();
   if (error_ == LogFileError::None) {
     channelCount_ = std::min(count, kMaxChannels);
     for (int i = 0; i < count; ++i) {
@@ -161,7 +152,6 @@ void CLogFileIO::ReadHeader() {
         std::uint16_t unitValue = in.Word();
         if (unitValue != 0) name += static_cast<char>(unitValue & 0xFF);
       }
-      sync();
       if (error_ != LogFileError::None) break;
       names_.push_back(name);
       params_.push_back(param);
@@ -171,7 +161,6 @@ void CLogFileIO::ReadHeader() {
     }
   }
   if (version_ == 3) reserved_ = in.Byte();
-  sync();
   dataStart_ = static_cast<std::int64_t>(in.pos());
   ComputeLayout();
 }
