@@ -90,21 +90,29 @@ TempDir::~TempDir() {
   std::filesystem::remove_all(path_, ec);
 }
 
+namespace {
+void SetTz(const char* value) {
+#ifdef _WIN32
+  _putenv_s("TZ", value ? value : "");
+  _tzset();
+#else
+  if (value)
+    setenv("TZ", value, 1);
+  else
+    unsetenv("TZ");
+  tzset();
+#endif
+}
+}  // namespace
+
 ScopedTz::ScopedTz(const char* tz) {
   if (const char* old = std::getenv("TZ")) {
     had_ = true;
     old_ = old;
   }
-  setenv("TZ", tz, 1);
-  tzset();
+  SetTz(tz);
 }
 
-ScopedTz::~ScopedTz() {
-  if (had_)
-    setenv("TZ", old_.c_str(), 1);
-  else
-    unsetenv("TZ");
-  tzset();
-}
+ScopedTz::~ScopedTz() { SetTz(had_ ? old_.c_str() : nullptr); }
 
 }  // namespace vantora::test
