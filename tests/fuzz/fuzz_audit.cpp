@@ -1,43 +1,24 @@
 // libFuzzer target: the audit file reader (plain part, sealed block, reports)
 // on arbitrary bytes, and the record reader on the same bytes in memory.
-#include <unistd.h>
-
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "integrity/auditreport.h"
 #include "integrity/blowfish.h"
 #include "integrity/lockfile.h"
 #include "integrity/recordfile.h"
+#include "scratch.h"
 
 namespace {
 
-// A private folder holding "F.loc" and "F.lck" for the whole run, removed at
-// exit.
-struct Scratch {
-  Scratch() {
-    char templ[] = "/tmp/vantora-fuzz-audit-XXXXXX";
-    const char* made = mkdtemp(templ);
-    if (!made) std::abort();
-    folder = made;
-    std::FILE* loc = std::fopen((folder + "/F.loc").c_str(), "wb");
-    if (!loc) std::abort();
-    std::fputs("LOCATION", loc);
-    std::fclose(loc);
-  }
-  ~Scratch() {
-    std::remove((folder + "/F.lck").c_str());
-    std::remove((folder + "/F.loc").c_str());
-    rmdir(folder.c_str());
-  }
-  std::string folder;
-};
-
-const std::string& Folder() {
-  static Scratch scratch;
-  return scratch.folder;
+// "F.loc" in the run's scratch folder, beside which the audit file is written.
+const std::string& LocationPath() {
+  static const std::string path = [] {
+    std::string loc = fuzz::ScratchFolder("audit") + "/F.loc";
+    if (!fuzz::WriteScratchFile(loc, "LOCATION", 8)) std::abort();
+    return loc;
+  }();
+  return path;
 }
 
 }  // namespace
@@ -45,13 +26,8 @@ const std::string& Folder() {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace vantora;
   BlowfishCipher::SetMessageHook(nullptr);
-  const std::string loc = Folder() + "/F.loc";
-  {
-    std::FILE* f = std::fopen(LockPathOf(loc).c_str(), "wb");
-    if (!f) return 0;
-    if (size > 0) std::fwrite(data, 1, size, f);
-    std::fclose(f);
-  }
+  const std::string& loc = LocationPath();
+  if (!fuzz::WriteScratchFile(LockPathOf(loc), data, size)) return 0;
   LockFile lock(loc);
   LockInfo info;
   lock.IsLocked();
