@@ -244,6 +244,13 @@ TEST_F(AppTest, WindowGeometryKeptBetweenRuns) {
   EXPECT_EQ(app->MainFrame()->geometry(), QRect(40, 50, 900, 640));
   child = app->MainFrame()->MdiArea()->subWindowList().front();
   EXPECT_EQ(child->size(), QSize(500, 300));
+  EXPECT_EQ(child->pos(), QPoint(0, 0));
+  // A window opened while the main window is shown gets the same size and place.
+  app->OpenDocumentFile(Location("Lab 2.loc"));
+  ASSERT_EQ(app->MainFrame()->MdiArea()->subWindowList().size(), 2);
+  child = app->MainFrame()->MdiArea()->subWindowList().back();
+  EXPECT_EQ(child->size(), QSize(500, 300));
+  EXPECT_EQ(child->pos(), QPoint(0, 0));
 
   // Closing while maximised leaves the stored values alone.
   app->MainFrame()->showMaximized();

@@ -67,6 +67,12 @@ QString QtFilter(const std::string& filter) {
   return out.join(";;");
 }
 
+// A stored window extent of "User"; a value below 1 gives 100.
+int StoredExtent(const char* key, int defaultValue) {
+  int value = Profile::GetInt("User", key, defaultValue);
+  return value < 1 ? 100 : value;
+}
+
 }  // namespace
 
 // ------------------------------------------------------------ messages
@@ -328,12 +334,7 @@ void CDocTemplate::RemoveDocument(CDocument* doc) {
 CChildFrame::CChildFrame(CView* view, QWidget* parent) : QMdiSubWindow(parent), view_(view) {
   setAttribute(Qt::WA_DeleteOnClose);
   setWidget(view);
-  int cx = Profile::GetInt("User", "ChildCX", 605);
-  int cy = Profile::GetInt("User", "ChildCY", 345);
-  if (cx < 1) cx = 100;
-  if (cy < 1) cy = 100;
-  resize(cx, cy);
-  move(0, 0);
+  resize(StoredExtent("ChildCX", 605), StoredExtent("ChildCY", 345));
 }
 
 CChildFrame::~CChildFrame() = default;
@@ -365,11 +366,7 @@ CMainFrame::CMainFrame(CWinApp* app) : app_(app) {
   setCentralWidget(mdi_);
   int x = Profile::GetInt("User", "WindowX", 5);
   int y = Profile::GetInt("User", "WindowY", 5);
-  int cx = Profile::GetInt("User", "WindowCX", 630);
-  int cy = Profile::GetInt("User", "WindowCY", 470);
-  if (cx < 1) cx = 100;
-  if (cy < 1) cy = 100;
-  setGeometry(x, y, cx, cy);
+  setGeometry(x, y, StoredExtent("WindowCX", 630), StoredExtent("WindowCY", 470));
   connect(mdi_, &QMdiArea::subWindowActivated, this, &CMainFrame::OnSubWindowActivated);
   BuildToolBar();
   BuildStatusBar();
@@ -607,9 +604,8 @@ CDocument* CMainFrame::ActiveDocument() const {
 CChildFrame* CMainFrame::AddChild(CView* view) {
   auto* child = new CChildFrame(view);
   mdi_->addSubWindow(child);
-  int cx = Profile::GetInt("User", "ChildCX", 605);
-  int cy = Profile::GetInt("User", "ChildCY", 345);
-  child->resize(cx < 1 ? 100 : cx, cy < 1 ? 100 : cy);
+  // The area places a new window itself (at once while shown, else when
+  // shown unless the window was moved): every child starts at the corner.
   child->move(0, 0);
   return child;
 }
