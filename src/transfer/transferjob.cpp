@@ -102,16 +102,23 @@ std::string SafeFileName(const std::string& name) {
 
 std::string PlaceFile(const std::string& source, const std::string& target) {
   std::error_code ec;
+  if (!FileExists(source)) return std::string();
   auto [folder, name] = SplitPath(target);
   auto [title, ext] = FileTitle(name);
   for (int n = 1; n < 10000; ++n) {
     std::string path = n == 1 ? target : folder + title + " (" + std::to_string(n) + ")" + ext;
-    ec.clear();
+    const fs::path native = NativePath(path);
+    bool taken = fs::exists(fs::symlink_status(native, ec));
     // copy_file without overwrite refuses an existing file, so a file that
     // appears meanwhile is never replaced either.
-    if (fs::copy_file(NativePath(source), NativePath(path), fs::copy_options::none, ec))
+    if (!taken && fs::copy_file(NativePath(source), native, fs::copy_options::none, ec))
       return path;
-    if (!fs::exists(NativePath(path), ec)) return std::string();  // cannot write here
+    if (!taken && ec != std::errc::file_exists) {
+      // Cannot write here. A copy that failed part-way (a full disk) leaves
+      // its own partial file behind: remove it rather than try more names.
+      fs::remove(native, ec);
+      return std::string();
+    }
     if (SameContents(source, path)) return path;
   }
   return std::string();

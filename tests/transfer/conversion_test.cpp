@@ -374,6 +374,28 @@ TEST_F(ConversionTest, ExistingFilesAreNeverLost) {
   EXPECT_FALSE(fs::exists(Dest("location_01 (3).loc")));
 }
 
+#ifndef _WIN32
+TEST_F(ConversionTest, AFailedCopyLeavesNoPartialFiles) {
+  WriteBytes(dumps.File("finished.loc"), std::vector<std::uint8_t>(5000, 0x5A));
+  WriteBytes(Dest("Room_01.loc"), {1, 2, 3});
+  std::string placed;
+  {
+    ScopedFileSizeLimit full(1000);
+    placed = PlaceFile(dumps.File("finished.loc"), Dest("Room_01.loc"));
+  }
+  EXPECT_EQ(placed, "");
+  // The file that was there is untouched, and no cut copy is left beside it.
+  EXPECT_EQ(FileBytes(Dest("Room_01.loc")), std::string("\x01\x02\x03"));
+  std::vector<std::string> names;
+  for (const auto& e : fs::directory_iterator(dest.path()))
+    names.push_back(e.path().filename().string());
+  EXPECT_EQ(names, std::vector<std::string>{"Room_01.loc"});
+  // With room on the disk the same call finds the next free name.
+  EXPECT_EQ(PlaceFile(dumps.File("finished.loc"), Dest("Room_01.loc")), Dest("Room_01 (2).loc"));
+  EXPECT_EQ(PlaceFile(dumps.File("missing.loc"), Dest("Room_01.loc")), "");
+}
+#endif
+
 TEST_F(ConversionTest, ReservedAreaSizeLocatesTheTables) {
   // The same table read with a reserved area of 38 bytes instead of 6.
   auto t = builder.AddTable({{0, 16, 3, "ABC", "u"}});
