@@ -1,5 +1,7 @@
 #include "notebook/events.h"
 
+#include <cstdint>
+
 #include "common/timetext.h"
 #include "integrity/recordfile.h"
 
@@ -14,9 +16,12 @@ std::vector<EventRecord> ReadEvents(const std::string& path) {
   while (in.Error() == RecordFileError::None && !in.AtEnd()) {
     EventRecord event;
     event.time = in.ReadTime();
-    int n = in.ReadWord();
-    // Without a whole time and length there is no event to show.
-    if (in.AtEnd()) break;
+    // Without a whole time and length there is no event to show. (A word cut
+    // short by the end of the file is read without reaching the end, so the
+    // length is read as two bytes that must both arrive.)
+    std::uint8_t length[2];
+    if (!in.ReadBytes(length, 2)) break;
+    int n = length[0] | (length[1] << 8);
     if (n > 0) event.text = in.ReadFixedString(n);
     if (in.Error() == RecordFileError::None) events.push_back(std::move(event));
     in.ExpectByte(kEventMarker);

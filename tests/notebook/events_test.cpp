@@ -73,6 +73,16 @@ TEST(Events, RecordCutInsideItsTimeIsDropped) {
   EXPECT_EQ(EventLines(dir.File("a.evt")), std::vector<std::string>{"06-Mar-2026 14:05:09 kept"});
 }
 
+TEST(Events, RecordCutInsideItsLengthIsDropped) {
+  TempDir dir;
+  Bytes b;
+  PutEvent(b, 2026, 3, 6, 14, 5, 9, "kept");
+  PutEvent(b, 2026, 3, 6, 15, 0, 0, "");
+  b.data.pop_back();  // one byte of the length word is missing
+  test::WriteBytes(dir.File("a.evt"), b.data);
+  EXPECT_EQ(EventLines(dir.File("a.evt")), std::vector<std::string>{"06-Mar-2026 14:05:09 kept"});
+}
+
 TEST(Events, EmptyMissingOrDamagedFiles) {
   TempDir dir;
   test::WriteBytes(dir.File("empty.evt"), {});
