@@ -11,19 +11,16 @@ AuditOpening AuditOpeningReport(const std::string& locationPath) {
   LockFile lock(locationPath);
   r.titleLine = SplitPath(locationPath).second;
   r.reportText = r.titleLine + "\r\n";
-  if (!lock.Exists()) {
+  // One reading of the plain part decides both "locked" and the CRC check.
+  LockInfo info;
+  if (!lock.ReadPlain(lock.LockPath(), info) || info.fileCrc == 0) {
     r.statusLine = "File was not locked.";
-    r.reportText = "File was not locked.";
-    return r;
-  }
-  if (!lock.IsLocked()) {
-    r.statusLine = "File was not locked.";
-    r.reportText += "File was not locked.";
+    // Without any audit file the copy text is the status alone.
+    r.reportText = lock.Exists() ? r.reportText + r.statusLine : r.statusLine;
     return r;
   }
   r.locked = true;
-  LockInfo info;
-  r.crcOk = lock.CheckFileCrc(info);
+  r.crcOk = FileCrc32(locationPath) == info.fileCrc;
   r.titleLine = info.fileTitle;
   r.userLine = "User ID:" + info.userId;
   r.statusLine = r.crcOk ? "CRC32 Check OK" : "CRC32 Check FAILED!";
@@ -56,8 +53,9 @@ AuditDetails AuditDetailsReport(const std::string& locationPath, const std::stri
       "Creation path:" + info.creationPath,
   };
   for (const auto& line : r.lines) r.reportText += line + "\r\n";
-  LockInfo current;
-  r.encryptedCrcOk = lock.CheckFileCrc(current) && info.sealedCrc == current.fileCrc;
+  // ReadFull has read the plain CRC too: the location, the plain and the
+  // sealed CRC must all agree.
+  r.encryptedCrcOk = FileCrc32(locationPath) == info.fileCrc && info.sealedCrc == info.fileCrc;
   std::string last =
       r.encryptedCrcOk ? "Encrypted CRC32 Check OK" : "Encrypted CRC32 Check FAILED!";
   r.lines.push_back(last);
