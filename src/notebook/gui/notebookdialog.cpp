@@ -19,15 +19,10 @@ namespace {
 
 QString Qt1252(const std::string& text) { return QString::fromStdString(Cp1252ToUtf8(text)); }
 
-// The list's entries in order: text, kind.
-const std::pair<const char*, NoteKind> kEntries[] = {
-    {"Text", NoteKind::Text},
-    {"Drawing", NoteKind::Drawing},
-    {"Templates", NoteKind::Template},
-    {"Audio", NoteKind::Audio},
-    {"Photo", NoteKind::Photo},
-    {"Event", NoteKind::Event},
-    {"Custom Note", NoteKind::CustomNote},
+// The list's kinds in order, each shown under its NoteKindListName.
+const NoteKind kListedKinds[] = {
+    NoteKind::Text,  NoteKind::Drawing, NoteKind::Template,   NoteKind::Audio,
+    NoteKind::Photo, NoteKind::Event,   NoteKind::CustomNote,
 };
 
 }  // namespace
@@ -64,8 +59,9 @@ NotebookDialog::NotebookDialog(QWidget* parent, const std::string& locationPath)
   layout->addLayout(column);
   resize(460, 200);
 
-  for (const auto& [text, kind] : kEntries) {
-    auto* item = new QListWidgetItem(QIcon(MakeNoteIcon(NoteIconBitmap(kind))), text, kinds_);
+  for (NoteKind kind : kListedKinds) {
+    auto* item = new QListWidgetItem(QIcon(MakeNoteIcon(NoteIconBitmap(kind))),
+                                     Qt1252(NoteKindListName(kind)), kinds_);
     item->setData(Qt::UserRole, static_cast<int>(kind));
   }
   templates_->setEnabled(false);
