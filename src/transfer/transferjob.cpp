@@ -263,6 +263,12 @@ bool CTransferJob::Download(TransferObserver* o) {
   chanDump.close();
   instrument_.EndTransfer();
   instrument_.CloseLink();
+  // A dump cut short (a full disk) would convert into logs that silently
+  // lack their later records.
+  if (ok && (logDump.fail() || chanDump.fail())) {
+    errorText_ = "Cannot write the dump files.";
+    ok = false;
+  }
   if (ok) ConvertLogDump(destination_, o);
   Progress(o, 5);
 

@@ -234,6 +234,25 @@ TEST_F(PtyTest, EmptyLogAreaReadsNoBlockAndWritesNoFile) {
   EXPECT_TRUE(fs::is_empty(dest.path()));
 }
 
+TEST_F(PtyTest, DumpThatCannotBeWrittenFailsTheRun) {
+  SimRunner sim("fill 6000\nsite 1 Lab\nlocation 1 Room\n");
+  ASSERT_TRUE(sim.ok());
+  ResetProfile(sim.Device());
+  TempDir dumps;
+  CTransferJob job(dest.path());
+  job.SetDumpFolder(dumps.path());
+  bool ok = true;
+  {
+    ScopedFileSizeLimit full(2000);
+    ok = job.Download(nullptr);
+  }
+  EXPECT_FALSE(ok);
+  EXPECT_EQ(job.ErrorText(), "Cannot write the dump files.");
+  // The instrument's session still ends, and nothing half-converted appears.
+  EXPECT_EQ(sim.Count(0x3D), 1);
+  EXPECT_TRUE(fs::is_empty(dest.path()));
+}
+
 TEST_F(PtyTest, OldFirmwareStopsBeforeAnySizeQuery) {
   SimRunner sim("version 1.9\nlog mode=1 location=1\nchannel 0 8 3 A b\nrecord 5\n");
   ASSERT_TRUE(sim.ok());
