@@ -164,7 +164,10 @@ LogTime RecordFile::ReadTime() {
   ReadByte();  // reserved
   int day = ReadByte();
   int month = ReadByte();
-  int year = ReadWord();
+  // The year a byte at a time too: a word read with one byte left does not
+  // reach the end of the file.
+  int year = ReadByte();
+  year |= ReadByte() << 8;
   // A record cut short by the end of the file has no date: like a missing
   // one it yields the current time.
   if (error_ != RecordFileError::None || atEnd_) return Now();

@@ -136,6 +136,18 @@ TEST(RecordFileTime, RecordCutShortYieldsTheCurrentTime) {
   r.Close();
 }
 
+TEST(RecordFileTime, RecordCutInsideItsYearYieldsTheCurrentTime) {
+  TempDir dir;
+  Put(dir.File("t"), Bytes({14, 5, 9, 0, 6, 3, 0xEA}));
+  RecordFile r(dir.File("t"));
+  r.OpenForRead();
+  LogTime before = Now();
+  EXPECT_GE(r.ReadTime(), before);
+  EXPECT_TRUE(r.AtEnd());
+  EXPECT_EQ(r.Error(), RecordFileError::None);
+  r.Close();
+}
+
 TEST(RecordFileWrite, FixedStringsAreCutOrPadded) {
   TempDir dir;
   RecordFile w(dir.File("s"));
