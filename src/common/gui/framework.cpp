@@ -420,26 +420,44 @@ CommandContext CMainFrame::Context(int id) {
   return c;
 }
 
-bool CMainFrame::RouteCommand(int id) {
-  CommandContext c = Context(id);
-  CCmdTarget* chain[] = {c.view, c.doc, this, app_};
-  bool handled = false;
+namespace {
+
+// The object that takes a command: the first of view, document, main frame
+// and application with a built-in or registered handler for it.
+struct CommandHandler {
+  CCmdTarget* target = nullptr;            // null: no handler anywhere
+  const Registered* registered = nullptr;  // set for a registered handler
+  bool enabled = false;
+  bool checked = false;
+};
+
+CommandHandler FindHandler(CommandContext& c) {
+  CCmdTarget* chain[] = {c.view, c.doc, c.frame, c.app};
   for (CCmdTarget* target : chain) {
     if (!target) continue;
     bool enabled = true, checked = false;
-    if (target->QueryCommand(id, enabled, checked)) {
-      if (enabled)
-        handled = target->OnCommand(id);
-      else
-        handled = true;
-      break;
-    }
-    auto it = Registry().find({target->ClassName(), id});
+    if (target->QueryCommand(c.id, enabled, checked))
+      return CommandHandler{target, nullptr, enabled, checked};
+    auto it = Registry().find({target->ClassName(), c.id});
     if (it != Registry().end()) {
-      if (!it->second.enabled || it->second.enabled(c)) it->second.run(c);
-      handled = true;
-      break;
+      const Registered& r = it->second;
+      return CommandHandler{target, &r, !r.enabled || r.enabled(c), false};
     }
+  }
+  return CommandHandler{};
+}
+
+}  // namespace
+
+bool CMainFrame::RouteCommand(int id) {
+  CommandContext c = Context(id);
+  CommandHandler h = FindHandler(c);
+  bool handled = h.target != nullptr;
+  if (h.target && h.enabled) {
+    if (h.registered)
+      h.registered->run(c);
+    else
+      handled = h.target->OnCommand(id);
   }
   if (!app_ || app_->MainFrame() == this) UpdateCommandUI();
   return handled;
@@ -447,28 +465,11 @@ bool CMainFrame::RouteCommand(int id) {
 
 void CMainFrame::UpdateCommandUI() {
   CommandContext c = Context(0);
-  CCmdTarget* chain[] = {c.view, c.doc, this, app_};
   for (auto& [id, action] : actions_) {
     c.id = id;
-    bool enabled = false, checked = false, found = false;
-    for (CCmdTarget* target : chain) {
-      if (!target) continue;
-      bool e = true, k = false;
-      if (target->QueryCommand(id, e, k)) {
-        enabled = e;
-        checked = k;
-        found = true;
-        break;
-      }
-      auto it = Registry().find({target->ClassName(), id});
-      if (it != Registry().end()) {
-        enabled = !it->second.enabled || it->second.enabled(c);
-        found = true;
-        break;
-      }
-    }
-    action->setEnabled(found && enabled);
-    if (action->isCheckable()) action->setChecked(checked);
+    CommandHandler h = FindHandler(c);
+    action->setEnabled(h.target && h.enabled);
+    if (action->isCheckable()) action->setChecked(h.checked);
   }
 }
 
