@@ -30,6 +30,23 @@ void StoreBig(std::uint32_t v, unsigned char* b) {
   b[3] = static_cast<unsigned char>(v);
 }
 
+// Electronic-codebook mode: `block` on each 8-byte block as two big-endian
+// halves, in place. A bad length is reported and changes nothing.
+template <typename Block>
+bool EachBlock(unsigned char* buffer, std::size_t length, Block block) {
+  if (length == 0 || length % 8 != 0) {
+    if (Hook()) Hook()("Bad buffer length.");
+    return false;
+  }
+  for (std::size_t i = 0; i < length; i += 8) {
+    std::uint32_t l = LoadBig(buffer + i), r = LoadBig(buffer + i + 4);
+    block(l, r);
+    StoreBig(l, buffer + i);
+    StoreBig(r, buffer + i + 4);
+  }
+  return true;
+}
+
 }  // namespace
 
 void BlowfishCipher::SetMessageHook(MessageHook hook) { Hook() = std::move(hook); }
@@ -97,31 +114,13 @@ void BlowfishCipher::DecipherBlock(std::uint32_t& left, std::uint32_t& right) co
 }
 
 bool BlowfishCipher::Decipher(unsigned char* buffer, std::size_t length) const {
-  if (length == 0 || length % 8 != 0) {
-    if (Hook()) Hook()("Bad buffer length.");
-    return false;
-  }
-  for (std::size_t i = 0; i < length; i += 8) {
-    std::uint32_t l = LoadBig(buffer + i), r = LoadBig(buffer + i + 4);
-    DecipherBlock(l, r);
-    StoreBig(l, buffer + i);
-    StoreBig(r, buffer + i + 4);
-  }
-  return true;
+  return EachBlock(buffer, length,
+                   [this](std::uint32_t& l, std::uint32_t& r) { DecipherBlock(l, r); });
 }
 
 bool BlowfishCipher::Encipher(unsigned char* buffer, std::size_t length) const {
-  if (length == 0 || length % 8 != 0) {
-    if (Hook()) Hook()("Bad buffer length.");
-    return false;
-  }
-  for (std::size_t i = 0; i < length; i += 8) {
-    std::uint32_t l = LoadBig(buffer + i), r = LoadBig(buffer + i + 4);
-    EncipherBlock(l, r);
-    StoreBig(l, buffer + i);
-    StoreBig(r, buffer + i + 4);
-  }
-  return true;
+  return EachBlock(buffer, length,
+                   [this](std::uint32_t& l, std::uint32_t& r) { EncipherBlock(l, r); });
 }
 
 }  // namespace vantora
