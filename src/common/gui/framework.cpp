@@ -67,6 +67,14 @@ QString QtFilter(const std::string& filter) {
   return out.join(";;");
 }
 
+// Adds `keys` to the shortcuts of `action` unless it has them already.
+void AddShortcut(QAction* action, const QKeySequence& keys) {
+  QList<QKeySequence> list = action->shortcuts();
+  if (list.contains(keys)) return;
+  list << keys;
+  action->setShortcuts(list);
+}
+
 // A stored window extent of "User"; a value below 1 gives 100.
 int StoredExtent(const char* key, int defaultValue) {
   int value = Profile::GetInt("User", key, defaultValue);
@@ -491,12 +499,7 @@ void CMainFrame::AddMenuItems(QMenu* menu, const std::vector<MenuItemDef>& items
       QAction* action = Action(item.id);
       action->setText(text);
       if (!item.prompt.empty()) action->setStatusTip(ToQt(item.prompt).section('\n', 0, 0));
-      if (!keys.isEmpty()) {
-        QList<QKeySequence> list = action->shortcuts();
-        QKeySequence seq(keys);
-        if (!list.contains(seq)) list << seq;
-        action->setShortcuts(list);
-      }
+      if (!keys.isEmpty()) AddShortcut(action, QKeySequence(keys));
       menu->addAction(action);
     }
   }
@@ -518,13 +521,8 @@ void CMainFrame::ShowMenu(int resourceId) {
       connect(menu, &QMenu::aboutToShow, this, [this, menu] { FillWindowList(menu); });
   }
   app_->UpdateMenuTexts(*this);
-  for (const AcceleratorDef& accel : app_->Accelerators(resourceId)) {
-    QAction* action = Action(accel.id);
-    QList<QKeySequence> list = action->shortcuts();
-    QKeySequence seq(QString::fromLatin1(accel.keys));
-    if (!list.contains(seq)) list << seq;
-    action->setShortcuts(list);
-  }
+  for (const AcceleratorDef& accel : app_->Accelerators(resourceId))
+    AddShortcut(Action(accel.id), QKeySequence(QString::fromLatin1(accel.keys)));
   UpdateCommandUI();
 }
 
