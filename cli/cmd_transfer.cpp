@@ -17,11 +17,6 @@ class StderrObserver : public TransferObserver {
   void Warning(const std::string& text) override { Fail(text); }
 };
 
-std::string Trim(const std::string& s) {
-  auto b = s.find_first_not_of(" \t\r\n");
-  return b == std::string::npos ? std::string() : s.substr(b);
-}
-
 const bool registered = RegisterCommand([](CLI::App& app, int& exitCode) {
   auto* cmd = app.add_subcommand("transfer", "Download a Corvane instrument into location files");
   auto device = std::make_shared<std::string>();
@@ -44,8 +39,7 @@ const bool registered = RegisterCommand([](CLI::App& app, int& exitCode) {
     if (prt->count()) job.SetStartPort(*port);
     StderrObserver observer;
     if (!job.Download(&observer)) {
-      std::string text = Trim(job.ErrorText());
-      Fail(text.empty() ? "Transfer error." : text);
+      Fail(job.FailureText());
       exitCode = kFailed;
       return;
     }

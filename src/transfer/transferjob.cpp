@@ -132,6 +132,11 @@ std::string CTransferJob::TempFilePath(const std::string& name) const {
   return WithTrailingSeparator(dumpFolder_) + name;
 }
 
+std::string CTransferJob::FailureText() const {
+  auto b = errorText_.find_first_not_of(" \t\r\n\f\v");
+  return b == std::string::npos ? std::string("Transfer error.") : errorText_.substr(b);
+}
+
 void CTransferJob::Progress(TransferObserver* o, int pos) {
   if (!o) return;
   o->SetPos(pos);

@@ -87,6 +87,9 @@ class CTransferJob {
 
   CInstrument& Instrument() { return instrument_; }
   const std::string& ErrorText() const { return errorText_; }
+  // What a failed run tells the user: the error text without leading white
+  // space, or "Transfer error." when nothing is left.
+  std::string FailureText() const;
   const std::string& Destination() const { return destination_; }
   // Location files written by the last conversion.
   const std::vector<std::string>& WrittenFiles() const { return written_; }

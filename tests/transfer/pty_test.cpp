@@ -393,6 +393,24 @@ TEST_F(PtyTest, CommandLineTransfer) {
   EXPECT_EQ(RunTool(Bin("vantora") + " transfer --dest '" + dest.path() + "'", err), 2);
 }
 
+TEST_F(PtyTest, CommandLineBlockFailureFallsBackToTransferError) {
+  corvanesim::Faults f;
+  f.disconnectAt = 0;
+  SimRunner sim("fill 600\n", f);
+  ASSERT_TRUE(sim.ok());
+  std::string err;
+  EXPECT_EQ(RunTool(Bin("vantora") + " transfer --device " + sim.Device() + " --dest '" +
+                        dest.path() + "'",
+                    err),
+            1);
+  // The block's own text first, then the run's.
+  auto block = err.find("Command failed");
+  auto run = err.find("Transfer error.");
+  EXPECT_NE(block, std::string::npos) << err;
+  EXPECT_NE(run, std::string::npos) << err;
+  EXPECT_LT(block, run) << err;
+}
+
 TEST_F(PtyTest, SimulatorProgramServesALink) {
   TempDir work;
   std::ofstream(work.File("scenario.txt")) << "site 3 \"Site/../x\"\nlocation 4 Hall\nlog mode=1 "

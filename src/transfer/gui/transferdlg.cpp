@@ -45,11 +45,6 @@ class DialogObserver : public TransferObserver {
   CTransferDlg* dlg_;
 };
 
-std::string TrimLeft(const std::string& s) {
-  auto b = s.find_first_not_of(" \t\r\n\f\v");
-  return b == std::string::npos ? std::string() : s.substr(b);
-}
-
 }  // namespace
 
 bool ChooseDestinationFolder(QWidget* parent, const std::string& current, std::string& chosen) {
@@ -131,11 +126,7 @@ void CTransferDlg::OnGetAllFiles() {
   {
     CTransferJob job(destination_);
     DialogObserver observer(this);
-    if (!job.Download(&observer)) {
-      std::string text = TrimLeft(job.ErrorText());
-      if (text.empty()) text = "Transfer error.";
-      Warn(text);
-    }
+    if (!job.Download(&observer)) Warn(job.FailureText());
   }
   status_->setText("Transfer complete.");
   change_->setEnabled(true);
