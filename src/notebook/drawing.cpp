@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <string_view>
 #include <system_error>
 
 #include "common/pathutil.h"
@@ -198,11 +199,9 @@ std::vector<std::uint8_t> BitmapFileBytes(const DrawingCanvas& canvas, int bits)
 
 bool WriteBitmapFile(const std::string& path, const DrawingCanvas& canvas, int bitsPerPixel) {
   auto bytes = BitmapFileBytes(canvas, bitsPerPixel);
-  RecordFile out(path);
-  out.Create();
-  out.WriteBytes(bytes.data(), bytes.size());
-  out.Close();
-  return out.Error() == RecordFileError::None;
+  // Written beside and moved over: a failed write keeps the old drawing.
+  return WriteFilePieces(
+      path, {std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())});
 }
 
 namespace {
