@@ -230,7 +230,6 @@ void CSplashWnd::paintEvent(QPaintEvent*) {
     p.setClipRect(visible);
     p.drawPixmap(sprite_.topLeft(), bitmaps_[frame_]);
   }
-  firstPaintDone_ = true;
 }
 
 }  // namespace vantora

@@ -50,7 +50,6 @@ class CSplashWnd : public QDialog {
   QTimer* closeTimer_ = nullptr;
   QTimer* frameTimer_ = nullptr;
   std::vector<QPixmap> bitmaps_;
-  bool firstPaintDone_ = false;
   QRect sprite_;
   int rightLimit_ = 0;
   int lineY_ = 0;

@@ -421,12 +421,10 @@ void CVantoraApp::OnFileOpen() {
   request.filter = "Location (*.loc)|*.loc|";
   std::string file;
   if (!AfxGetFileName(request, file)) return;
-  std::string ext = FileTitle(SplitPath(file).second).second;
   if (file.size() >= 4 && Lower(file.substr(file.size() - 4)) == ".csv") {
     ShellOpen(file);
     return;
   }
-  (void)ext;
   if (FileIsEmpty(file)) {
     AfxMessageBox("The selected Location file is empty.", MsgIcon::Exclamation);
     return;

@@ -192,7 +192,6 @@ void ReadingsPanel::Draw(QPainter& painter, const QRect& rect, const RedrawState
   CreateControls();
   if (!laidOut_ || columnsChanged_) LayOut();
 
-  const QColor background = view_ ? view_->palette().color(QPalette::Base) : QColor(Qt::white);
   const QColor frameColour = resources_.colours[2];
   const QColor headingFill(236, 236, 236);
   const QColor ruleColour(222, 222, 222);
@@ -307,7 +306,6 @@ void ReadingsPanel::Draw(QPainter& painter, const QRect& rect, const RedrawState
     hotSpots_.Add(r, HotSpotList::kNoteIcon, bitmap);
     x -= kPanelIconSize + kPanelIconGap;
   }
-  (void)background;
   painter.restore();
 }
 
