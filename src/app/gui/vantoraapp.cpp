@@ -201,6 +201,10 @@ std::string CVantoraApp::DefaultTemplatesDirectory() const {
   return programDirectory + "vantora templates" + kPathSeparator;
 }
 
+std::string CVantoraApp::HelpFilePath(const std::string& name) const {
+  return JoinPath(programDirectory, "help") + kPathSeparator + name;
+}
+
 std::string CVantoraApp::GetProfileDirectory(const char* section, const char* key) {
   return WithTrailingSeparator(Profile::GetString(section, key));
 }
@@ -255,8 +259,8 @@ bool CVantoraApp::InitInstance(const std::vector<std::string>& args) {
 
   transferAvailable = FileExists(programDirectory + HandheldTransferProgramName()) ||
                       FileExists(programDirectory + CorvaneTransferProgramName());
-  mobileHelpA = FileExists(JoinPath(programDirectory, "help") + kPathSeparator + "ppchelp.html");
-  mobileHelpB = FileExists(JoinPath(programDirectory, "help") + kPathSeparator + "hpchelp.html");
+  mobileHelpA = FileExists(HelpFilePath("ppchelp.html"));
+  mobileHelpB = FileExists(HelpFilePath("hpchelp.html"));
   RunStartupHooks(*this);
   frame->ShowMenu(frame->CurrentMenu());
   return true;
@@ -500,7 +504,7 @@ void CVantoraApp::OnTransfer() {
 }
 
 void CVantoraApp::OnHelp() {
-  std::string path = JoinPath(programDirectory, "help") + kPathSeparator + "vantorapchelp.html";
+  std::string path = HelpFilePath("vantorapchelp.html");
   if (FileExists(path))
     ShellOpen(path);
   else
@@ -509,7 +513,7 @@ void CVantoraApp::OnHelp() {
 }
 
 void CVantoraApp::OnMobileHelp(const char* file) {
-  std::string path = JoinPath(programDirectory, "help") + kPathSeparator + file;
+  std::string path = HelpFilePath(file);
   if (FileExists(path)) ShellOpen(path);
 }
 

@@ -58,6 +58,8 @@ class CVantoraApp : public CWinApp {
   static std::string DefaultDataDirectory();
   static std::string DefaultDocumentsDirectory();
   std::string DefaultTemplatesDirectory() const;
+  // A page of the help folder beside the program.
+  std::string HelpFilePath(const std::string& name) const;
 
  private:
   void SettleDirectories();
