@@ -169,9 +169,19 @@ TEST_F(ExportPrintTest, SiteExportMessagesAndCancelKeepTheOldTable) {
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].text, "No location files found.\n(Search is non-recursive.)");
 
-  // Many files: a progress dialog whose Cancel stops the export.
-  for (int k = 0; k < kSiteProgressFiles; ++k) Write("L" + std::to_string(k) + ".loc", Survey(5));
+  // One file short of many: no progress dialog.
+  for (int k = 1; k < kSiteProgressFiles; ++k) Write("L" + std::to_string(k) + ".loc", Survey(5));
   int shown = 0;
+  SetSiteProgressHook([&](QProgressDialog&) { ++shown; });
+  boxes.clear();
+  ExportSite();
+  EXPECT_EQ(shown, 0);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text.substr(0, 17), "Export sucessful.");
+  test::WriteBytes(chosen, {'o', 'l', 'd'});
+
+  // Many files: a progress dialog whose Cancel stops the export.
+  Write("L0.loc", Survey(5));
   SetSiteProgressHook([&](QProgressDialog& progress) {
     ++shown;
     EXPECT_EQ(progress.maximum(), kSiteProgressFiles);

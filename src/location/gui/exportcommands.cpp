@@ -116,22 +116,20 @@ void ExportSite() {
   SiteTableStatus status = SiteTableStatus::Ok;
   {
     CWaitCursor wait;
-    std::unique_ptr<QProgressDialog> progress;
-    const int files = static_cast<int>(SiteLocationFiles(site).size());
-    if (files >= kSiteProgressFiles) {
-      progress = std::make_unique<QProgressDialog>(
-          QStringLiteral("Exporting the locations of the site..."), QStringLiteral("Cancel"), 0,
-          files, AfxGetMainWnd());
-      progress->setWindowTitle(QStringLiteral("Export Site to Table"));
-      progress->setWindowModality(Qt::WindowModal);
-      progress->setMinimumDuration(300);
-      progress->setAutoReset(false);
-      if (ProgressHook()) ProgressHook()(*progress);
-    }
-    QProgressDialog* dialog = progress.get();
-    ExportSiteTable(site, file, &status, [dialog](int done, int total) {
-      if (!dialog) return true;
-      dialog->setMaximum(total);
+    // Made at the first call, which brings the number of files found.
+    std::unique_ptr<QProgressDialog> dialog;
+    ExportSiteTable(site, file, &status, [&dialog](int done, int total) {
+      if (!dialog) {
+        if (total < kSiteProgressFiles) return true;
+        dialog = std::make_unique<QProgressDialog>(
+            QStringLiteral("Exporting the locations of the site..."), QStringLiteral("Cancel"), 0,
+            total, AfxGetMainWnd());
+        dialog->setWindowTitle(QStringLiteral("Export Site to Table"));
+        dialog->setWindowModality(Qt::WindowModal);
+        dialog->setMinimumDuration(300);
+        dialog->setAutoReset(false);
+        if (ProgressHook()) ProgressHook()(*dialog);
+      }
       dialog->setValue(done);
       QCoreApplication::processEvents();
       return !dialog->wasCanceled();
