@@ -287,7 +287,6 @@ bool CTransferJob::Download(TransferObserver* o) {
 
 bool CTransferJob::ReadChannelTable(std::uint32_t address, std::vector<DumpChannel>& channels) {
   channels.clear();
-  channelCount_ = 0;
   CDumpReader in(TempFilePath(kChannelDump));
   if (!in.IsOpen()) return false;
   std::uint32_t b = in.ReadLittle32();
@@ -297,7 +296,6 @@ bool CTransferJob::ReadChannelTable(std::uint32_t address, std::vector<DumpChann
                       static_cast<std::int64_t>(kMemoryTop);
   if (skip > 0) in.Skip(static_cast<std::uint64_t>(skip));
   int count = in.ReadByte();
-  channelCount_ = count;
   for (int i = 0; i < count; ++i) {
     DumpChannel ch;
     ch.decimals = in.ReadByte();
@@ -319,6 +317,7 @@ bool CTransferJob::ConvertLogDump(const std::string& destinationIn, TransferObse
   if (!in.IsOpen()) return true;
   const LogTime epoch = MakeLocalTime(1980, 1, 1, 0, 0, 0);
   int counter = 0;
+  std::vector<DumpChannel> channels;
   std::vector<std::uint8_t> bytes;
   std::vector<double> values;
   std::string scratch = TempFilePath("convert.loc");
@@ -349,16 +348,16 @@ bool CTransferJob::ConvertLogDump(const std::string& destinationIn, TransferObse
     MakeDirectoryPath(destination + folder);
     std::string path = destination + folder + name + ".loc";
 
-    ReadChannelTable(tableAddress, channels_);
+    ReadChannelTable(tableAddress, channels);
     std::uint32_t interval = (mode == 1 || mode == 3) ? in.ReadBig32() : 0;
 
     // Logs a location file cannot hold are skipped, but read through, so
     // that the next log is found where it starts.
     std::string refusal;
     int wideBits = 0;
-    for (const auto& ch : channels_) wideBits = std::max(wideBits, ch.widthBits);
-    if (channels_.size() > static_cast<std::size_t>(kMaxFileChannels))
-      refusal = "it has " + std::to_string(channels_.size()) +
+    for (const auto& ch : channels) wideBits = std::max(wideBits, ch.widthBits);
+    if (channels.size() > static_cast<std::size_t>(kMaxFileChannels))
+      refusal = "it has " + std::to_string(channels.size()) +
                 " channels; a location file holds at most 20.";
     else if (wideBits > 32)
       refusal =
@@ -372,17 +371,16 @@ bool CTransferJob::ConvertLogDump(const std::string& destinationIn, TransferObse
       std::error_code ec;
       fs::remove(NativePath(scratch), ec);
       writer = std::make_unique<CLogFile>(scratch, false);
-      bool needsWideCodes = false;
-      for (std::size_t i = 0; i < channels_.size(); ++i) {
+      for (std::size_t i = 0; i < channels.size(); ++i) {
         int ch = static_cast<int>(i);
-        writer->SetChannelName(ch, channels_[i].label);
+        writer->SetChannelName(ch, channels[i].label);
         writer->SetChannelParam(ch, kNoCode);
         writer->SetChannelUnit(ch, kNoCode);
-        writer->SetChannelDecimals(ch, 200 + channels_[i].digits);
+        writer->SetChannelDecimals(ch, 200 + channels[i].digits);
         writer->SetChannelWidth(ch, 0);
-        needsWideCodes = true;
       }
-      writer->SetVersion(needsWideCodes ? 3 : 2);
+      // The code kNoCode of every channel needs 16-bit code fields.
+      writer->SetVersion(channels.empty() ? 2 : 3);
       writer->SetStartTime(startTime);
       writer->SetTimeBits(24);
       writer->OpenWrite(true);
@@ -395,12 +393,12 @@ bool CTransferJob::ConvertLogDump(const std::string& destinationIn, TransferObse
       if (marker != 0x02) continue;
       LogTime when = current;
       if (mode == 2) when = epoch + static_cast<LogTime>(in.ReadBig32());
-      values.assign(std::max<std::size_t>(channels_.size(), 1), 0.0);
-      for (std::size_t i = 0; i < channels_.size(); ++i) {
-        int n = channels_[i].widthBits / 8;
+      values.assign(std::max<std::size_t>(channels.size(), 1), 0.0);
+      for (std::size_t i = 0; i < channels.size(); ++i) {
+        int n = channels[i].widthBits / 8;
         bytes.assign(static_cast<std::size_t>(std::max(n, 1)), 0);
         for (int k = 0; k < n; ++k) bytes[static_cast<std::size_t>(k)] = in.ReadByte();
-        if (n <= 4) values[i] = DecodePackedValue(bytes.data(), n, channels_[i].decimals);
+        if (n <= 4) values[i] = DecodePackedValue(bytes.data(), n, channels[i].decimals);
       }
       if (in.Eof()) break;  // a record cut off by the end of the dump
       // A record the file cannot time (before its start, or beyond what 24

@@ -93,15 +93,11 @@ class CTransferJob {
   const std::string& Destination() const { return destination_; }
   // Location files written by the last conversion.
   const std::vector<std::string>& WrittenFiles() const { return written_; }
-  // Per-log channel data of the last table read.
-  int ChannelCount() const { return channelCount_; }
 
  private:
   void Progress(TransferObserver* o, int pos);
 
   CInstrument instrument_;
-  int channelCount_ = 0;
-  std::vector<DumpChannel> channels_;
   std::string destination_;
   std::string errorText_;
   std::string dumpFolder_;
