@@ -314,6 +314,11 @@ TEST_F(ExportPrintTest, MenuCommandsOfTheRunningApplication) {
   EXPECT_EQ(test::ReadAll(chosen), heading + body);
   EXPECT_EQ(boxes.size(), 2u);
 
+  // The report font is the display font, its Windows-1252 name read as such.
+  EXPECT_EQ(ReportFaceName(ThePrinter()), QStringLiteral("Arial"));
+  app->displayResources.faceName = "Caf\xE9 Sans";
+  EXPECT_EQ(ReportFaceName(ThePrinter()), QString::fromUtf8("Caf\xC3\xA9 Sans"));
+
   app.reset();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   QDir::setCurrent(oldDir);

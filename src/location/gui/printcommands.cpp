@@ -8,6 +8,7 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 
+#include "common/codepage.h"
 #include "common/gui/framework.h"
 #include "common/logdata.h"
 #include "location/logreport.h"
@@ -56,12 +57,12 @@ QPrinter& ThePrinter() {
   return *printer;
 }
 
-std::string ReportFaceName(QPrinter& printer) {
+QString ReportFaceName(QPrinter& printer) {
   CWinApp* app = AfxGetApp();
-  if (!app) return "Arial";
+  if (!app) return QStringLiteral("Arial");
   app->displayResources.PrepareCommon(&printer);
-  return app->displayResources.faceName.empty() ? std::string("Arial")
-                                                : app->displayResources.faceName;
+  const std::string& face = app->displayResources.faceName;
+  return face.empty() ? QStringLiteral("Arial") : QString::fromStdString(Cp1252ToUtf8(face));
 }
 
 int PrintedPageCount(const CLogData& data, QPrinter& printer) {
@@ -74,7 +75,7 @@ int PrintedPageCount(const CLogData& data, QPrinter& printer) {
   probe.setPageLayout(printer.pageLayout());
   QPainter painter;
   if (!painter.begin(&probe)) return 0;
-  QtReportCanvas canvas(painter, QString::fromStdString(ReportFaceName(printer)));
+  QtReportCanvas canvas(painter, ReportFaceName(printer));
   CLogReport report(&data);
   report.Prepare(canvas, DeviceRect(probe));
   painter.end();
@@ -82,7 +83,7 @@ int PrintedPageCount(const CLogData& data, QPrinter& printer) {
 }
 
 bool PrintLocation(const CLogData& data, QPrinter& printer) {
-  const QString face = QString::fromStdString(ReportFaceName(printer));
+  const QString face = ReportFaceName(printer);
   CLogReport report(&data);
   int from = printer.fromPage(), to = printer.toPage();
   if (from == 0 && to == 0) to = 1 << 30;

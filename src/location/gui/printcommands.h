@@ -5,9 +5,9 @@
 #pragma once
 
 #include <functional>
-#include <string>
 
 class QPrinter;
+class QString;
 class QPrintPreviewDialog;
 
 namespace vantora {
@@ -19,7 +19,7 @@ QPrinter& ThePrinter();
 
 // Face name of the report font from the application's display resources
 // (prepared for `printer` first), "Arial" without an application.
-std::string ReportFaceName(QPrinter& printer);
+QString ReportFaceName(QPrinter& printer);
 
 // Pages of the report of `data` with the printer's page layout and resolution.
 int PrintedPageCount(const CLogData& data, QPrinter& printer);
