@@ -88,8 +88,8 @@ bool WriteReportPdf(const CLogData& data, const std::string& pdfPath, const QStr
   }
   buffer.close();
   const QByteArray& bytes = buffer.data();
-  if (!WriteTextFile(pdfPath,
-                     std::string(bytes.constData(), static_cast<std::size_t>(bytes.size())))) {
+  if (!WriteFilePieces(
+          pdfPath, {std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()))})) {
     error = "cannot write " + pdfPath;
     return false;
   }
