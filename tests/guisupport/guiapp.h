@@ -1,5 +1,6 @@
-// Shared set-up of the GUI tests: one QApplication for the test program, and
-// settings kept in a temporary folder so that tests never touch the user's.
+// Shared set-up of the GUI tests: one QApplication for the test program. The
+// settings already live in the test process's own folder
+// (support/perprocess/isolated_config.cpp).
 #pragma once
 
 #include <QApplication>
@@ -13,13 +14,11 @@
 
 namespace vantora::test {
 
-// Creates the application object on first use. Settings live under a fresh
-// temporary XDG_CONFIG_HOME and HOME for the whole test program.
+// Creates the application object on first use, with a temporary HOME for the
+// whole test program.
 inline QApplication* GuiApp() {
   static QApplication* app = [] {
-    static QTemporaryDir config;
     static QTemporaryDir home;
-    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
     // Default folders ("Documents/vantora") are made under a scratch home.
     qputenv("HOME", home.path().toUtf8());
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
