@@ -24,19 +24,6 @@ std::uint32_t BigEndian32(const std::uint8_t* b) {
          (static_cast<std::uint32_t>(b[2]) << 8) | b[3];
 }
 
-class BusyScope {
- public:
-  explicit BusyScope(const std::function<void(bool)>& f) : f_(f) {
-    if (f_) f_(true);
-  }
-  ~BusyScope() {
-    if (f_) f_(false);
-  }
-
- private:
-  const std::function<void(bool)>& f_;
-};
-
 }  // namespace
 
 int CSiteList::SiteOfId(int id) const {
@@ -78,7 +65,6 @@ void CInstrument::CloseLink() {
 
 int CInstrument::Transact(const std::uint8_t* command, int n, std::uint8_t* reply, int replyLength,
                           unsigned timeLimitMs) {
-  BusyScope busy(onBusy);
   if (!link_ || n < 1 || replyLength < 3) return 0;
   std::vector<std::uint8_t> frame;
   frame.push_back(static_cast<std::uint8_t>(n + 1));

@@ -116,8 +116,6 @@ class CInstrument {
   // Bytes written and expected on the wire, for timing comparisons.
   std::uint64_t BytesSent() const { return bytesSent_; }
   std::uint64_t BytesReceived() const { return bytesReceived_; }
-  // Called around every exchange (the wait cursor).
-  std::function<void(bool busy)> onBusy;
 
  private:
   int Simple(std::uint8_t code);

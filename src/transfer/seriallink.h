@@ -35,7 +35,6 @@ class CSerialLink : public CCommLink {
   void SetBaud(std::uint32_t rate) override;
 
   int Port() const { return port_; }
-  void SetPort(int port) { port_ = port; }
   std::uint32_t Baud() const { return baud_; }
   int WordLength() const { return wordLength_; }
   int Parity() const { return parity_; }
