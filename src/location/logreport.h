@@ -111,15 +111,11 @@ class CLogReport {
   // Draws page `page` (from 1); nothing before Prepare.
   void PrintPage(ReportCanvas& canvas, int page);
 
-  std::string ColumnHeading(int column) const { return vantora::ColumnHeading(*source_, column); }
   // Column 0: the record's time with seconds; column k: channel k - 1's value
   // (unpadded, "N/A" and "OverRange" included).
   std::string CellText(int column, int record) const;
   // Every cell of a record, separated by tabs.
   std::string RowText(int record) const;
-  static std::string WrapWords(const std::vector<std::string>& words, int limit) {
-    return vantora::WrapWords(words, limit);
-  }
 
   bool prepared() const { return prepared_; }
   const ReportLayout& layout() const { return layout_; }
