@@ -339,18 +339,18 @@ void CSelectSiteDlg::OnItemCollapsed(QTreeWidgetItem* item) {
 }
 
 void CSelectSiteDlg::ExpandToPath(const std::string& target) {
+  const std::string folder = WithTrailingSeparator(target);
   QTreeWidgetItem* item = tree_->topLevelItemCount() ? tree_->topLevelItem(0) : nullptr;
   while (item) {
     std::string p = FullPathOfItem(item);
-    bool prefix = p.size() <= WithTrailingSeparator(target).size() &&
-                  SamePathText(p, WithTrailingSeparator(target).substr(0, p.size()));
+    bool prefix = p.size() <= folder.size() && SamePathText(p, folder.substr(0, p.size()));
     if (!prefix) {
       QTreeWidgetItem* parent = item->parent();
       int index = parent ? parent->indexOfChild(item) : tree_->indexOfTopLevelItem(item);
       item = parent ? parent->child(index + 1) : tree_->topLevelItem(index + 1);
       continue;
     }
-    if (SamePathText(p, WithTrailingSeparator(target))) {
+    if (SamePathText(p, folder)) {
       if (item->childCount() > 0) item->setExpanded(true);
       tree_->setCurrentItem(item);
       tree_->scrollToItem(item);
