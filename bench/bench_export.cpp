@@ -3,7 +3,6 @@
 // of the table written.
 #include <benchmark/benchmark.h>
 
-#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -11,30 +10,22 @@
 #include "common/logfile.h"
 #include "location/csvexport.h"
 #include "location/sitetable.h"
+#include "support/largest.h"
 #include "support/locbytes.h"
 
 namespace {
 
 using namespace vantora;
 
-std::vector<std::uint8_t> LargestBytes() {
-  test::LocationSpec s;
-  for (int c = 0; c < kMaxChannels; ++c)
-    s.channels.push_back({"Channel " + std::to_string(c + 1), c % 18, c % 12, c % 3, 7});
-  s.records.reserve(kMaxRecords);
-  for (int r = 0; r < kMaxRecords; ++r) {
-    test::LocationSpec::Record rec{static_cast<std::uint32_t>(r * 10), {}};
-    for (int c = 0; c < kMaxChannels; ++c)
-      rec.values.push_back(
-          r % 997 == c ? -999999.0f : static_cast<float>(20.0 + c + 5.0 * std::sin(r / 300.0 + c)));
-    s.records.push_back(std::move(rec));
-  }
-  return test::LocationBytes(s);
-}
-
-const std::vector<std::uint8_t>& Largest() {
-  static const std::vector<std::uint8_t> bytes = LargestBytes();
-  return bytes;
+// The largest location, written once for every benchmark of the program.
+const std::string& LargestPath() {
+  static test::TempDir dir;
+  static const std::string path = [] {
+    std::string p = dir.File("largest.loc");
+    test::WriteLargestLocation(p);
+    return p;
+  }();
+  return path;
 }
 
 // Peak resident memory of the process so far, in MB.
@@ -47,10 +38,7 @@ double PeakMegabytes() {
 }
 
 void BM_LocationCsvText(benchmark::State& state) {
-  test::TempDir dir;
-  const std::string path = dir.File("largest.loc");
-  test::WriteBytes(path, Largest());
-  CLogFile log(path);
+  CLogFile log(LargestPath());
   std::size_t bytes = 0;
   for (auto _ : state) {
     std::string text = LocationCsvText(log, kCsvQuote, ",", kCsvLineEnd);
@@ -64,11 +52,9 @@ BENCHMARK(BM_LocationCsvText)->Unit(benchmark::kMillisecond);
 
 void BM_ExportCsvLargest(benchmark::State& state) {
   test::TempDir dir;
-  const std::string path = dir.File("largest.loc");
   const std::string out = dir.File("largest.csv");
-  test::WriteBytes(path, Largest());
   for (auto _ : state) {
-    CLogFile log(path);
+    CLogFile log(LargestPath());
     if (!log.ExportCsv(out, kCsvQuote, ",", kCsvLineEnd)) state.SkipWithError("export failed");
   }
   const auto bytes = test::ReadAll(out).size();
@@ -83,7 +69,7 @@ void BM_ExportSite50Largest(benchmark::State& state) {
   const std::string out = dir.File("site.csv");
   std::filesystem::create_directories(site);
   for (int k = 0; k < 50; ++k)
-    test::WriteBytes(site + "Loc" + std::to_string(k) + ".loc", Largest());
+    std::filesystem::copy_file(LargestPath(), site + "Loc" + std::to_string(k) + ".loc");
   const double before = PeakMegabytes();
   for (auto _ : state) {
     SiteTableStatus status;
