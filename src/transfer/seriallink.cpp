@@ -114,10 +114,16 @@ void CSerialLink::Open() {
     SetError(1, Formatted("Open error %u", GetLastError()));
     return;
   }
+  // A port that cannot be set up is let go again.
+  auto fail = [this](int flag, const std::string& text) {
+    SetError(flag, text);
+    CloseHandle(handle_);
+    handle_ = INVALID_HANDLE_VALUE;
+  };
   DCB dcb{};
   dcb.DCBlength = sizeof dcb;
   if (!GetCommState(handle_, &dcb)) {
-    SetError(1, "Get state error");
+    fail(1, "Get state error");
     return;
   }
   dcb.BaudRate = baud_;
@@ -129,7 +135,7 @@ void CSerialLink::Open() {
   dcb.fInX = FALSE;
   parityChecked_ = parity_ != 0;
   if (!SetCommState(handle_, &dcb)) {
-    SetError(static_cast<int>(GetLastError()), "Set state error");
+    fail(static_cast<int>(GetLastError()), "Set state error");
     return;
   }
   COMMTIMEOUTS timeouts{};
@@ -139,7 +145,7 @@ void CSerialLink::Open() {
   timeouts.WriteTotalTimeoutMultiplier = static_cast<DWORD>(writeTotalMultiplier_);
   timeouts.WriteTotalTimeoutConstant = static_cast<DWORD>(writeTotalConstant_);
   if (!SetCommTimeouts(handle_, &timeouts)) {
-    SetError(static_cast<int>(GetLastError()), "Set time out error");
+    fail(static_cast<int>(GetLastError()), "Set time out error");
     return;
   }
   open_ = 1;
@@ -244,15 +250,22 @@ void CSerialLink::Open() {
   }
   // No sharing: nobody else may open the port while we hold it.
   ::ioctl(fd_, TIOCEXCL);
+  // A port that cannot be set up is let go again.
+  auto fail = [this](int flag, const std::string& text) {
+    SetError(flag, text);
+    ::ioctl(fd_, TIOCNXCL);
+    ::close(fd_);
+    fd_ = -1;
+  };
   termios tio{};
   if (::tcgetattr(fd_, &tio) != 0) {
-    SetError(1, "Get state error");
+    fail(1, "Get state error");
     return;
   }
   ::cfmakeraw(&tio);
   speed_t speed;
   if (!SpeedCode(baud_, speed)) {
-    SetError(EINVAL, "Set state error");
+    fail(EINVAL, "Set state error");
     return;
   }
   ::cfsetispeed(&tio, speed);
@@ -282,7 +295,7 @@ void CSerialLink::Open() {
   tio.c_cc[VMIN] = 0;
   tio.c_cc[VTIME] = 0;
   if (::tcsetattr(fd_, TCSANOW, &tio) != 0) {
-    SetError(errno ? errno : 1, "Set state error");
+    fail(errno ? errno : 1, "Set state error");
     return;
   }
   // Time-outs are applied by SystemRead and Write; nothing to set here.

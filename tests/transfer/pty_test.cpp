@@ -337,6 +337,26 @@ TEST(SerialLink, MissingPortAndSettings) {
   EXPECT_EQ(link1.Error(), 0);
 }
 
+TEST(SerialLink, DeviceThatCannotBeSetUpIsLetGo) {
+  auto openFiles = [] {
+    int n = 0;
+    for (auto it = fs::directory_iterator("/dev/fd"); it != fs::directory_iterator(); ++it) ++n;
+    return n;
+  };
+  // Not a terminal: it opens, but has no line settings.
+  ResetProfile("/dev/null");
+  int before = openFiles();
+  CSerialLink link(1);
+  link.Open();
+  EXPECT_FALSE(link.IsOpen());
+  EXPECT_EQ(link.ErrorText(), "Get state error");
+  EXPECT_EQ(openFiles(), before);
+  // A second attempt holds nothing either.
+  link.TakeError();
+  link.Open();
+  EXPECT_EQ(openFiles(), before);
+}
+
 TEST(SerialLink, ParityFollowsTheProfileAndSilenceIsNoError) {
   SimRunner sim("");
   ASSERT_TRUE(sim.ok());
