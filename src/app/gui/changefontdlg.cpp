@@ -5,7 +5,7 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "common/codepage.h"
+#include "common/gui/qtstrings.h"
 
 namespace vantora {
 
@@ -16,7 +16,7 @@ CChangeFontDlg::CChangeFontDlg(const std::vector<std::string>& names, const std:
   list_ = new QComboBox(this);
   int selected = 0;
   for (std::size_t i = 0; i < names.size(); ++i) {
-    list_->addItem(QString::fromStdString(Cp1252ToUtf8(names[i])));
+    list_->addItem(ToQt(names[i]));
     if (names[i] == current) selected = static_cast<int>(i);
   }
   list_->setCurrentIndex(names.empty() ? -1 : selected);

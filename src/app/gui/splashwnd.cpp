@@ -9,8 +9,8 @@
 #include <QTimer>
 #include <cmath>
 
-#include "common/codepage.h"
 #include "common/gui/displayresources.h"
+#include "common/gui/qtstrings.h"
 #include "common/timetext.h"
 
 namespace vantora {
@@ -151,7 +151,7 @@ CSplashWnd::CSplashWnd(Mode mode, DisplayResources& resources, QWidget* parent)
   }
   for (int i = 0; i < 10; ++i) bitmaps_.push_back(Bitmap(i));
   resources_.PrepareCommon(this);
-  QString face = QString::fromStdString(Cp1252ToUtf8(resources_.faceName));
+  QString face = ToQt(resources_.faceName);
   large_ = QFont(face);
   large_.setPixelSize(16);
   large_.setBold(true);

@@ -10,7 +10,7 @@
 #include "app/gui/appicons.h"
 #include "app/gui/changefontdlg.h"
 #include "app/gui/splashwnd.h"
-#include "common/codepage.h"
+#include "common/gui/qtstrings.h"
 #include "common/pathutil.h"
 #include "common/platform.h"
 #include "common/profile.h"
@@ -358,9 +358,7 @@ void CVantoraApp::UpdateMenuTexts(CMainFrame& frame) {
     QAction* action = frame.Action(ID_FILE_MRU_FILE1 + i);
     bool used = i < static_cast<int>(files.size());
     action->setVisible(used);
-    if (used)
-      action->setText(QString("&%1 %2").arg(i + 1).arg(
-          QString::fromStdString(Cp1252ToUtf8(AbbreviatePath(files[i], 40)))));
+    if (used) action->setText(QString("&%1 %2").arg(i + 1).arg(ToQt(AbbreviatePath(files[i], 40))));
   }
 }
 

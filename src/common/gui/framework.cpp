@@ -19,7 +19,7 @@
 #include <QUrl>
 #include <algorithm>
 
-#include "common/codepage.h"
+#include "common/gui/qtstrings.h"
 #include "common/pathutil.h"
 #include "common/platform.h"
 #include "common/profile.h"
@@ -27,8 +27,6 @@
 namespace vantora {
 
 namespace {
-
-QString ToQt(const std::string& text) { return QString::fromStdString(Cp1252ToUtf8(text)); }
 
 MessageBoxHook& TheMessageBoxHook() {
   static MessageBoxHook hook;

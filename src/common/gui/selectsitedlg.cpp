@@ -14,7 +14,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "common/codepage.h"
+#include "common/gui/qtstrings.h"
 #include "common/pathutil.h"
 #include "common/platform.h"
 
@@ -27,9 +27,6 @@ namespace vantora {
 namespace {
 
 namespace fs = std::filesystem;
-
-QString ToQt(const std::string& text) { return QString::fromStdString(Cp1252ToUtf8(text)); }
-std::string FromQt(const QString& text) { return Utf8ToCp1252(text.toStdString()); }
 
 bool SamePathText(const std::string& a, const std::string& b) {
   if (a.size() != b.size()) return false;

@@ -8,8 +8,8 @@
 #include <QWidget>
 #include <algorithm>
 
-#include "common/codepage.h"
 #include "common/gui/displayresources.h"
+#include "common/gui/qtstrings.h"
 #include "common/pathutil.h"
 #include "common/timetext.h"
 #include "location/gui/noteicons.h"
@@ -17,8 +17,6 @@
 namespace vantora {
 
 namespace {
-
-QString ToQt(const std::string& text) { return QString::fromStdString(Cp1252ToUtf8(text)); }
 
 const char kTimeHeading[] = "Time (H:M:S) ";
 const char kNoData[] = "No data";
