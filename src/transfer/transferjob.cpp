@@ -224,6 +224,12 @@ bool CTransferJob::Download(TransferObserver* o) {
   if (ok) ok = instrument_.ReadChannelAreaSize(b) != 0;
   if (ok) ok = instrument_.ReadLogSize(l) != 0;
   reservedSize_ = c;
+  // Areas larger than the instrument's memory come from a garbled reply;
+  // reading them would take hours, wrap the addresses and fill the disk.
+  if (ok && (static_cast<std::uint64_t>(b) + c > kMemoryTop || l > kMemoryTop)) {
+    errorText_ = "Communications error";
+    ok = false;
+  }
 
   // One message for the block that fails; the blocks after it are not
   // requested.

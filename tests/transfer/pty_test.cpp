@@ -219,6 +219,18 @@ TEST_F(PtyTest, BlockCountsAndDumpSizes) {
   EXPECT_EQ(sim.Count(0x3D), 1);
 }
 
+TEST_F(PtyTest, SizeBeyondTheMemoryReadsNoBlock) {
+  SimRunner sim("log-size 0x20001\nlog mode=1 location=1\nchannel 0 8 3 A b\nrecord 5\n");
+  ASSERT_TRUE(sim.ok());
+  ResetProfile(sim.Device());
+  CTransferJob job(dest.path());
+  EXPECT_FALSE(job.Download(nullptr));
+  EXPECT_EQ(job.ErrorText(), "Communications error");
+  EXPECT_EQ(sim.Count(0x18), 0);
+  EXPECT_EQ(sim.Count(0x3D), 1);
+  EXPECT_TRUE(fs::is_empty(dest.path()));
+}
+
 TEST_F(PtyTest, EmptyLogAreaReadsNoBlockAndWritesNoFile) {
   SimRunner sim("site 1 Lab\nlocation 5 Room\n");
   ASSERT_TRUE(sim.ok());
