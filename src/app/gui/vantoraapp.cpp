@@ -242,8 +242,7 @@ bool CVantoraApp::InitInstance(const std::vector<std::string>& args) {
 #ifdef _WIN32
   programDirectory = ProgramDirectoryFromCommandLine(GetCommandLineA());
 #else
-  programDirectory = WithTrailingSeparator(FromNativePath(
-      std::filesystem::u8path(QCoreApplication::applicationDirPath().toStdString())));
+  programDirectory = WithTrailingSeparator(FromQtPath(QCoreApplication::applicationDirPath()));
 #endif
   SetProgramFolder(programDirectory);
 
@@ -273,7 +272,7 @@ void CVantoraApp::SettleDirectories() {
     MakeDirectoryPath(data);
     Profile::WriteString("Directories", "Data", data);
   }
-  QDir::setCurrent(QString::fromStdString(NativePath(data).u8string()));
+  QDir::setCurrent(NativeQtPath(data));
   std::string docs = Profile::GetString("Directories", "Documents");
   if (docs.empty()) {
     docs = DefaultDocumentsDirectory();
@@ -490,8 +489,7 @@ void CVantoraApp::OnTransfer() {
         MsgIcon::Exclamation);
     return;
   }
-  std::string workingDir =
-      FromNativePath(std::filesystem::u8path(QDir::currentPath().toStdString()));
+  std::string workingDir = FromQtPath(QDir::currentPath());
   if (!StartDetachedProcess(path, {}, workingDir)) {
     AfxMessageBox(
         "Unable to start Transfer utility.\nThe software may not be set up properly.\n\nTry "

@@ -127,13 +127,12 @@ bool AfxGetFileName(const FileDialogRequest& request, std::string& chosen) {
   QFileDialog dialog(AfxGetMainWnd());
   dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-  dialog.setDirectory(QString::fromStdString(NativePath(request.initialDir).u8string()));
+  dialog.setDirectory(NativeQtPath(request.initialDir));
   dialog.setDefaultSuffix(ToQt(request.defaultExt));
   dialog.setNameFilter(QtFilter(request.filter));
-  if (!request.initialFile.empty())
-    dialog.selectFile(QString::fromStdString(NativePath(request.initialFile).u8string()));
+  if (!request.initialFile.empty()) dialog.selectFile(NativeQtPath(request.initialFile));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
-  chosen = FromNativePath(std::filesystem::u8path(dialog.selectedFiles().first().toStdString()));
+  chosen = FromQtPath(dialog.selectedFiles().first());
   return !chosen.empty();
 }
 
@@ -143,8 +142,7 @@ bool ShellOpen(const std::string& fileOrUrl) {
   QUrl url(text);
   if (url.scheme() == "http" || url.scheme() == "https" || url.scheme() == "mailto")
     return QDesktopServices::openUrl(url);
-  return QDesktopServices::openUrl(
-      QUrl::fromLocalFile(QString::fromStdString(NativePath(fileOrUrl).u8string())));
+  return QDesktopServices::openUrl(QUrl::fromLocalFile(NativeQtPath(fileOrUrl)));
 }
 
 bool StartDetachedProcess(const std::string& program, const std::vector<std::string>& args,
@@ -152,8 +150,7 @@ bool StartDetachedProcess(const std::string& program, const std::vector<std::str
   if (TheDesktopHooks().start) return TheDesktopHooks().start(program, args, workingDir);
   QStringList list;
   for (const std::string& a : args) list << ToQt(a);
-  return QProcess::startDetached(QString::fromStdString(NativePath(program).u8string()), list,
-                                 QString::fromStdString(NativePath(workingDir).u8string()));
+  return QProcess::startDetached(NativeQtPath(program), list, NativeQtPath(workingDir));
 }
 
 bool SetClipboardText(const std::string& text) {
@@ -174,7 +171,7 @@ std::string UserDocumentsFolder() {
 #else
   QString docs = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
   if (docs.isEmpty()) docs = QDir::homePath();
-  return WithTrailingSeparator(FromNativePath(std::filesystem::u8path(docs.toStdString())));
+  return WithTrailingSeparator(FromQtPath(docs));
 #endif
 }
 
