@@ -1,6 +1,9 @@
 #include "location/csvexport.h"
 
+#include <filesystem>
+
 #include "common/pathutil.h"
+#include "common/platform.h"
 #include "common/timetext.h"
 
 namespace vantora {
@@ -74,6 +77,10 @@ std::string LocationCsvText(const CLogData& data, const std::string& quote,
 
 bool CLogData::ExportCsv(const std::string& file, const std::string& quote,
                          const std::string& separator, const std::string& lineEnd) const {
+  // The table never replaces the location it is made from.
+  std::error_code ec;
+  if (!path.empty() && std::filesystem::equivalent(NativePath(file), NativePath(path), ec))
+    return false;
   return WriteTextFile(file, LocationCsvText(*this, quote, separator, lineEnd));
 }
 

@@ -108,6 +108,18 @@ TEST_F(CsvExportTest, AFailedWriteLeavesTheOldFileAndNoLeftovers) {
   EXPECT_FALSE(log.ExportCsv(dir.File("missing/out.csv"), "\"", ",", "\r\n"));
 }
 
+TEST_F(CsvExportTest, NeverReplacesTheLocationItself) {
+  // A location whose own name is the proposed table's name.
+  const std::string path = Write(TempAndRh(), "Room.csv");
+  const std::string bytes = test::ReadAll(path);
+  CLogFile log(path);
+  ASSERT_EQ(ProposedCsvPath(path), path);
+  EXPECT_FALSE(log.ExportCsv(path, "\"", ",", "\r\n"));
+  EXPECT_FALSE(log.ExportCsv(dir.path() + "/./Room.csv", "\"", ",", "\r\n"));
+  EXPECT_EQ(test::ReadAll(path), bytes);
+  EXPECT_TRUE(log.ExportCsv(out, "\"", ",", "\r\n"));
+}
+
 TEST(CsvSeparator, DecimalCommaSwitchesToSemicolon) {
   EXPECT_EQ(SeparatorForNumberText(" 12.24"), ",");
   EXPECT_EQ(SeparatorForNumberText(" 12,24"), ";");
