@@ -8,8 +8,8 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 
-#include "common/codepage.h"
 #include "common/gui/framework.h"
+#include "common/gui/qtstrings.h"
 #include "common/logdata.h"
 #include "location/logreport.h"
 #include "location/print/qtreportcanvas.h"
@@ -62,7 +62,7 @@ QString ReportFaceName(QPrinter& printer) {
   if (!app) return QStringLiteral("Arial");
   app->displayResources.PrepareCommon(&printer);
   const std::string& face = app->displayResources.faceName;
-  return face.empty() ? QStringLiteral("Arial") : QString::fromStdString(Cp1252ToUtf8(face));
+  return face.empty() ? QStringLiteral("Arial") : ToQt(face);
 }
 
 int PrintedPageCount(const CLogData& data, QPrinter& printer) {

@@ -6,15 +6,11 @@
 #include <QPagedPaintDevice>
 #include <QPdfWriter>
 
-#include "common/codepage.h"
+#include "common/gui/qtstrings.h"
 #include "common/logdata.h"
 #include "common/pathutil.h"
 
 namespace vantora {
-
-namespace {
-QString ToQt(const std::string& cp1252) { return QString::fromStdString(Cp1252ToUtf8(cp1252)); }
-}  // namespace
 
 QtReportCanvas::QtReportCanvas(QPainter& painter, const QString& faceName)
     : painter_(painter), font_(faceName), metrics_(font_, painter.device()) {
