@@ -12,6 +12,7 @@
 
 #include "common/logfile.h"
 #include "common/platform.h"
+#include "support/clirun.h"
 #include "support/locbytes.h"
 #include "transfer/seriallink.h"
 #include "transfer/transfer_support.h"
@@ -395,34 +396,28 @@ std::string Bin(const std::string& name) {
   return std::string(dir ? dir : ".") + "/" + name;
 }
 
-int RunTool(const std::string& command, std::string& err) {
+// One `vantora transfer` from `device` (none when empty) into `folder`.
+CliRun Transfer(const std::string& device, const std::string& folder) {
   TempDir tmp;
-  std::string errFile = tmp.File("stderr.txt");
-  int status = std::system((command + " >/dev/null 2>" + errFile).c_str());
-  err = FileBytes(errFile);
-  return WEXITSTATUS(status);
+  std::string args = "transfer --dest " + ShellQuote(folder);
+  if (!device.empty()) args += " --device " + ShellQuote(device);
+  return RunVantora(args, tmp);
 }
 
 TEST_F(PtyTest, CommandLineTransfer) {
   SimRunner sim(kThreeModes);
   ASSERT_TRUE(sim.ok());
-  std::string err;
-  EXPECT_EQ(RunTool(Bin("vantora") + " transfer --device " + sim.Device() + " --dest '" +
-                        dest.path() + "'",
-                    err),
-            0)
-      << err;
-  EXPECT_NE(err.find("progress 5/5"), std::string::npos) << err;
+  CliRun run = Transfer(sim.Device(), dest.path());
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.err.find("progress 5/5"), std::string::npos) << run.err;
   EXPECT_TRUE(fs::exists(Dest("Plant/Boiler_03.loc")));
 
   SimRunner old("version 1.9\n");
   ASSERT_TRUE(old.ok());
-  EXPECT_EQ(RunTool(Bin("vantora") + " transfer --device " + old.Device() + " --dest '" +
-                        dest.path() + "'",
-                    err),
-            1);
-  EXPECT_NE(err.find("Incompatible instrument version."), std::string::npos) << err;
-  EXPECT_EQ(RunTool(Bin("vantora") + " transfer --dest '" + dest.path() + "'", err), 2);
+  run = Transfer(old.Device(), dest.path());
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("Incompatible instrument version."), std::string::npos) << run.err;
+  EXPECT_EQ(Transfer("", dest.path()).status, 2);
 }
 
 TEST_F(PtyTest, CommandLineBlockFailureFallsBackToTransferError) {
@@ -430,17 +425,14 @@ TEST_F(PtyTest, CommandLineBlockFailureFallsBackToTransferError) {
   f.disconnectAt = 0;
   SimRunner sim("fill 600\n", f);
   ASSERT_TRUE(sim.ok());
-  std::string err;
-  EXPECT_EQ(RunTool(Bin("vantora") + " transfer --device " + sim.Device() + " --dest '" +
-                        dest.path() + "'",
-                    err),
-            1);
+  CliRun run = Transfer(sim.Device(), dest.path());
+  EXPECT_EQ(run.status, 1);
   // The block's own text first, then the run's.
-  auto block = err.find("Command failed");
-  auto run = err.find("Transfer error.");
-  EXPECT_NE(block, std::string::npos) << err;
-  EXPECT_NE(run, std::string::npos) << err;
-  EXPECT_LT(block, run) << err;
+  auto block = run.err.find("Command failed");
+  auto failure = run.err.find("Transfer error.");
+  EXPECT_NE(block, std::string::npos) << run.err;
+  EXPECT_NE(failure, std::string::npos) << run.err;
+  EXPECT_LT(block, failure) << run.err;
 }
 
 TEST_F(PtyTest, SimulatorProgramServesALink) {
@@ -464,12 +456,8 @@ TEST_F(PtyTest, SimulatorProgramServesALink) {
   char line[256] = {0};
   ASSERT_NE(fgets(line, sizeof line, in), nullptr);
   EXPECT_EQ(std::string(line).rfind("/dev/pts/", 0), 0u) << line;
-  std::string err;
-  EXPECT_EQ(
-      RunTool(Bin("vantora") + " transfer --device '" + link + "' --dest '" + dest.path() + "'",
-              err),
-      0)
-      << err;
+  CliRun run = Transfer(link, dest.path());
+  EXPECT_EQ(run.status, 0) << run.err;
   kill(pid, SIGTERM);
   int status = 0;
   waitpid(pid, &status, 0);
