@@ -3,7 +3,10 @@
 
 #include <CLI/CLI.hpp>
 #include <functional>
+#include <memory>
 #include <string>
+
+#include "common/logfile.h"
 
 namespace vantora::cli {
 
@@ -22,5 +25,8 @@ std::string ArgPath(const std::string& arg);
 void WriteOut(const std::string& bytes);
 // "vantora: <message>" on standard error (message in Windows-1252).
 void Fail(const std::string& message);
+// Opens a location for reading; when its header cannot be read, says which
+// file and why on standard error and returns null.
+std::unique_ptr<CLogFile> OpenLocation(const std::string& path);
 
 }  // namespace vantora::cli

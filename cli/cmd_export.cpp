@@ -25,15 +25,14 @@ const bool registered = RegisterCommand([](CLI::App& app, int& exitCode) {
   exp->add_option("-o,--output", *out, "Output file (default: the location's name with .csv)");
   exp->callback([file, out, &exitCode] {
     const std::string path = ArgPath(*file);
-    CLogFile log(path, true);
-    if (log.Error() != LogFileError::None) {
-      Fail("cannot read " + path + ": " + LogFileErrorText(log.Error()));
+    auto log = OpenLocation(path);
+    if (!log) {
       exitCode = kFailed;
       return;
     }
     UseSystemNumberFormat();
     const std::string target = out->empty() ? ProposedCsvPath(path) : ArgPath(*out);
-    if (!log.ExportCsv(target, kCsvQuote, CsvSeparator(), kCsvLineEnd)) {
+    if (!log->ExportCsv(target, kCsvQuote, CsvSeparator(), kCsvLineEnd)) {
       Fail(kUnableToExport);
       exitCode = kFailed;
       return;

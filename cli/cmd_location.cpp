@@ -14,16 +14,6 @@ namespace vantora::cli {
 
 namespace {
 
-// Opens `path`; on failure says why on standard error.
-std::unique_ptr<CLogFile> OpenLocation(const std::string& path) {
-  auto file = std::make_unique<CLogFile>(path, true);
-  if (file->Error() != LogFileError::None) {
-    Fail("cannot read " + path + ": " + LogFileErrorText(file->Error()));
-    return nullptr;
-  }
-  return file;
-}
-
 std::string InfoText(const CLogFile& log) {
   std::string text;
   text += Format("Version: %i\n", log.Version());

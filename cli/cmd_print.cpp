@@ -29,9 +29,8 @@ const bool registered = RegisterCommand([](CLI::App& app, int& exitCode) {
     std::error_code ec;
     auto absolute = std::filesystem::absolute(NativePath(ArgPath(*file)), ec);
     const std::string path = ec ? ArgPath(*file) : FromNativePath(absolute);
-    CLogFile log(path, true);
-    if (log.Error() != LogFileError::None) {
-      Fail("cannot read " + path + ": " + LogFileErrorText(log.Error()));
+    auto log = OpenLocation(path);
+    if (!log) {
       exitCode = kFailed;
       return;
     }
@@ -43,7 +42,7 @@ const bool registered = RegisterCommand([](CLI::App& app, int& exitCode) {
     QGuiApplication qapp(argc, argv);
     std::string error;
     int pages = 0;
-    if (!WriteReportPdf(log, ArgPath(*out), QString::fromStdString(*face), error, &pages)) {
+    if (!WriteReportPdf(*log, ArgPath(*out), QString::fromStdString(*face), error, &pages)) {
       Fail(error);
       exitCode = kFailed;
       return;

@@ -38,6 +38,15 @@ void Fail(const std::string& message) {
   std::fwrite(text.data(), 1, text.size(), stderr);
 }
 
+std::unique_ptr<CLogFile> OpenLocation(const std::string& path) {
+  auto file = std::make_unique<CLogFile>(path, true);
+  if (file->Error() != LogFileError::None) {
+    Fail("cannot read " + path + ": " + LogFileErrorText(file->Error()));
+    return nullptr;
+  }
+  return file;
+}
+
 }  // namespace vantora::cli
 
 int main(int argc, char** argv) {
