@@ -427,13 +427,13 @@ bool CTransferJob::ConvertLogDump(const std::string& destinationIn, TransferObse
       writer->Close();
       bool sound = writer->Error() == LogFileError::None;
       writer.reset();
-      if (sound) {
-        std::string placed = PlaceFile(scratch, path);
-        if (!placed.empty())
-          written_.push_back(placed);
-        else if (o)
-          o->Warning("Cannot write " + path + ".");
-      }
+      // A log whose file could not be written (a full disk) is named, like
+      // one that could not be placed, so that its loss is not silent.
+      std::string placed = sound ? PlaceFile(scratch, path) : std::string();
+      if (!placed.empty())
+        written_.push_back(placed);
+      else if (o)
+        o->Warning("Cannot write " + path + ".");
       std::error_code ec;
       fs::remove(NativePath(scratch), ec);
     }

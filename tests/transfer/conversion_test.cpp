@@ -394,6 +394,29 @@ TEST_F(ConversionTest, AFailedCopyLeavesNoPartialFiles) {
   EXPECT_EQ(PlaceFile(dumps.File("finished.loc"), Dest("Room_01.loc")), Dest("Room_01 (2).loc"));
   EXPECT_EQ(PlaceFile(dumps.File("missing.loc"), Dest("Room_01.loc")), "");
 }
+
+TEST_F(ConversionTest, ALogThatCannotBeWrittenIsNamed) {
+  auto t = builder.AddTable({{0, 16, 3, "X", ""}});
+  builder.Header(1, 5, 3600, 200, t);
+  for (int r = 0; r < 200; ++r) builder.Bytes({0x02, 0, r});
+  builder.Header(1, 5, 3600, 1, t);
+  builder.Bytes({0x02, 0, 1});
+  builder.Write(dumps.path());
+  struct Collect : TransferObserver {
+    std::vector<std::string> warnings;
+    void Warning(const std::string& t) override { warnings.push_back(t); }
+  } observer;
+  {
+    ScopedFileSizeLimit full(1000);
+    job.ConvertLogDump(dest.path(), &observer);
+  }
+  ASSERT_EQ(observer.warnings.size(), 1u);
+  EXPECT_EQ(observer.warnings[0], "Cannot write " + dest.path() + "/location_01.loc.");
+  EXPECT_FALSE(fs::exists(Dest("location_01.loc")));
+  // The next log, which fits, is written.
+  ASSERT_EQ(job.WrittenFiles().size(), 1u);
+  EXPECT_EQ(job.WrittenFiles()[0], Dest("location_02.loc"));
+}
 #endif
 
 TEST_F(ConversionTest, ReservedAreaSizeLocatesTheTables) {
