@@ -482,7 +482,7 @@ void Simulator::Handle(const std::vector<std::uint8_t>& frame) {
       p = {static_cast<std::uint8_t>(scenario_.versionWhole),
            static_cast<std::uint8_t>(scenario_.versionTenths)};
       break;
-    case 0x06: p = {state_}; break;
+    case 0x06: p = {state_.load()}; break;
     case 0x07: state_ = static_cast<std::uint8_t>(arg(1)); break;
     case 0x18: {
       std::uint32_t address = (arg(1) << 24) | (arg(2) << 16) | (arg(3) << 8) | arg(4);

@@ -120,7 +120,7 @@ class Simulator {
   int slave_ = -1;
   std::atomic<bool> stop_{false};
   std::atomic<int> replies_{0};
-  std::uint8_t state_ = 0;
+  std::atomic<std::uint8_t> state_{0};
   mutable std::mutex mutex_;
   std::vector<std::pair<int, std::uint32_t>> received_;
 };
