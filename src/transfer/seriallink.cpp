@@ -2,9 +2,9 @@
 #include "transfer/seriallink.h"
 
 #include <chrono>
-#include <cstdio>
 
 #include "common/platform.h"
+#include "common/timetext.h"
 #include "transfer/transferprofile.h"
 
 #ifdef _WIN32
@@ -22,16 +22,6 @@
 #endif
 
 namespace vantora {
-
-namespace {
-
-std::string Formatted(const char* format, unsigned code) {
-  char text[80];
-  std::snprintf(text, sizeof text, format, code);
-  return text;
-}
-
-}  // namespace
 
 CSerialLink::CSerialLink(int port, const std::string& device)
     : port_(port), deviceOverride_(device) {
@@ -85,12 +75,12 @@ int CSerialLink::Read(std::uint8_t* buffer, int count, unsigned timeLimitMs) {
     unsigned code = 0;
     int got = SystemRead(buffer, count, code);
     if (got < 0) {
-      SetError(1, Formatted("Read error %u", code));
+      SetError(1, Format("Read error %u", code));
       return 0;
     }
     if (got == count) return 1;
     if (got > 0) {
-      SetError(1, Formatted("Read error %u", 0));
+      SetError(1, Format("Read error %u", 0u));
       return 0;
     }
     if (static_cast<std::uint32_t>(TickCount() - start) >= timeLimitMs) return 0;
@@ -111,7 +101,7 @@ void CSerialLink::Open() {
   handle_ = CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
                         nullptr);
   if (handle_ == INVALID_HANDLE_VALUE) {
-    SetError(1, Formatted("Open error %u", GetLastError()));
+    SetError(1, Format("Open error %u", static_cast<unsigned>(GetLastError())));
     return;
   }
   // A port that cannot be set up is let go again.
@@ -154,7 +144,7 @@ void CSerialLink::Open() {
 void CSerialLink::Close() {
   if (!open_) return;
   if (!CloseHandle(handle_)) {
-    SetError(1, Formatted("Close error %u", GetLastError()));
+    SetError(1, Format("Close error %u", static_cast<unsigned>(GetLastError())));
     return;
   }
   handle_ = INVALID_HANDLE_VALUE;
@@ -180,7 +170,7 @@ int CSerialLink::Write(const std::uint8_t* buffer, int count) {
   if (!open_) return 0;
   DWORD put = 0;
   if (!WriteFile(handle_, buffer, static_cast<DWORD>(count), &put, nullptr)) {
-    SetError(1, Formatted("Write error %u", GetLastError()));
+    SetError(1, Format("Write error %u", static_cast<unsigned>(GetLastError())));
     return 0;
   }
   return 1;
@@ -245,7 +235,7 @@ void CSerialLink::Open() {
   if (error_ || open_) return;
   fd_ = ::open(NativePath(device_).c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd_ < 0) {
-    SetError(1, Formatted("Open error %u", static_cast<unsigned>(errno)));
+    SetError(1, Format("Open error %u", static_cast<unsigned>(errno)));
     return;
   }
   // No sharing: nobody else may open the port while we hold it.
@@ -306,7 +296,7 @@ void CSerialLink::Close() {
   if (!open_) return;
   ::ioctl(fd_, TIOCNXCL);
   if (::close(fd_) != 0) {
-    SetError(1, Formatted("Close error %u", static_cast<unsigned>(errno)));
+    SetError(1, Format("Close error %u", static_cast<unsigned>(errno)));
     return;
   }
   fd_ = -1;
@@ -364,7 +354,7 @@ int CSerialLink::Write(const std::uint8_t* buffer, int count) {
       continue;
     }
     if (n < 0 && errno != EAGAIN && errno != EINTR) {
-      SetError(1, Formatted("Write error %u", static_cast<unsigned>(errno)));
+      SetError(1, Format("Write error %u", static_cast<unsigned>(errno)));
       return 0;
     }
     int wait = RemainingMs(deadline);

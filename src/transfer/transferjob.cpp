@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -12,6 +11,7 @@
 #include "common/logfile.h"
 #include "common/pathutil.h"
 #include "common/platform.h"
+#include "common/timetext.h"
 #include "transfer/dumpreader.h"
 #include "transfer/seriallink.h"
 
@@ -347,9 +347,7 @@ bool CTransferJob::ConvertLogDump(const std::string& destinationIn, TransferObse
       folder = SafeFileName(list.sites[static_cast<std::size_t>(site)].name) + kPathSeparator;
     std::string name;
     if (list.LocationNameOfId(locationId, name) < 0) name = "location";
-    char suffix[16];
-    std::snprintf(suffix, sizeof suffix, "_%02i", counter);
-    name = SafeFileName(name) + suffix;
+    name = SafeFileName(name) + Format("_%02i", counter);
     LogTime startTime = epoch + static_cast<LogTime>(t) - 3600;
     MakeDirectoryPath(destination + folder);
     std::string path = destination + folder + name + ".loc";
