@@ -48,9 +48,8 @@ enum ScrollCode {
 // Note icon bitmap numbers, in drawing order from the right.
 constexpr int kNoteIconOrder[] = {135, 162, 163, 136, 137, 127, 140, 205, 203, 165, 167};
 
-// The view's pending redraw.
+// The part of the view being repainted.
 struct RedrawState {
-  bool erase = false;
   QRect paintRect;  // empty: everything
 };
 

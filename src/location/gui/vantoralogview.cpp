@@ -59,16 +59,11 @@ void CVantoraLogView::OnInitialUpdate() {
         [this](int id, int code, int position) { ScrollPanel(id, code, position); });
   }
   selection.Reset();
-  RequestRedraw(true);
+  update();
 }
 
 void CVantoraLogView::OnUpdate(CView*) {
   if (panel) panel->SetData(LogData());
-  RequestRedraw(true);
-}
-
-void CVantoraLogView::RequestRedraw(bool erase) {
-  redraw.erase = redraw.erase || erase;
   update();
 }
 
@@ -77,20 +72,20 @@ void CVantoraLogView::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
   hotSpots.Clear();
   QRect area = rect().adjusted(0, 0, 0, -kBottomMargin);
+  RedrawState redraw;
   if (event->rect() != rect()) redraw.paintRect = event->rect();
   panel->Draw(painter, area, redraw);
-  redraw = RedrawState{};
 }
 
 void CVantoraLogView::resizeEvent(QResizeEvent* event) {
   CView::resizeEvent(event);
-  RequestRedraw(true);
+  update();
 }
 
 void CVantoraLogView::ScrollPanel(int id, int code, int position) {
   if (!panel) return;
-  bool erase = panel->Scroll(id, code, position);
-  RequestRedraw(erase);
+  panel->Scroll(id, code, position);
+  update();
 }
 
 void CVantoraLogView::Click(const QPoint& point) {
@@ -110,13 +105,13 @@ void CVantoraLogView::Click(const QPoint& point) {
         break;
       case NoteIconAction::None: break;
     }
-    RequestRedraw(false);
+    update();
   } else if (type == HotSpotList::kHeading) {
     if (value >= 0)
       selection.Toggle(value);
     else
       selection.ToggleTime();
-    RequestRedraw(false);
+    update();
   }
 }
 

@@ -37,13 +37,11 @@ class CVantoraLogView : public CView {
   bool OnCommand(int id) override;
   bool QueryCommand(int id, bool& enabled, bool& checked) override;
 
-  // Asks for a repaint; `erase` clears the background first.
-  void RequestRedraw(bool erase);
   // A click at `point` in view coordinates.
   void Click(const QPoint& point);
   // Copy (the selected columns, or everything when none is) to the clipboard.
   void CopyReadings();
-  // The panel's Scroll for a control id, then the matching redraw.
+  // The panel's Scroll for a control id, then a repaint.
   void ScrollPanel(int id, int code, int position = 0);
 
   ReadingsPanel* Panel() const { return panel.get(); }
@@ -58,7 +56,6 @@ class CVantoraLogView : public CView {
 
   HotSpotList hotSpots;
   std::unique_ptr<ReadingsPanel> panel;
-  RedrawState redraw;
   ColumnSelection selection;
 
  protected:
