@@ -62,6 +62,13 @@ std::string AbbreviatePath(const std::string& path, int limit) {
   return removed ? "... " + text : text;
 }
 
+std::string LocationBase(const std::string& path) {
+  auto sep = LastSeparator(path);
+  auto nameLength = sep == std::string::npos ? path.size() : path.size() - sep - 1;
+  if (nameLength > 4 && path[path.size() - 4] == '.') return path.substr(0, path.size() - 4);
+  return path;
+}
+
 std::string WithTrailingSeparator(std::string folder) {
   if (!folder.empty() && !IsPathSeparator(folder.back())) folder += kPathSeparator;
   return folder;

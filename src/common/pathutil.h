@@ -43,6 +43,12 @@ std::string AbbreviatePath(const std::string& path, int limit);
 // gives "C:\Site.2005\Loc1").
 std::string PathWithoutExtension(const std::string& path);
 
+// The stem that a location's companion files are named from: the path less
+// its last four characters (".loc"). A path whose file name does not end in a
+// dot and three characters is kept whole, so that a companion file never
+// lands outside the location's folder or on another file's name.
+std::string LocationBase(const std::string& locationPath);
+
 // Appends a separator when `folder` is not empty and has none at its end.
 std::string WithTrailingSeparator(std::string folder);
 

@@ -82,9 +82,7 @@ void CLogStatistics::BuildText(std::string& text) const {
 }
 
 std::string StatisticsFilePath(const std::string& locationPath) {
-  std::string base =
-      locationPath.size() >= 4 ? locationPath.substr(0, locationPath.size() - 4) : std::string();
-  return base + "_stats.txt";
+  return LocationBase(locationPath) + "_stats.txt";
 }
 
 std::string StatisticsText(const CLogData& data) {

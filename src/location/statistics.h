@@ -32,8 +32,8 @@ class CLogStatistics {
   const CLogData* source;
 };
 
-// The statistics file beside a location: the path less its last four
-// characters, then "_stats.txt".
+// The statistics file beside a location: its base (LocationBase), then
+// "_stats.txt".
 std::string StatisticsFilePath(const std::string& locationPath);
 
 // Computes the statistics of `data` and returns their text.

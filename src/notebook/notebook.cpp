@@ -117,8 +117,7 @@ void Notebook::SetLocation(const std::string& path, bool convertDrawing) {
 void Notebook::Reset() { SetLocation(std::string()); }
 
 std::string Notebook::Base() const {
-  return locationPath_.size() > 4 ? locationPath_.substr(0, locationPath_.size() - 4)
-                                  : std::string();
+  return locationPath_.empty() ? std::string() : LocationBase(locationPath_);
 }
 
 std::string Notebook::AttachmentStem(NoteKind kindPrefix) const {

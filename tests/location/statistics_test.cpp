@@ -102,6 +102,12 @@ TEST_F(LocationTextTest, DamagedRecordsLeaveTheInitialValues) {
 TEST(StatisticsFile, NameBesideTheLocation) {
   EXPECT_EQ(StatisticsFilePath("C:\\Site\\Loc1.loc"), "C:\\Site\\Loc1_stats.txt");
   EXPECT_EQ(StatisticsFilePath("/home/u/.site/Room 4.loc"), "/home/u/.site/Room 4_stats.txt");
+  // Without a three-letter extension the whole name is kept: the file stays
+  // in the location's folder and never takes another file's name.
+  EXPECT_EQ(StatisticsFilePath("/data/abc"), "/data/abc_stats.txt");
+  EXPECT_EQ(StatisticsFilePath("/data/x.lo"), "/data/x.lo_stats.txt");
+  EXPECT_EQ(StatisticsFilePath("/data/.loc"), "/data/.loc_stats.txt");
+  EXPECT_EQ(StatisticsFilePath("C:\\Site.2005\\Loc1.loc"), "C:\\Site.2005\\Loc1_stats.txt");
 }
 
 TEST_F(LocationTextTest, CopyWithNothingSelectedTakesEverything) {
