@@ -1,0 +1,166 @@
+// The chart model: components, data groups, styles.
+#include "chart/srgraph.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace vantora::chart {
+
+namespace {
+
+// Indices and groups beyond these are ignored: no caller has that many, and
+// a damaged count must not turn into a huge allocation.
+constexpr int kMaxIndex = 16777216;
+constexpr int kMaxGroup = 4096;
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+bool Covers(int first, int last, int v) { return v >= first && (last < 0 || v <= last); }
+
+}  // namespace
+
+SRGraph::SRGraph() = default;
+SRGraph::~SRGraph() = default;
+
+void SRGraph::EmptyAll() {
+  components_.clear();
+  groups_.clear();
+  styles_.clear();
+  pairs.clear();
+  zoomHistory.clear();
+}
+
+SRGComponent* SRGraph::Add(std::unique_ptr<SRGComponent> component) {
+  if (!component) return nullptr;
+  // Styles and zoom entries have their own lists.
+  if (component->Kind() == ComponentKind::Style) {
+    styles_.push_back(static_cast<const SRGraphStyle&>(*component));
+    return &styles_.back();
+  }
+  if (component->Kind() == ComponentKind::Zoom) {
+    zoomHistory.push_back(static_cast<const SRGZoom&>(*component));
+    return &zoomHistory.back();
+  }
+  components_.push_back(std::move(component));
+  return components_.back().get();
+}
+
+SRGComponent* SRGraph::Find(ComponentKind kind, int i) const {
+  if (i < 0) return nullptr;
+  for (const auto& c : components_) {
+    if (c->Kind() == kind && i-- == 0) return c.get();
+  }
+  return nullptr;
+}
+
+SRGComponent* SRGraph::FindByName(const std::string& name) const {
+  for (const auto& c : components_) {
+    if (c->name == name) return c.get();
+  }
+  return nullptr;
+}
+
+int SRGraph::Count(ComponentKind kind) const {
+  int n = 0;
+  for (const auto& c : components_) {
+    if (c->Kind() == kind) ++n;
+  }
+  return n;
+}
+
+int SRGraph::ItemCount(int group) const {
+  if (group < 0 || group >= GroupCount()) return 0;
+  return static_cast<int>(groups_[static_cast<std::size_t>(group)].values.size());
+}
+
+void SRGraph::SetValue(int index, int group, double value) {
+  if (index < 0 || group < 0 || index >= kMaxIndex || group >= kMaxGroup) return;
+  const auto g = static_cast<std::size_t>(group);
+  if (g >= groups_.size()) groups_.resize(g + 1);
+  auto& v = groups_[g].values;
+  const auto i = static_cast<std::size_t>(index);
+  if (i >= v.size()) {
+    // resize() grows geometrically on its own only when capacity runs out
+    // by one; make the growth explicit so filling in order stays linear.
+    if (i >= v.capacity()) v.reserve(std::max(i + 1, v.capacity() * 2));
+    v.resize(i + 1, kNaN);
+  }
+  v[i] = value;
+}
+
+double SRGraph::Value(int index, int group) const {
+  if (group < 0 || group >= GroupCount() || index < 0) return kNaN;
+  const auto& v = groups_[static_cast<std::size_t>(group)].values;
+  if (static_cast<std::size_t>(index) >= v.size()) return kNaN;
+  return v[static_cast<std::size_t>(index)];
+}
+
+const DataGroup* SRGraph::Group(int group) const {
+  if (group < 0 || group >= GroupCount()) return nullptr;
+  return &groups_[static_cast<std::size_t>(group)];
+}
+
+void SRGraph::Reserve(int groups, int items) {
+  if (groups <= 0) return;
+  if (groups > kMaxGroup) groups = kMaxGroup;
+  if (items < 0) items = 0;
+  if (items > kMaxIndex) items = kMaxIndex;
+  if (static_cast<std::size_t>(groups) > groups_.size())
+    groups_.resize(static_cast<std::size_t>(groups));
+  for (int g = 0; g < groups; ++g)
+    groups_[static_cast<std::size_t>(g)].values.reserve(static_cast<std::size_t>(items));
+}
+
+void SRGraph::SetAnnotation(int group, const std::string& text) {
+  if (group < 0 || group >= kMaxGroup) return;
+  const auto g = static_cast<std::size_t>(group);
+  if (g >= groups_.size()) groups_.resize(g + 1);
+  groups_[g].annotation = text;
+}
+
+std::string SRGraph::Annotation(int group) const {
+  const DataGroup* g = Group(group);
+  return g ? g->annotation : std::string();
+}
+
+void SRGraph::ApplyStyle(int firstGroup, int lastGroup, int firstIndex, int lastIndex, bool lines,
+                         bool markers) {
+  SRGraphStyle s;
+  s.firstGroup = firstGroup;
+  s.lastGroup = lastGroup;
+  s.firstIndex = firstIndex;
+  s.lastIndex = lastIndex;
+  s.lines = lines;
+  s.markers = markers;
+  styles_.push_back(s);
+}
+
+SRGraphStyle SRGraph::StyleAt(int index, int group) const {
+  SRGraphStyle result;
+  result.firstGroup = group;
+  result.lastGroup = group;
+  result.firstIndex = index;
+  result.lastIndex = index;
+  for (auto it = styles_.rbegin(); it != styles_.rend(); ++it) {
+    if (Covers(it->firstGroup, it->lastGroup, group) &&
+        Covers(it->firstIndex, it->lastIndex, index)) {
+      result.lines = it->lines;
+      result.markers = it->markers;
+      break;
+    }
+  }
+  return result;
+}
+
+Rgb SeriesColour(int k) {
+  static const Rgb kTable[16] = {{255, 0, 0},   {0, 128, 0},   {0, 0, 255},   {0, 255, 255},
+                                 {255, 0, 255}, {128, 0, 0},   {128, 128, 0}, {0, 0, 128},
+                                 {128, 0, 128}, {255, 128, 0}, {0, 255, 128}, {128, 0, 255},
+                                 {0, 128, 255}, {255, 0, 128}, {128, 255, 0}, {255, 255, 0}};
+  int i = k % 16;
+  if (i < 0) i += 16;
+  return kTable[i];
+}
+
+}  // namespace vantora::chart
