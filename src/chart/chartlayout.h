@@ -1,0 +1,91 @@
+// Pure layout maths of charts: scale label texts, tick positions, automatic
+// ranges and the placement of displays that no caller placed. Text sizes come
+// from a TextMeasure, so everything here is tested without painting.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "chart/srgraph.h"
+
+namespace vantora::chart {
+
+// Pixel sizes of text at a font size in pixels.
+class TextMeasure {
+ public:
+  virtual ~TextMeasure() = default;
+  virtual int Width(const std::string& text, int pixelSize) const = 0;
+  // Line height (ascent + descent).
+  virtual int Height(int pixelSize) const = 0;
+};
+
+// A font size in points as pixels at `dpi` (96 for every pixel surface).
+int PointsToPixels(int points, double dpi);
+
+// OLE date (days since 30 December 1899, fraction = time of day) of local
+// calendar fields, and back. Wall-clock values: no time-zone shift.
+double OleDate(int year, int month, int day, int hour, int minute, int second);
+struct CivilTime {
+  int year = 1899, month = 12, day = 30, hour = 0, minute = 0, second = 0;
+  int weekday = 6;  // 0 Sunday
+  int yearDay = 0;  // 0-based
+};
+// Rounded to the nearest second.
+CivilTime CivilFromOle(double ole);
+
+// strftime-style text of an OLE date: %H %M %S %d %m %b %B %y %Y %j %a %A %p
+// %I %% (month and day names are the program's own English ones); other
+// conversions are copied as they stand.
+std::string FormatOleDate(const std::string& format, double ole);
+// printf-style text of a number with a format holding one floating
+// conversion (%f %e %g and flags, width, precision); a format without one is
+// copied as it stands. Never more than 64 characters.
+std::string FormatDecimal(const std::string& format, double value);
+
+struct Tick {
+  double value = 0;
+  std::string label;
+};
+
+// Ticks of a decimal scale over [min, max] on an axis `lengthPx` long: steps
+// of 1, 2 or 5 times a power of ten, as many as fit without their labels
+// (with a gap) overlapping. `horizontal` compares label widths, otherwise
+// label heights. With `endsOnly`, only ticks at the range's two ends.
+std::vector<Tick> DecimalTicks(double min, double max, int lengthPx, bool horizontal,
+                               const std::string& format, int fontPx, const TextMeasure& measure,
+                               bool endsOnly = false);
+// Ticks of a time-of-day scale (OLE dates) in steps of 1, 2, 5, 10, 15, 30
+// seconds or minutes, 1, 2, 3, 6, 12 hours or whole days.
+std::vector<Tick> TimeTicks(double min, double max, int lengthPx, bool horizontal,
+                            const std::string& format, int fontPx, const TextMeasure& measure,
+                            bool endsOnly = false);
+// Ticks of a date line: local midnights (whole OLE days) in steps of a whole
+// number of days, at least `stepDays`, so that labels never overlap; when no
+// midnight falls in the range, one tick labels the range's start.
+std::vector<Tick> DateLineTicks(double min, double max, int lengthPx, int stepDays,
+                                const std::string& format, int fontPx,
+                                const TextMeasure& measure);
+
+// The X and Y ranges a plot display shows: its fixed range, else the range of
+// its groups' values (X from even groups, Y from odd ones; NaN skipped),
+// widened a little for decimal axes and never empty.
+struct DisplayRanges {
+  AxisRange x, y;  // fixed = true when taken from the display's fixed range
+  bool hasData = false;
+};
+DisplayRanges RangesOf(const SRGraph& chart, const SRGCompoundDisplay& display);
+
+// Places every compound display that no caller placed (placed = false) in a
+// W x H chart: chart labels take their sides (top title, left and right
+// titles, bottom title); the display fills the rest; its plot area leaves
+// room for its tick labels, date line and side labels. Sets rect and
+// plotArea. Displays already placed are left alone.
+void AutoLayout(SRGraph& chart, int width, int height, double dpi, const TextMeasure& measure);
+
+// Font size (pixels) at which `text` fits in `availablePx`, from `fontPx`
+// down to the pixels of 6 points; never below that.
+int FitFontSize(const std::string& text, int fontPx, int availablePx, double dpi,
+                const TextMeasure& measure);
+
+}  // namespace vantora::chart

@@ -1,0 +1,285 @@
+// The chart model: a chart of numbered data groups and the components that
+// show them (compound displays with scales, tick marks, grid lines, one plot
+// display and side labels; chart labels; scale bars; a legend), plus fixed
+// axis ranges and a zoom history. Plain data: nothing here paints. Layout of
+// displays that no caller placed is in chartlayout.h, drawing in gui/.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace vantora::chart {
+
+// Pixel rectangle; right and bottom are exclusive.
+struct Rect {
+  int left = 0, top = 0, right = 0, bottom = 0;
+  int Width() const { return right - left; }
+  int Height() const { return bottom - top; }
+  bool IsEmpty() const { return right <= left || bottom <= top; }
+  bool operator==(const Rect& o) const {
+    return left == o.left && top == o.top && right == o.right && bottom == o.bottom;
+  }
+  bool operator!=(const Rect& o) const { return !(*this == o); }
+};
+
+struct Rgb {
+  std::uint8_t r = 0, g = 0, b = 0;
+  bool operator==(const Rgb& o) const { return r == o.r && g == o.g && b == o.b; }
+};
+
+// Axis type codes of a plot display.
+constexpr int kAxisScatter = 0x0F;     // "Scatter graph axis"
+constexpr int kAxisDateOnX = 0x1A;     // "Scatter (date on X axis)"
+constexpr int kAxisDateOnY = 0x1B;     // "Scatter (date on Y axis)"
+constexpr int kAxisDateOnBoth = 0x17;  // time on both axes
+
+enum class ComponentKind : std::uint8_t {
+  CompoundDisplay = 1,
+  DecimalScale = 2,
+  DateScale = 3,
+  ScaleBar = 4,
+  TickMarks = 5,
+  GridLines = 6,
+  GraphDisplay = 7,
+  Label = 8,
+  Legend = 9,
+  Style = 10,
+  Zoom = 11,
+};
+
+enum class Side : std::uint8_t { Bottom = 0, Top = 1, Left = 2, Right = 3 };
+enum class Orientation : std::uint8_t { Horizontal = 0, Vertical = 1 };
+
+class SRGComponent {
+ public:
+  virtual ~SRGComponent() = default;
+  virtual ComponentKind Kind() const = 0;
+  std::string name;
+};
+
+// A closed range that a display keeps instead of its data's range when fixed.
+struct AxisRange {
+  bool fixed = false;
+  double min = 0, max = 0;
+  bool operator==(const AxisRange& o) const {
+    return fixed == o.fixed && min == o.min && max == o.max;
+  }
+};
+
+// Common settings of the two scale kinds. Formats: printf-style for decimal
+// scales (one double), strftime-style over OLE dates for date scales.
+class SRGScale : public SRGComponent {
+ public:
+  std::string format;
+  int fontSize = 9;  // points
+  Orientation orientation = Orientation::Horizontal;
+  // Labels on the far side of the plot area (above a horizontal scale, right
+  // of a vertical one) instead of the near side (below, left).
+  bool labelsFarSide = false;
+  // Date scales: a step of this many whole days (the date line: 1); 0 lets
+  // the ticker choose.
+  int stepDays = 0;
+};
+
+class SRGDecimalScale : public SRGScale {
+ public:
+  ComponentKind Kind() const override { return ComponentKind::DecimalScale; }
+};
+
+class SRGDateScale : public SRGScale {
+ public:
+  ComponentKind Kind() const override { return ComponentKind::DateScale; }
+};
+
+class SRGTickMarks : public SRGComponent {
+ public:
+  ComponentKind Kind() const override { return ComponentKind::TickMarks; }
+  bool visible = true;
+};
+
+class SRGGridLines : public SRGComponent {
+ public:
+  ComponentKind Kind() const override { return ComponentKind::GridLines; }
+  Rgb colour{192, 192, 192};
+};
+
+// The only graph type the graphs use: each point at (group g, group g + 1).
+constexpr int kGraphXYScatterGroupPair = 1;
+
+class SRGraphDisplay : public SRGComponent {
+ public:
+  ComponentKind Kind() const override { return ComponentKind::GraphDisplay; }
+  int graphType = kGraphXYScatterGroupPair;
+  int axisType = kAxisScatter;
+  // Data groups shown, inclusive; lastGroup < 0: through the last group.
+  int firstGroup = 0, lastGroup = -1;
+  bool transparent = false;
+  AxisRange xRange, yRange;
+};
+
+class SRGraphLabel : public SRGComponent {
+ public:
+  ComponentKind Kind() const override { return ComponentKind::Label; }
+  std::string text;  // Windows-1252
+  int fontSize = 9;  // points
+  bool rotated = false;
+  Side side = Side::Top;
+};
+
+class SRGCompoundDisplay : public SRGComponent {
+ public:
+  ComponentKind Kind() const override { return ComponentKind::CompoundDisplay; }
+  // Set by a caller's layout; while false, the automatic layout places the
+  // display in what the chart labels leave free.
+  bool placed = false;
+  Rect rect;      // the display's position
+  Rect plotArea;  // where the points are drawn
+  bool transparent = false;
+  std::unique_ptr<SRGScale> xScale, xScale2, yScale;
+  std::unique_ptr<SRGTickMarks> xTicks, xTicks2, yTicks;
+  std::unique_ptr<SRGGridLines> xGrid, yGrid;
+  std::unique_ptr<SRGraphDisplay> display;
+  std::vector<SRGraphLabel> labels;  // on its four sides (label.side)
+};
+
+// An extra Y scale beside a display, showing the Y range of the plot display
+// of the compound display it is bound to.
+class SRGScaleBar : public SRGComponent {
+ public:
+  ComponentKind Kind() const override { return ComponentKind::ScaleBar; }
+  SRGDecimalScale scale;
+  int boundDisplay = -1;  // ordinal among the chart's compound displays
+  Rgb colour;             // text and line
+  Rect rect;
+};
+
+enum class LegendKey : std::uint8_t { Box = 0, Marker = 1 };
+
+class SRGraphLegend : public SRGComponent {
+ public:
+  ComponentKind Kind() const override { return ComponentKind::Legend; }
+  bool autoPosition = true;
+  Rect rect;
+  int firstGroup = 0, lastGroup = -1;
+  LegendKey key = LegendKey::Box;
+};
+
+// Line and marker switches of the series in a range of groups and indices
+// (inclusive; a last value < 0 runs to the end).
+class SRGraphStyle : public SRGComponent {
+ public:
+  ComponentKind Kind() const override { return ComponentKind::Style; }
+  int firstGroup = 0, lastGroup = -1;
+  int firstIndex = 0, lastIndex = -1;
+  bool lines = true;
+  bool markers = false;
+};
+
+// A plot display's ranges and plot area at one moment: a zoom history entry.
+class SRGZoom : public SRGComponent {
+ public:
+  ComponentKind Kind() const override { return ComponentKind::Zoom; }
+  int display = 0;  // ordinal among the compound displays
+  AxisRange xRange, yRange;
+  Rect plotArea;
+};
+
+struct DataGroup {
+  std::vector<double> values;  // NaN where no value was set
+  std::string annotation;      // Windows-1252, shown in the legend
+};
+
+class SRGraph {
+ public:
+  SRGraph();
+  ~SRGraph();
+  SRGraph(const SRGraph&) = delete;
+  SRGraph& operator=(const SRGraph&) = delete;
+
+  // Removes every component, all data, styles, pair references and the zoom
+  // history.
+  void EmptyAll();
+
+  // Adds a top-level component: a compound display, a chart label, a scale
+  // bar or a legend. Returns it. A style is appended to Styles() (as by
+  // ApplyStyle) and a zoom entry to zoomHistory instead; the pointer returned
+  // for those is valid until the next one is added.
+  SRGComponent* Add(std::unique_ptr<SRGComponent> component);
+  template <class T>
+  T* AddNew() {
+    return static_cast<T*>(Add(std::make_unique<T>()));
+  }
+
+  // The i-th top-level component of a kind (0-based), or null.
+  SRGComponent* Find(ComponentKind kind, int i) const;
+  // The first top-level component with this name, or null.
+  SRGComponent* FindByName(const std::string& name) const;
+  int Count(ComponentKind kind) const;
+  const std::vector<std::unique_ptr<SRGComponent>>& Components() const { return components_; }
+
+  SRGCompoundDisplay* Display(int i) const {
+    return static_cast<SRGCompoundDisplay*>(Find(ComponentKind::CompoundDisplay, i));
+  }
+  SRGraphLegend* Legend() const {
+    return static_cast<SRGraphLegend*>(Find(ComponentKind::Legend, 0));
+  }
+
+  // Data groups: group g, index i.
+  int GroupCount() const { return static_cast<int>(groups_.size()); }
+  // Items of group g (0 outside).
+  int ItemCount(int group) const;
+  // Creates groups and items as needed (new items are NaN). Negative
+  // arguments are ignored.
+  void SetValue(int index, int group, double value);
+  // NaN outside.
+  double Value(int index, int group) const;
+  const DataGroup* Group(int group) const;
+  // Reserves room for `items` values in groups 0 .. groups-1 (creating them).
+  void Reserve(int groups, int items);
+  void SetAnnotation(int group, const std::string& text);
+  // Replaces the values of group g (creating it); ignored for a negative
+  // group, a group >= 4096 or more than 16,777,216 values.
+  void SetGroupValues(int group, std::vector<double> values);
+  std::string Annotation(int group) const;
+
+  // Series styles, applied in order; the last one covering a group and index
+  // wins.
+  void ApplyStyle(int firstGroup, int lastGroup, int firstIndex, int lastIndex, bool lines,
+                  bool markers);
+  const std::vector<SRGraphStyle>& Styles() const { return styles_; }
+  // The effective switches at (index, group); lines on, markers off when no
+  // style covers it.
+  SRGraphStyle StyleAt(int index, int group) const;
+
+  // Parameter references (x, y) of each pair, kept for whoever shows the
+  // values (0 time, n channel n-1).
+  std::vector<std::pair<int, int>> pairs;
+
+  // Zoom history of the chart's view: the newest entry last.
+  std::vector<SRGZoom> zoomHistory;
+
+ private:
+  std::vector<std::unique_ptr<SRGComponent>> components_;
+  std::vector<DataGroup> groups_;
+  std::vector<SRGraphStyle> styles_;
+};
+
+// Colour of series k (the pair drawn from groups 2k and 2k + 1), and of the
+// k-th extra Y scale: entry k mod 16 of the scale colour table.
+Rgb SeriesColour(int k);
+
+// Serialized form inside graph files: magic "VGCH", a version, then every
+// component, the data, annotations, styles, pair references and zoom
+// history, little-endian.
+void SerializeChart(const SRGraph& chart, std::string& out);
+// Reads a serialized chart from `data`; `used` receives the bytes consumed.
+// Every count and length is checked against the bytes that remain before
+// anything is allocated. On failure the chart is left empty and `error`
+// says what was wrong.
+bool DeserializeChart(const std::uint8_t* data, std::size_t size, SRGraph& chart,
+                      std::size_t& used, std::string& error);
+
+}  // namespace vantora::chart
