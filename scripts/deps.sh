@@ -6,7 +6,7 @@ packages=(
   build-essential cmake ninja-build pkg-config tzdata
   qt6-base-dev qt6-base-dev-tools
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
-  libjpeg62-turbo-dev
+  libjpeg62-turbo-dev libqcustomplot-dev
   fonts-liberation2
   clang libclang-rt-14-dev
   poppler-utils xvfb xauth

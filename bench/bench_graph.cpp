@@ -1,0 +1,158 @@
+// Graphs at their largest: the largest location (65,535 records x 20
+// channels), all 20 series, at 1600 x 1000.
+//  - BuildAndJpeg/<mode>: open, build, lay out, draw and encode a JPEG.
+//  - Redraw/<mode>: one layout and redraw of a built chart into an image
+//    (20 repetitions after a warm-up; read the median).
+//  - WholeProcess/vantora and /matplotlib: `vantora graph ... -o X.jpg` and
+//    bench/plot_matplotlib.py of the same location as whole processes, with
+//    their peak resident memory (maxrss_MB).
+#include <benchmark/benchmark.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+
+#include <QApplication>
+#include <QPainter>
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "chart/gui/chartrender.h"
+#include "chart/gui/imagefiles.h"
+#include "common/logfile.h"
+#include "graph/graphdocument.h"
+#include "graph/gui/graphrender.h"
+#include "support/largest.h"
+#include "support/locbytes.h"
+
+extern char** environ;
+
+namespace {
+
+using namespace vantora;
+
+constexpr int kWidth = 1600, kHeight = 1000;
+
+const std::string& LargestPath() {
+  static test::TempDir dir;
+  static const std::string path = [] {
+    std::string p = dir.File("largest.loc");
+    test::WriteLargestLocation(p);
+    return p;
+  }();
+  return path;
+}
+
+graph::GraphSettings SettingsFor(int mode, int channels) {
+  graph::GraphSettings s;
+  s.mode = mode;
+  s.axisParams[0] = 0;
+  for (int c = 0; c < channels; ++c) s.axisParams[c + 1] = c + 1;
+  s.axisCount = 1 + channels;
+  s.title = "Largest location";
+  return s;
+}
+
+void BM_BuildAndJpeg(benchmark::State& state) {
+  const int mode = static_cast<int>(state.range(0));
+  std::size_t bytes = 0;
+  for (auto _ : state) {
+    CLogFile log(LargestPath());
+    graph::GraphDocument doc;
+    graph::GraphSettings s = SettingsFor(mode, log.ChannelCount());
+    doc.BuildGraph(&log, &s);
+    QImage image = graph::RenderGraphImage(doc, kWidth, kHeight);
+    std::string jpeg, error;
+    chart::JpegBytes(image, 90, jpeg, error);
+    bytes = jpeg.size();
+  }
+  state.counters["jpeg_KB"] = bytes / 1024.0;
+}
+BENCHMARK(BM_BuildAndJpeg)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_Redraw(benchmark::State& state) {
+  const int mode = static_cast<int>(state.range(0));
+  CLogFile log(LargestPath());
+  graph::GraphDocument doc;
+  graph::GraphSettings s = SettingsFor(mode, log.ChannelCount());
+  doc.BuildGraph(&log, &s);
+  QImage image(kWidth, kHeight, QImage::Format_RGB32);
+  {
+    QPainter warm(&image);
+    graph::RenderGraph(doc, warm, kWidth, kHeight);
+  }
+  for (auto _ : state) {
+    QPainter painter(&image);
+    graph::RenderGraph(doc, painter, kWidth, kHeight);
+  }
+}
+BENCHMARK(BM_Redraw)
+    ->Arg(1)
+    ->Arg(2)
+    ->Arg(3)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(20)
+    ->ReportAggregatesOnly(true);
+
+// Runs a command to its end; wall seconds and the child's peak memory (MB).
+bool RunProcess(const std::vector<std::string>& args, double& seconds, double& maxRssMb) {
+  std::vector<char*> argv;
+  for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  auto start = std::chrono::steady_clock::now();
+  pid_t pid = 0;
+  if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return false;
+  int status = 0;
+  struct rusage usage {};
+  if (wait4(pid, &status, 0, &usage) != pid) return false;
+  seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  maxRssMb = usage.ru_maxrss / 1024.0;
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+void WholeProcess(benchmark::State& state, const std::vector<std::string>& command) {
+  double rss = 0;
+  for (auto _ : state) {
+    double seconds = 0;
+    if (!RunProcess(command, seconds, rss)) {
+      state.SkipWithError(("failed: " + command[0]).c_str());
+      return;
+    }
+    state.SetIterationTime(seconds);
+  }
+  state.counters["maxrss_MB"] = rss;
+}
+
+void BM_WholeProcessVantora(benchmark::State& state) {
+  static test::TempDir out;
+  WholeProcess(state, {std::string(VANTORA_BENCH_BIN) + "/vantora", "graph", LargestPath(),
+                       "--size", "1600x1000", "-o", out.File("vantora.jpg")});
+}
+BENCHMARK(BM_WholeProcessVantora)
+    ->Name("WholeProcess/vantora")
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
+
+void BM_WholeProcessMatplotlib(benchmark::State& state) {
+  static test::TempDir out;
+  WholeProcess(state, {"/usr/bin/python3", std::string(VANTORA_SOURCE_DIR) + "/bench/plot_matplotlib.py",
+                       LargestPath(), out.File("matplotlib.jpg"), "1600x1000"});
+}
+BENCHMARK(BM_WholeProcessMatplotlib)
+    ->Name("WholeProcess/matplotlib")
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

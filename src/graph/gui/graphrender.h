@@ -1,0 +1,35 @@
+// A graph document drawn and written: its layout for the size, the chart and
+// its comments, through the one chart render path. Shared by the graph
+// window, printing and the command line.
+#pragma once
+
+#include <QImage>
+#include <string>
+
+#include "chart/gui/chartrender.h"
+#include "graph/graphdocument.h"
+
+class QPainter;
+
+namespace vantora::graph {
+
+// The comments as text overlays at their percentages.
+std::vector<chart::TextOverlay> CommentOverlays(const GraphCommentList& comments);
+
+// Lays the graph out for width x height and draws it with its comments.
+chart::RenderReport RenderGraph(GraphDocument& doc, QPainter& painter, int width, int height,
+                                double dpi = 96, const std::string& faceName = "Arial");
+QImage RenderGraphImage(GraphDocument& doc, int width, int height,
+                        const std::string& faceName = "Arial");
+
+// Output kinds by file extension (any letter case).
+enum class GraphOutput { Unknown, GraphFile, Jpeg, Dib, Png, Pdf };
+GraphOutput OutputKindOf(const std::string& path);
+
+// Writes the graph to `path` in the kind its extension names: a graph file,
+// a width x height image, or a one-page PDF laid out for the page. False
+// with `error` (naming the file) on failure.
+bool WriteGraphOutput(GraphDocument& doc, const std::string& path, int width, int height,
+                      const std::string& faceName, std::string& error);
+
+}  // namespace vantora::graph
