@@ -80,13 +80,15 @@ void SRGraph::SetValue(int index, int group, double value) {
   if (g >= groups_.size()) groups_.resize(g + 1);
   auto& v = groups_[g].values;
   const auto i = static_cast<std::size_t>(index);
-  if (i >= v.size()) {
-    // resize() grows geometrically on its own only when capacity runs out
-    // by one; make the growth explicit so filling in order stays linear.
+  if (i < v.size()) {
+    v[i] = value;
+  } else if (i == v.size()) {
+    v.push_back(value);  // the usual case: filling in order
+  } else {
     if (i >= v.capacity()) v.reserve(std::max(i + 1, v.capacity() * 2));
-    v.resize(i + 1, kNaN);
+    v.resize(i, kNaN);
+    v.push_back(value);
   }
-  v[i] = value;
 }
 
 double SRGraph::Value(int index, int group) const {
@@ -117,6 +119,14 @@ void SRGraph::SetAnnotation(int group, const std::string& text) {
   const auto g = static_cast<std::size_t>(group);
   if (g >= groups_.size()) groups_.resize(g + 1);
   groups_[g].annotation = text;
+}
+
+void SRGraph::SetGroupValues(int group, std::vector<double> values) {
+  if (group < 0 || group >= kMaxGroup || values.size() > static_cast<std::size_t>(kMaxIndex))
+    return;
+  const auto g = static_cast<std::size_t>(group);
+  if (g >= groups_.size()) groups_.resize(g + 1);
+  groups_[g].values = std::move(values);
 }
 
 std::string SRGraph::Annotation(int group) const {
