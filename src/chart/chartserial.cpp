@@ -19,7 +19,7 @@ constexpr std::uint32_t kMaxItems = 16777216;
 
 // Smallest encoded sizes, used to bound counts by the bytes left.
 constexpr std::size_t kMinComponent = 1 + 4;  // kind + empty name
-constexpr std::size_t kMinLabel = 4 + 4 + 4 + 1 + 1;
+constexpr std::size_t kMinLabel = 4 + 4 + 4 + 1 + 1 + 16;
 constexpr std::size_t kMinGroup = 4 + 4;
 constexpr std::size_t kMinStyle = 4 + 16 + 2;
 constexpr std::size_t kMinZoom = 4 + 4 + 2 * 17 + 16;
@@ -77,6 +77,7 @@ void WriteLabelFields(Writer& w, const SRGraphLabel& l) {
   w.I32(l.fontSize);
   w.Bool(l.rotated);
   w.U8(static_cast<std::uint8_t>(l.side));
+  w.RectOf(l.rect);
 }
 
 void WriteStyleFields(Writer& w, const SRGraphStyle& s) {
@@ -276,7 +277,7 @@ bool ReadLabelFields(Reader& r, SRGraphLabel& l) {
     return false;
   if (side > 3) return r.Fail("unknown label side " + std::to_string(side));
   l.side = static_cast<Side>(side);
-  return true;
+  return r.RectOf(l.rect);
 }
 
 bool ReadStyleFields(Reader& r, SRGraphStyle& s) {

@@ -44,6 +44,7 @@ void BuildRichChart(SRGraph& chart) {
     side.text = "\n";
     side.side = Side::Left;
     side.rotated = true;
+    side.rect = {3, 4, 20, 400};
     d->labels.push_back(side);
   }
   auto* bar = chart.AddNew<SRGScaleBar>();
@@ -167,6 +168,7 @@ TEST(ChartSerial, HostileAndForeignDataFailCleanly) {
   std::string badSide = Blob({1});
   badSide.push_back(8);  // a label
   badSide.append(std::string("\0\0\0\0\0\0\0\0\x09\0\0\0\0\x07", 14));
+  badSide.append(16, '\0');
   const Case cases[] = {
       {Blob({0xFFFFFFFF}), "cut short"},              // components
       {Blob({0, 0xFFFFFFFF}), "cut short"},           // data groups
