@@ -260,9 +260,6 @@ int FillGraphData(SRGraph& chart, const CLogData& log, const GraphSettings& s) {
   const int n = UsablePairs(log, s);
   const int last = log.LastRecordIndex();
   const int records = last >= 0 ? last + 1 : 0;
-  // Both groups of every pair exist even when no record is plotted.
-  chart.Reserve(2 * n, records);
-
   struct PairRefs {
     int x, y;
   };
@@ -273,14 +270,15 @@ int FillGraphData(SRGraph& chart, const CLogData& log, const GraphSettings& s) {
   }
   auto inRange = [](double v, double max) { return v >= kPlotMin && v <= max; };
 
+  // Values are gathered per group and handed over whole: both groups of every
+  // pair exist even when no record is plotted.
+  std::vector<std::vector<double>> groups(static_cast<std::size_t>(2 * n));
+  for (auto& g : groups) g.reserve(static_cast<std::size_t>(records));
   std::vector<double> values(static_cast<std::size_t>(std::max(log.ChannelCount(), kMaxChannels)));
-  int row = 0, omitted = 0;
+  int omitted = 0;
   for (int r = 0; r < records; ++r) {
     LogTime t = 0;
     if (!log.GetValues(r, values.data()) || !log.GetTime(r, t)) continue;
-    const std::tm f = LocalFields(t);
-    const double ole =
-        chart::OleDate(f.tm_year + 1900, f.tm_mon + 1, f.tm_mday, f.tm_hour, f.tm_min, f.tm_sec);
     bool plottable = true;
     for (const auto& p : refs) {
       if ((p.y > 0 && !inRange(values[static_cast<std::size_t>(p.y - 1)], kPlotMaxY)) ||
@@ -293,13 +291,17 @@ int FillGraphData(SRGraph& chart, const CLogData& log, const GraphSettings& s) {
       ++omitted;
       continue;
     }
-    for (int k = 0; k < n; ++k) {
-      const auto& p = refs[static_cast<std::size_t>(k)];
-      chart.SetValue(row, 2 * k, p.x == 0 ? ole : values[static_cast<std::size_t>(p.x - 1)]);
-      chart.SetValue(row, 2 * k + 1, p.y == 0 ? ole : values[static_cast<std::size_t>(p.y - 1)]);
+    const std::tm f = LocalFields(t);
+    const double ole =
+        chart::OleDate(f.tm_year + 1900, f.tm_mon + 1, f.tm_mday, f.tm_hour, f.tm_min, f.tm_sec);
+    for (std::size_t k = 0; k < refs.size(); ++k) {
+      const auto& p = refs[k];
+      groups[2 * k].push_back(p.x == 0 ? ole : values[static_cast<std::size_t>(p.x - 1)]);
+      groups[2 * k + 1].push_back(p.y == 0 ? ole : values[static_cast<std::size_t>(p.y - 1)]);
     }
-    ++row;
   }
+  for (std::size_t g = 0; g < groups.size(); ++g)
+    chart.SetGroupValues(static_cast<int>(g), std::move(groups[g]));
   for (int k = 0; k < n; ++k) chart.ApplyStyle(2 * k, 2 * k + 1, 0, -1, s.lines, s.markers);
   return omitted;
 }
