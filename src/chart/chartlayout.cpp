@@ -97,8 +97,9 @@ StepFit TryStep(double min, double max, double step, double offset, int lengthPx
   const double spacing = span > 0 ? step / span * lengthPx : 0;
   if (last > first && !horizontal && spacing < height + gap) return StepFit::Overlaps;
   int prevSize = 0;
-  for (double k = first; k <= last; k += 1) {
-    double v = offset + k * step;
+  const auto count = static_cast<long long>(last - first) + 1;
+  for (long long i = 0; i < count; ++i) {
+    double v = offset + (first + static_cast<double>(i)) * step;
     if (v == 0) v = 0;  // no "-0.00"
     Tick t{v, label(v)};
     const int size = horizontal ? measure.Width(t.label, fontPx) : height;
@@ -574,6 +575,7 @@ void PlaceDisplayLabels(SRGCompoundDisplay& d, double dpi, const TextMeasure& me
 
 void AutoLayout(SRGraph& chart, int width, int height, double dpi, const TextMeasure& measure) {
   if (!(dpi > 0) || !std::isfinite(dpi)) dpi = 96;
+  dpi = std::min(dpi, 10000.0);
   width = std::max(width, 0);
   height = std::max(height, 0);
   const int pad = static_cast<int>(std::lround(4 * dpi / 96));

@@ -146,6 +146,32 @@ TEST(ChartSerial, EveryTruncationFailsAndLeavesTheChartEmpty) {
   }
 }
 
+TEST(ChartSerial, CorruptBytesFailOrReadBackCanonically) {
+  SRGraph chart;
+  BuildRichChart(chart);
+  const std::string bytes = Serialized(chart);
+  int accepted = 0;
+  for (std::size_t i = 8; i < bytes.size(); ++i) {
+    for (char c : {'\xFF', '\x02', '\x25'}) {
+      std::string bad = bytes;
+      if (bad[i] == c) continue;
+      bad[i] = c;
+      SRGraph back;
+      std::size_t used = 0;
+      std::string error;
+      if (Read(bad, back, used, error)) {
+        // Whatever is accepted is exactly what writing it gives.
+        ++accepted;
+        EXPECT_EQ(Serialized(back), bad.substr(0, used)) << i;
+      } else {
+        EXPECT_FALSE(error.empty());
+        EXPECT_EQ(back.GroupCount(), 0);
+      }
+    }
+  }
+  EXPECT_GT(accepted, 0);
+}
+
 // A blob of the header, then the given little-endian words.
 std::string Blob(std::initializer_list<std::uint32_t> words, std::uint32_t version = 1) {
   std::string s = "VGCH";
