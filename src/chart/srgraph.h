@@ -125,8 +125,11 @@ class SRGraphLabel : public SRGComponent {
   ComponentKind Kind() const override { return ComponentKind::Label; }
   std::string text;  // Windows-1252
   int fontSize = 9;  // points
-  bool rotated = false;
+  bool rotated = false;  // reads bottom to top
   Side side = Side::Top;
+  // The box the text is centred in, set by AutoLayout (chart labels and the
+  // side labels of every compound display).
+  Rect rect;
 };
 
 class SRGCompoundDisplay : public SRGComponent {
