@@ -225,7 +225,77 @@ void CDocument::OnCloseDocument() {
 
 void CDocument::SetPathName(const std::string& path) {
   path_ = path;
-  title_ = SplitPath(path).second;
+  SetTitle(SplitPath(path).second);
+}
+
+void CDocument::SetTitle(const std::string& title) {
+  title_ = title;
+  SetModifiedFlag(modified_);
+  if (CWinApp* app = AfxGetApp())
+    if (CMainFrame* frame = app->MainFrame())
+      if (frame->ActiveDocument() == this) frame->setWindowTitle(ToQt("VantoraPC - " + title_));
+}
+
+void CDocument::SetModifiedFlag(bool modified) {
+  modified_ = modified;
+  for (CView* view : views_) {
+    if (CChildFrame* child = view->GetParentFrame()) {
+      child->setWindowTitle(ToQt(title_) + "[*]");
+      child->setWindowModified(modified);
+    }
+  }
+}
+
+bool CDocument::DoFileSave() { return DoSave(path_); }
+
+bool CDocument::DoSave(const std::string& path) {
+  std::string target = path;
+  if (target.empty()) {
+    FileDialogRequest request;
+    request.save = true;
+    if (template_) {
+      std::string ext = template_->GetDocString(4);
+      request.defaultExt = ext.size() > 1 && ext[0] == '.' ? ext.substr(1) : ext;
+      request.filter = template_->GetDocString(3) + "|*" + ext + "|";
+      request.initialFile = path_.empty() ? title_ + ext : path_;
+    }
+    if (!AfxGetFileName(request, target)) return false;
+  }
+  CWaitCursor wait;
+  if (!OnSaveDocument(target)) return false;
+  SetPathName(target);
+  SetModifiedFlag(false);
+  if (CWinApp* app = AfxGetApp()) app->AddToRecentFileList(target);
+  return true;
+}
+
+bool CDocument::SaveModified() {
+  if (!modified_ || !CanSave()) return true;
+  switch (AfxMessageBox("Save changes to " + title_ + "?", MsgIcon::Exclamation,
+                        MsgButtons::YesNoCancel)) {
+    case IDYES: return DoFileSave();
+    case IDNO: return true;
+    default: return false;
+  }
+}
+
+bool CDocument::OnCommand(int id) {
+  if (!CanSave()) return false;
+  if (id == ID_FILE_SAVE) {
+    DoFileSave();
+    return true;
+  }
+  if (id == ID_FILE_SAVE_AS) {
+    DoSave();
+    return true;
+  }
+  return false;
+}
+
+bool CDocument::QueryCommand(int id, bool& enabled, bool& checked) {
+  if (!CanSave() || (id != ID_FILE_SAVE && id != ID_FILE_SAVE_AS)) return false;
+  enabled = true;
+  return true;
 }
 
 void CDocument::AddView(CView* view) {
@@ -315,17 +385,39 @@ CDocument* CDocTemplate::OpenDocumentFile(const std::string& path) {
     return nullptr;
   }
   doc->SetModifiedFlag(false);
-  if (frame) {
-    CView* view = makeView_();
-    view->SetDocument(doc);
-    CChildFrame* child = frame->AddChild(view);
-    child->setWindowTitle(ToQt(doc->GetTitle()));
-    view->OnInitialUpdate();
-    child->show();
-    view->setFocus();
-    frame->MdiArea()->setActiveSubWindow(child);
-  }
+  ShowDocument(doc);
   return doc;
+}
+
+CDocument* CDocTemplate::CreateNewDocument() {
+  CDocument* doc = makeDoc_();
+  doc->template_ = this;
+  documents_.push_back(doc);
+  doc->SetTitle(GetDocString(2) + std::to_string(++untitledCount_));
+  if (!doc->OnNewDocument()) {
+    RemoveDocument(doc);
+    doc->template_ = nullptr;
+    delete doc;
+    return nullptr;
+  }
+  ShowDocument(doc);
+  return doc;
+}
+
+CChildFrame* CDocTemplate::ShowDocument(CDocument* doc) {
+  CWinApp* app = AfxGetApp();
+  CMainFrame* frame = app ? app->MainFrame() : nullptr;
+  if (!frame) return nullptr;
+  CView* view = makeView_();
+  view->SetDocument(doc);
+  CChildFrame* child = frame->AddChild(view);
+  child->setWindowTitle(ToQt(doc->GetTitle()) + "[*]");
+  child->setWindowModified(doc->IsModified());
+  view->OnInitialUpdate();
+  child->show();
+  view->setFocus();
+  frame->MdiArea()->setActiveSubWindow(child);
+  return child;
 }
 
 void CDocTemplate::RemoveDocument(CDocument* doc) {
@@ -351,10 +443,18 @@ void CChildFrame::StoreSize() {
 }
 
 void CChildFrame::closeEvent(QCloseEvent* event) {
-  StoreSize();
   if (view_) {
     CDocument* doc = view_->GetDocument();
-    if (doc && doc->Views().size() == 1 && doc->Views().front() == view_) doc->OnCloseDocument();
+    bool last = doc && doc->Views().size() == 1 && doc->Views().front() == view_;
+    // The last window of a modified document asks first; Cancel keeps it.
+    if (last && !doc->SaveModified()) {
+      event->ignore();
+      return;
+    }
+    StoreSize();
+    if (last) doc->OnCloseDocument();
+  } else {
+    StoreSize();
   }
   QMdiSubWindow::closeEvent(event);
 }
@@ -396,8 +496,14 @@ void CMainFrame::StoreGeometry() {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
+  // Each window may ask to save its document; one that stays open (Cancel)
+  // keeps the program open.
+  for (QMdiSubWindow* sub : mdi_->subWindowList())
+    if (!sub->close()) {
+      event->ignore();
+      return;
+    }
   StoreGeometry();
-  mdi_->closeAllSubWindows();
   QMainWindow::closeEvent(event);
 }
 

@@ -207,9 +207,32 @@ class CDocument : public QObject, public CCmdTarget {
   const std::string& GetPathName() const { return path_; }
   void SetPathName(const std::string& path);
   std::string GetTitle() const { return title_; }
+  // Sets the title and shows it on the document's windows.
+  void SetTitle(const std::string& title);
   bool IsModified() const { return modified_; }
-  void SetModifiedFlag(bool modified = true) { modified_ = modified; }
+  // Also marks the document's windows ("*" after the title).
+  void SetModifiedFlag(bool modified = true);
   CDocTemplate* GetDocTemplate() const { return template_; }
+
+  // Saving. Documents that can be saved return true from CanSave and write
+  // themselves in OnSaveDocument, which reports its own failures.
+  virtual bool CanSave() const { return false; }
+  virtual bool OnSaveDocument(const std::string& path) { return false; }
+  // Save: to the document's file, or through Save As when it has none.
+  bool DoFileSave();
+  // Save As: asks for a file (the template's filter and extension) unless
+  // `path` is given; on success the document takes that name and enters the
+  // recent-file list.
+  bool DoSave(const std::string& path = std::string());
+  // For a modified document that can be saved: asks "Save changes to
+  // <title>?" (Yes saves, No discards). False when the user cancels or the
+  // save failed, so whatever was closing stays open.
+  virtual bool SaveModified();
+
+  // Save (ID_FILE_SAVE) and Save As (ID_FILE_SAVE_AS) for documents that can
+  // be saved; derived classes pass other ids on to these.
+  bool OnCommand(int id) override;
+  bool QueryCommand(int id, bool& enabled, bool& checked) override;
 
   const std::vector<CView*>& Views() const { return views_; }
   void AddView(CView* view);
@@ -267,6 +290,9 @@ class CDocTemplate {
   // Opens `path` in a new document with a view in a new child frame; an
   // already open document of the same path is activated instead. Null on failure.
   CDocument* OpenDocumentFile(const std::string& path);
+  // A new, untitled document ("Graph1", "Graph2" ...) in a new child frame;
+  // null when its OnNewDocument fails.
+  CDocument* CreateNewDocument();
   const std::vector<CDocument*>& Documents() const { return documents_; }
   void RemoveDocument(CDocument* doc);
 
@@ -276,6 +302,9 @@ class CDocTemplate {
   DocFactory makeDoc_;
   ViewFactory makeView_;
   std::vector<CDocument*> documents_;
+  int untitledCount_ = 0;
+
+  CChildFrame* ShowDocument(CDocument* doc);
 };
 
 // ------------------------------------------------------------ frames
@@ -380,6 +409,8 @@ class CWinApp : public QObject, public CCmdTarget {
   virtual QIcon CommandIcon(int id) const;
   // Called after a menu bar was built: changing texts (recent files).
   virtual void UpdateMenuTexts(CMainFrame& frame) {}
+  // A file just saved or opened, for the recent-file list.
+  virtual void AddToRecentFileList(const std::string& path) {}
 
   DisplayResources displayResources;
   int charSet = 0;
