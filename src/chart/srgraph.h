@@ -67,6 +67,7 @@ struct AxisRange {
   bool operator==(const AxisRange& o) const {
     return fixed == o.fixed && min == o.min && max == o.max;
   }
+  bool operator!=(const AxisRange& o) const { return !(*this == o); }
 };
 
 // Common settings of the two scale kinds. Formats: printf-style for decimal

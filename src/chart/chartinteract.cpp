@@ -1,0 +1,176 @@
+#include "chart/chartinteract.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "chart/chartlayout.h"
+
+namespace vantora::chart {
+
+namespace {
+
+bool Contains(const Rect& r, int x, int y) {
+  return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
+}
+
+bool HasOwnScales(const SRGCompoundDisplay& d) { return d.xScale && d.yScale; }
+
+// The display an overlay is drawn on: the first one with scales and the same
+// plot area.
+int HostOf(const SRGraph& chart, int display) {
+  const SRGCompoundDisplay* d = chart.Display(display);
+  if (!d || HasOwnScales(*d)) return display;
+  for (int i = 0, n = chart.Count(ComponentKind::CompoundDisplay); i < n; ++i) {
+    const SRGCompoundDisplay* host = chart.Display(i);
+    if (HasOwnScales(*host) && host->plotArea == d->plotArea) return i;
+  }
+  return display;
+}
+
+// Groups of a display's series: first X group of each pair it shows.
+std::vector<int> SeriesGroups(const SRGraph& chart, const SRGCompoundDisplay& d) {
+  std::vector<int> groups;
+  if (!d.display) return groups;
+  int first = std::max(0, d.display->firstGroup);
+  int last = d.display->lastGroup < 0 ? chart.GroupCount() - 1 : d.display->lastGroup;
+  for (int g = first + (first & 1); g + 1 <= last; g += 2) groups.push_back(g);
+  return groups;
+}
+
+}  // namespace
+
+int DisplayAt(const SRGraph& chart, int x, int y) {
+  for (int i = 0, n = chart.Count(ComponentKind::CompoundDisplay); i < n; ++i) {
+    const SRGCompoundDisplay* d = chart.Display(i);
+    if (HasOwnScales(*d) && Contains(d->plotArea, x, y)) return i;
+  }
+  return -1;
+}
+
+AxisRange DrawnXRange(const SRGraph& chart, int display) {
+  const SRGCompoundDisplay* host = chart.Display(HostOf(chart, display));
+  return host ? RangesOf(chart, *host).x : AxisRange{};
+}
+
+AxisRange DrawnYRange(const SRGraph& chart, int display) {
+  const SRGCompoundDisplay* d = chart.Display(display);
+  return d ? RangesOf(chart, *d).y : AxisRange{};
+}
+
+double PixelToX(const Rect& plot, const AxisRange& r, double px) {
+  if (plot.Width() <= 0) return r.min;
+  return r.min + (px - plot.left) / plot.Width() * (r.max - r.min);
+}
+
+double PixelToY(const Rect& plot, const AxisRange& r, double py) {
+  if (plot.Height() <= 0) return r.min;
+  return r.min + (plot.bottom - py) / plot.Height() * (r.max - r.min);
+}
+
+double XToPixel(const Rect& plot, const AxisRange& r, double x) {
+  if (r.max == r.min) return plot.left;
+  return plot.left + (x - r.min) / (r.max - r.min) * plot.Width();
+}
+
+double YToPixel(const Rect& plot, const AxisRange& r, double y) {
+  if (r.max == r.min) return plot.bottom;
+  return plot.bottom - (y - r.min) / (r.max - r.min) * plot.Height();
+}
+
+PointHit HitTest(const SRGraph& chart, int x, int y, int radius) {
+  PointHit best;
+  double bestDistance = static_cast<double>(radius) * radius;
+  for (int i = 0, n = chart.Count(ComponentKind::CompoundDisplay); i < n; ++i) {
+    const SRGCompoundDisplay* d = chart.Display(i);
+    if (!Contains(d->plotArea, x, y)) continue;
+    const AxisRange xr = DrawnXRange(chart, i), yr = DrawnYRange(chart, i);
+    if (!(xr.max > xr.min) || !(yr.max > yr.min)) continue;
+    for (int g : SeriesGroups(chart, *d)) {
+      const DataGroup* gx = chart.Group(g);
+      const DataGroup* gy = chart.Group(g + 1);
+      if (!gx || !gy) continue;
+      const std::size_t count = std::min(gx->values.size(), gy->values.size());
+      for (std::size_t k = 0; k < count; ++k) {
+        const double vx = gx->values[k], vy = gy->values[k];
+        if (!std::isfinite(vx) || !std::isfinite(vy)) continue;
+        const double dx = XToPixel(d->plotArea, xr, vx) - x;
+        if (dx * dx > bestDistance) continue;
+        const double dy = YToPixel(d->plotArea, yr, vy) - y;
+        const double dist = dx * dx + dy * dy;
+        if (dist <= bestDistance) {
+          bestDistance = dist;
+          best = PointHit{true, g, static_cast<int>(k)};
+        }
+      }
+    }
+  }
+  return best;
+}
+
+std::vector<SRGZoom> ZoomState(const SRGraph& chart) {
+  std::vector<SRGZoom> state;
+  for (int i = 0, n = chart.Count(ComponentKind::CompoundDisplay); i < n; ++i) {
+    const SRGCompoundDisplay* d = chart.Display(i);
+    SRGZoom z;
+    z.display = i;
+    if (d->display) {
+      z.xRange = d->display->xRange;
+      z.yRange = d->display->yRange;
+    }
+    z.plotArea = d->plotArea;
+    state.push_back(z);
+  }
+  return state;
+}
+
+void RestoreZoom(SRGraph& chart, const std::vector<SRGZoom>& state) {
+  for (const SRGZoom& z : state) {
+    SRGCompoundDisplay* d = chart.Display(z.display);
+    if (!d || !d->display) continue;
+    d->display->xRange = z.xRange;
+    d->display->yRange = z.yRange;
+  }
+}
+
+bool ZoomToRect(SRGraph& chart, const Rect& drag, ZoomKind kind) {
+  const int left = std::min(drag.left, drag.right), right = std::max(drag.left, drag.right);
+  const int top = std::min(drag.top, drag.bottom), bottom = std::max(drag.top, drag.bottom);
+  if (right - left < 3 || bottom - top < 3) return false;
+  const int start = DisplayAt(chart, drag.left, drag.top);
+  if (start < 0) return false;
+  const Rect plot = chart.Display(start)->plotArea;
+  // The rectangle as fractions of the plot area it started in, clipped to it.
+  auto clamp01 = [](double v) { return std::min(1.0, std::max(0.0, v)); };
+  const double fx0 = clamp01(static_cast<double>(left - plot.left) / plot.Width());
+  const double fx1 = clamp01(static_cast<double>(right - plot.left) / plot.Width());
+  const double fy0 = clamp01(static_cast<double>(plot.bottom - bottom) / plot.Height());
+  const double fy1 = clamp01(static_cast<double>(plot.bottom - top) / plot.Height());
+  if (fx1 <= fx0 || fy1 <= fy0) return false;
+  // Ranges first (they depend on one another through the hosts), then set.
+  struct Change {
+    SRGraphDisplay* display;
+    AxisRange x, y;
+    bool setY;
+  };
+  std::vector<Change> changes;
+  for (int i = 0, n = chart.Count(ComponentKind::CompoundDisplay); i < n; ++i) {
+    SRGCompoundDisplay* d = chart.Display(i);
+    if (!d->display) continue;
+    const AxisRange xr = DrawnXRange(chart, i), yr = DrawnYRange(chart, i);
+    Change c{d->display.get(), {}, {}, false};
+    c.x = AxisRange{true, xr.min + fx0 * (xr.max - xr.min), xr.min + fx1 * (xr.max - xr.min)};
+    const bool sameStack = kind == ZoomKind::AllDisplays || HostOf(chart, i) == start;
+    if (sameStack) {
+      c.setY = true;
+      c.y = AxisRange{true, yr.min + fy0 * (yr.max - yr.min), yr.min + fy1 * (yr.max - yr.min)};
+    }
+    changes.push_back(c);
+  }
+  for (const Change& c : changes) {
+    c.display->xRange = c.x;
+    if (c.setY) c.display->yRange = c.y;
+  }
+  return true;
+}
+
+}  // namespace vantora::chart
