@@ -40,6 +40,8 @@ class CLogData {
   virtual void AppendNow(const double* values) = 0;
   virtual void CreateForWrite() = 0;
   virtual void Flush() = 0;
+  // The start time of the location's header; false when there is none.
+  virtual bool GetStartTime(LogTime& /*time*/) const { return false; }
 
   // The value text of every display and export: "N/A" below -666660,
   // "OverRange" from -666660 to below -200, else the channel's decimals

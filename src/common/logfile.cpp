@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 
 #include "common/timetext.h"
 
@@ -87,6 +88,48 @@ const char* LogFileErrorText(LogFileError error) {
   return "";
 }
 
+const char* LocationProblemText(LocationProblem problem) {
+  switch (problem) {
+    case LocationProblem::None: return "";
+    case LocationProblem::NoSuchFile: return "no such file";
+    case LocationProblem::IsFolder: return "is a folder";
+    case LocationProblem::NotRegularFile: return "not a regular file";
+    case LocationProblem::PermissionDenied: return "permission denied";
+    case LocationProblem::EmptyFile: return "empty file";
+    case LocationProblem::BadVersion: return "not a location file (bad version)";
+    case LocationProblem::BadTag: return "damaged (bad tag in the header)";
+    case LocationProblem::TooManyChannels: return "damaged (more than 20 channels)";
+    case LocationProblem::CutHeader: return "cut inside its header";
+    case LocationProblem::ReadFailed: return "read error";
+  }
+  return "";
+}
+
+LocationProblem FileProblem(const std::string& path) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  const fs::file_status status = fs::status(NativePath(path), ec);
+  if (!fs::exists(status)) return LocationProblem::NoSuchFile;
+  if (fs::is_directory(status)) return LocationProblem::IsFolder;
+  if (!fs::is_regular_file(status)) return LocationProblem::NotRegularFile;
+  if (fs::file_size(NativePath(path), ec) == 0 && !ec) return LocationProblem::EmptyFile;
+  return LocationProblem::None;
+}
+
+std::string CannotOpenMessage(const std::string& path, LocationProblem problem) {
+  return path + " can not be opened: " + LocationProblemText(problem) + ".";
+}
+
+std::string MissingRecordsMessage(const std::string& path, int held, int counted) {
+  return Format("%s holds %i of the %i records its header counts; the rest is missing.",
+                path.c_str(), held, counted);
+}
+
+std::string BadRecordsMessage(const std::string& path, int bad) {
+  return Format("%s holds %i damaged record%s; %s as errors.", path.c_str(), bad,
+                bad == 1 ? "" : "s", bad == 1 ? "it reads" : "they read");
+}
+
 CLogFileIO::CLogFileIO(std::string path, std::recursive_mutex* lock)
     : path_(std::move(path)), lock_(lock), startTime_(Now()) {}
 
@@ -101,7 +144,8 @@ void CLogFileIO::ComputeLayout() { recordSize_ = timeBits_ / 8 + 4 * channelCoun
 void CLogFileIO::ReadHeader() {
   std::uint8_t buffer[kMaxHeaderSize];
   long long got = file_.ReadAt(0, buffer, sizeof buffer);
-  if (got < 0) {
+  const bool readFailed = got < 0;
+  if (readFailed) {
     SetError(LogFileError::BadRead);
     got = 0;
   }
@@ -163,6 +207,38 @@ void CLogFileIO::ReadHeader() {
   if (version_ == 3) reserved_ = in.Byte();
   dataStart_ = static_cast<std::int64_t>(in.pos());
   ComputeLayout();
+  headerRecordCount_ = recordCount_;
+  badRecords_.clear();
+  badRecordCount_ = 0;
+
+  switch (error_) {
+    case LogFileError::None: problem_ = LocationProblem::None; break;
+    case LogFileError::BadVersion: problem_ = LocationProblem::BadVersion; break;
+    case LogFileError::BadTag: problem_ = LocationProblem::BadTag; break;
+    case LogFileError::Range: problem_ = LocationProblem::TooManyChannels; break;
+    default:
+      problem_ = readFailed ? LocationProblem::ReadFailed
+                 : got == 0 ? LocationProblem::EmptyFile
+                            : LocationProblem::CutHeader;
+      break;
+  }
+  if (error_ != LogFileError::None) return;
+  // Records the file cannot hold do not exist: a cut file has only its whole
+  // records.
+  const std::int64_t size = file_.Size();
+  const std::int64_t room = size > dataStart_ ? size - dataStart_ : 0;
+  const std::int64_t held = room / recordSize_;
+  if (size >= 0 && held < recordCount_) recordCount_ = static_cast<int>(held);
+}
+
+void CLogFileIO::NoteBadRecord(int index) {
+  if (index < 0) return;
+  const std::size_t i = static_cast<std::size_t>(index);
+  if (badRecords_.size() <= i) badRecords_.resize(i + 1, false);
+  if (!badRecords_[i]) {
+    badRecords_[i] = true;
+    ++badRecordCount_;
+  }
 }
 
 std::vector<std::uint8_t> CLogFileIO::BuildHeader() const {
@@ -209,7 +285,15 @@ std::vector<std::uint8_t> CLogFileIO::BuildHeader() const {
 bool CLogFileIO::OpenRead() {
   std::lock_guard<std::recursive_mutex> guard(*lock_);
   cachedIndex_ = -1;
-  if (!file_.OpenRead(path_)) {
+  // Checked before opening: opening a pipe or a device could wait forever.
+  // An empty file is opened: its header read names it.
+  problem_ = FileProblem(path_);
+  if (problem_ == LocationProblem::EmptyFile) problem_ = LocationProblem::None;
+  if (problem_ == LocationProblem::None && !file_.OpenRead(path_)) {
+    // A regular file that exists but does not open.
+    problem_ = LocationProblem::PermissionDenied;
+  }
+  if (problem_ != LocationProblem::None) {
     SetError(LogFileError::CannotOpen);
     return false;
   }
@@ -285,8 +369,9 @@ bool CLogFileIO::ReadRecord(int index, LogTime& time, double* values) {
   raw.resize(static_cast<std::size_t>(recordSize_));
   long long got = file_.ReadAt(dataStart_ + static_cast<std::int64_t>(recordSize_) * index,
                                raw.data(), raw.size());
+  // A record's own failure (the file shrank, a bad tag) does not stick.
   if (got != static_cast<long long>(raw.size())) {
-    SetError(LogFileError::BadRead);
+    NoteBadRecord(index);
     return false;
   }
   LogFileError parseError = LogFileError::None;
@@ -299,7 +384,7 @@ bool CLogFileIO::ReadRecord(int index, LogTime& time, double* values) {
   }
   for (int c = 0; c < channelCount_; ++c) values[c] = in.Float();
   if (parseError != LogFileError::None) {
-    SetError(parseError);
+    NoteBadRecord(index);
     return false;
   }
   time = startTime_ + static_cast<LogTime>(offset);
@@ -417,8 +502,13 @@ void CLogFile::GetChannelDecimals(int channel, int& decimals) const {
 
 bool CLogFile::ReadRecord(int record, double* values, LogTime& time) const {
   if (io_->mode() == 0) return false;
-  io_->ReadRecord(record, time, values);
-  return io_->error() == LogFileError::None;
+  return io_->ReadRecord(record, time, values) && io_->error() == LogFileError::None;
+}
+
+bool CLogFile::GetStartTime(LogTime& time) const {
+  if (io_->mode() == 0 || io_->error() != LogFileError::None) return false;
+  time = io_->startTime();
+  return true;
 }
 
 bool CLogFile::GetValues(int record, double* values) const {

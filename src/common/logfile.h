@@ -5,6 +5,7 @@
 // by channel costs one file read.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -33,6 +34,33 @@ enum class LogFileError {
 // "Bad file tag", "Range", ... ("File error" for None, "" for WriteFailed).
 const char* LogFileErrorText(LogFileError error);
 
+// Why a location file cannot be opened for reading (None: it can).
+enum class LocationProblem {
+  None,
+  NoSuchFile,
+  IsFolder,
+  NotRegularFile,
+  PermissionDenied,
+  EmptyFile,
+  BadVersion,
+  BadTag,
+  TooManyChannels,
+  CutHeader,
+  ReadFailed,
+};
+
+// "no such file", "is a folder", ... ("" for None).
+const char* LocationProblemText(LocationProblem problem);
+// What the file system says about `path` before it is read: NoSuchFile,
+// IsFolder, NotRegularFile, EmptyFile or None.
+LocationProblem FileProblem(const std::string& path);
+// "<file> can not be opened: <reason>."
+std::string CannotOpenMessage(const std::string& path, LocationProblem problem);
+// "<file> holds 12 of the 540 records its header counts; the rest is missing."
+std::string MissingRecordsMessage(const std::string& path, int held, int counted);
+// "<file> holds 3 damaged records; they read as errors."
+std::string BadRecordsMessage(const std::string& path, int bad);
+
 // Largest record count the 16-bit header field holds.
 constexpr int kMaxRecords = 65535;
 
@@ -41,10 +69,14 @@ class CLogFileIO {
   CLogFileIO(std::string path, std::recursive_mutex* lock);
   ~CLogFileIO();
 
+  // Refuses (without opening) a path that is not a regular file. A header
+  // that cannot be read leaves problem() set.
   bool OpenRead();
   bool OpenWrite(bool overwrite);
   void RewriteHeader();
   void Close();
+  // A record whose own bytes are bad (tag, or the file shrank) fails alone:
+  // the error does not stick and the record is counted in badRecordCount().
   bool ReadRecord(int index, LogTime& time, double* values);
   // Refused (error Range) beyond kMaxRecords records, before the start time
   // or past what timeBits can hold; nothing is written then.
@@ -57,7 +89,14 @@ class CLogFileIO {
 
   LogFileError error() const { return error_; }
   int mode() const { return mode_; }
+  // The records a reader uses: the header's count, or the whole records the
+  // file holds when it ends sooner.
   int recordCount() const { return recordCount_; }
+  // The count stored in the header.
+  int headerRecordCount() const { return headerRecordCount_; }
+  LocationProblem problem() const { return problem_; }
+  // Distinct records whose reads failed by their own bytes so far.
+  int badRecordCount() const { return badRecordCount_; }
   int channelCount() const { return channelCount_; }
   int version() const { return version_; }
   int timeBits() const { return timeBits_; }
@@ -75,6 +114,7 @@ class CLogFileIO {
   std::vector<std::uint8_t> BuildHeader() const;
   int OffsetBytes() const { return timeBits_ / 8; }
   void ComputeLayout();
+  void NoteBadRecord(int index);
 
   std::string path_;
   LogFileError error_ = LogFileError::None;
@@ -88,7 +128,11 @@ class CLogFileIO {
   int timeBits_ = 0;
   int version_ = 3;
   int recordCount_ = 0;
+  int headerRecordCount_ = 0;
   int channelCount_ = 0;
+  LocationProblem problem_ = LocationProblem::None;
+  std::vector<bool> badRecords_;
+  int badRecordCount_ = 0;
   std::vector<std::string> names_;
   std::vector<int> units_;
   std::vector<int> params_;
@@ -143,6 +187,13 @@ class CLogFile : public CLogData {
   void Close();
 
   LogFileError Error() const { return io_->error(); }
+  // Why the header could not be read (None when it was).
+  LocationProblem Problem() const { return io_->problem(); }
+  int HeaderRecordCount() const { return io_->headerRecordCount(); }
+  // Records counted by the header that the file does not hold.
+  int MissingRecordCount() const { return std::max(0, HeaderRecordCount() - RecordCount()); }
+  int BadRecordCount() const { return io_->badRecordCount(); }
+  bool GetStartTime(LogTime& time) const override;
   int Version() const { return io_->version(); }
   int TimeBits() const { return io_->timeBits(); }
   LogTime StartTime() const { return io_->startTime(); }

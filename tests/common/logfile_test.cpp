@@ -1,6 +1,8 @@
 #include "common/logfile.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -152,41 +154,121 @@ struct Malformed {
   const char* what;
   std::function<void(std::vector<std::uint8_t>&)> damage;
   LogFileError expected;
-  bool headerError;  // the error is set while the header is read
+  LocationProblem problem;
 };
 
-TEST_F(LogFileTest, MalformedFilesGiveTheirErrorAndNeverReadRecords) {
+TEST_F(LogFileTest, DamagedHeadersNameTheirReasonAndNeverReadRecords) {
   const std::vector<Malformed> cases = {
-      {"version bytes differ", [](auto& b) { b[1] = 2; }, LogFileError::BadVersion, true},
-      {"version 1", [](auto& b) { b[0] = b[1] = 1; }, LogFileError::BadVersion, true},
-      {"version 4", [](auto& b) { b[0] = b[1] = 4; }, LogFileError::BadVersion, true},
-      {"start tag", [](auto& b) { b[7] = 0x21; }, LogFileError::BadTag, true},
-      {"channel tag", [](auto& b) { b[16] = 0; }, LogFileError::BadTag, true},
-      {"descriptor tag", [](auto& b) { b[18 + 57] = 0x81; }, LogFileError::BadTag, true},
-      {"truncated header", [](auto& b) { b.resize(40); }, LogFileError::BadRead, true},
-      {"only the version", [](auto& b) { b.resize(1); }, LogFileError::BadRead, true},
-      {"empty file", [](auto& b) { b.clear(); }, LogFileError::BadRead, true},
-      {"record tag", [](auto& b) { b[133] = 0xFE; }, LogFileError::BadTag, false},
-      {"truncated record", [](auto& b) { b.resize(133 + 5); }, LogFileError::BadRead, false},
-      {"count beyond data", [](auto& b) { b[5] = 200; }, LogFileError::BadRead, false},
+      {"version bytes differ", [](auto& b) { b[1] = 2; }, LogFileError::BadVersion,
+       LocationProblem::BadVersion},
+      {"version 1", [](auto& b) { b[0] = b[1] = 1; }, LogFileError::BadVersion,
+       LocationProblem::BadVersion},
+      {"version 4", [](auto& b) { b[0] = b[1] = 4; }, LogFileError::BadVersion,
+       LocationProblem::BadVersion},
+      {"start tag", [](auto& b) { b[7] = 0x21; }, LogFileError::BadTag, LocationProblem::BadTag},
+      {"channel tag", [](auto& b) { b[16] = 0; }, LogFileError::BadTag, LocationProblem::BadTag},
+      {"descriptor tag", [](auto& b) { b[18 + 57] = 0x81; }, LogFileError::BadTag,
+       LocationProblem::BadTag},
+      {"cut inside the channel list", [](auto& b) { b.resize(40); }, LogFileError::BadRead,
+       LocationProblem::CutHeader},
+      {"cut before the reserved byte", [](auto& b) { b.resize(132); }, LogFileError::BadRead,
+       LocationProblem::CutHeader},
+      {"only the version", [](auto& b) { b.resize(1); }, LogFileError::BadRead,
+       LocationProblem::CutHeader},
+      {"empty file", [](auto& b) { b.clear(); }, LogFileError::BadRead, LocationProblem::EmptyFile},
   };
   for (const auto& c : cases) {
     auto bytes = test::LocationBytes(TwoChannels(3));
     c.damage(bytes);
     CLogFile log(WriteRaw(bytes));
-    if (c.headerError) {
-      EXPECT_EQ(log.Error(), c.expected) << c.what;
-    }
+    EXPECT_EQ(log.Error(), c.expected) << c.what;
+    EXPECT_EQ(log.Problem(), c.problem) << c.what;
     double values[kMaxChannels];
     LogTime t;
-    int good = 0;
-    for (int r = 0; r < std::max(log.RecordCount(), 1); ++r) good += log.ReadRecord(r, values, t);
-    // A damaged header reads no record; a damaged record area stops at the damage.
-    EXPECT_LT(good, c.headerError ? 1 : log.RecordCount()) << c.what;
+    for (int r = 0; r < 3; ++r) EXPECT_FALSE(log.ReadRecord(r, values, t)) << c.what;
     EXPECT_EQ(log.Error(), c.expected) << c.what;
-    // Sticky: a good record no longer reads.
-    EXPECT_FALSE(log.ReadRecord(0, values, t)) << c.what;
   }
+}
+
+TEST_F(LogFileTest, PathsThatAreNoLocationFileAreRefusedBeforeReading) {
+  CLogFile missing(dir.File("none.loc"));
+  EXPECT_EQ(missing.Problem(), LocationProblem::NoSuchFile);
+  EXPECT_EQ(CannotOpenMessage("x.loc", missing.Problem()),
+            "x.loc can not be opened: no such file.");
+  std::filesystem::create_directory(dir.File("folder.loc"));
+  CLogFile folder(dir.File("folder.loc"));
+  EXPECT_EQ(folder.Problem(), LocationProblem::IsFolder);
+  EXPECT_STREQ(LocationProblemText(folder.Problem()), "is a folder");
+  // A pipe would block the open until a writer came: it is never opened.
+  ASSERT_EQ(mkfifo(dir.File("pipe.loc").c_str(), 0600), 0);
+  CLogFile pipe(dir.File("pipe.loc"));
+  EXPECT_EQ(pipe.Problem(), LocationProblem::NotRegularFile);
+  EXPECT_EQ(pipe.Error(), LogFileError::CannotOpen);
+  EXPECT_EQ(pipe.RecordCount(), 0);
+  if (geteuid() != 0) {
+    auto locked = Write(TwoChannels(3), "locked.loc");
+    std::filesystem::permissions(locked, std::filesystem::perms::none);
+    CLogFile denied(locked);
+    EXPECT_EQ(denied.Problem(), LocationProblem::PermissionDenied);
+  }
+  EXPECT_STREQ(LocationProblemText(LocationProblem::PermissionDenied), "permission denied");
+}
+
+TEST_F(LogFileTest, ACutFileHoldsExactlyItsWholeRecords) {
+  const auto whole = test::LocationBytes(TwoChannels(3));
+  const std::size_t dataStart = 133, recordSize = 12;
+  ASSERT_EQ(whole.size(), dataStart + 3 * recordSize);
+  struct Cut {
+    std::size_t size;
+    int held;
+  };
+  for (Cut c : {Cut{dataStart, 0}, Cut{dataStart + 5, 0}, Cut{dataStart + recordSize + 11, 1},
+                Cut{dataStart + 2 * recordSize, 2}}) {
+    auto bytes = whole;
+    bytes.resize(c.size);
+    CLogFile log(WriteRaw(bytes));
+    EXPECT_EQ(log.Problem(), LocationProblem::None) << c.size;
+    EXPECT_EQ(log.RecordCount(), c.held) << c.size;
+    EXPECT_EQ(log.HeaderRecordCount(), 3) << c.size;
+    EXPECT_EQ(log.MissingRecordCount(), 3 - c.held) << c.size;
+    double values[kMaxChannels];
+    LogTime t;
+    for (int r = 0; r < c.held; ++r) EXPECT_TRUE(log.ReadRecord(r, values, t)) << c.size;
+    if (c.held == 2) {
+      EXPECT_EQ(t - log.StartTime(), 60);
+    }
+    EXPECT_EQ(log.BadRecordCount(), 0);
+  }
+  EXPECT_EQ(MissingRecordsMessage("/s/a.loc", 12, 540),
+            "/s/a.loc holds 12 of the 540 records its header counts; the rest is missing.");
+  // A header that counts fewer records than the file holds keeps its count.
+  auto longer = whole;
+  longer[5] = 2;
+  CLogFile stale(WriteRaw(longer));
+  EXPECT_EQ(stale.RecordCount(), 2);
+  EXPECT_EQ(stale.MissingRecordCount(), 0);
+}
+
+TEST_F(LogFileTest, ABadRecordFailsAloneAndIsCountedOnce) {
+  auto bytes = test::LocationBytes(TwoChannels(3));
+  bytes[133 + 12] = 0xFE;  // record 1's tag
+  CLogFile log(WriteRaw(bytes));
+  double values[kMaxChannels];
+  LogTime t;
+  EXPECT_TRUE(log.ReadRecord(0, values, t));
+  EXPECT_FALSE(log.ReadRecord(1, values, t));
+  EXPECT_FALSE(log.ReadRecord(1, values, t));
+  EXPECT_TRUE(log.ReadRecord(2, values, t));
+  EXPECT_EQ(values[0], 22.25);
+  EXPECT_TRUE(log.ReadRecord(0, values, t));
+  EXPECT_EQ(log.Error(), LogFileError::None);
+  EXPECT_EQ(log.BadRecordCount(), 1);
+  std::string text;
+  EXPECT_FALSE(log.GetTimeText(1, text, true));
+  EXPECT_TRUE(log.GetTimeText(2, text, false));
+  EXPECT_EQ(text, "09:31:49");
+  EXPECT_EQ(BadRecordsMessage("a.loc", 1), "a.loc holds 1 damaged record; it reads as errors.");
+  EXPECT_EQ(BadRecordsMessage("a.loc", 3), "a.loc holds 3 damaged records; they read as errors.");
 }
 
 TEST_F(LogFileTest, TwentyOneChannelsIsARangeError) {
@@ -195,6 +277,8 @@ TEST_F(LogFileTest, TwentyOneChannelsIsARangeError) {
   s.records = {{0, std::vector<float>(21, 1.0f)}};
   CLogFile log(Write(s));
   EXPECT_EQ(log.Error(), LogFileError::Range);
+  EXPECT_EQ(CannotOpenMessage("/s/a.loc", log.Problem()),
+            "/s/a.loc can not be opened: damaged (more than 20 channels).");
   EXPECT_LE(log.ChannelCount(), kMaxChannels);
   double v;
   EXPECT_FALSE(log.GetValue(0, 0, v));
@@ -320,6 +404,23 @@ TEST_F(LogWriterTest, OpenWriteAppendsToAnExistingFileAndRestartsAnEmptyOne) {
   double v = 0;
   EXPECT_TRUE(read.GetValue(1, 1, v));
   EXPECT_EQ(v, 4);
+
+  // A cut file takes the next record after its last whole one.
+  auto bytes = test::LocationBytes(TwoChannels(3));
+  bytes.resize(133 + 12 + 7);
+  auto cut = WriteRaw(bytes);
+  {
+    CLogFile log(cut, false);
+    ASSERT_TRUE(log.OpenWrite(false));
+    EXPECT_EQ(log.RecordCount(), 1);
+    double w[] = {5, 6};
+    EXPECT_TRUE(log.AppendRecord(log.StartTime() + 30, w));
+  }
+  CLogFile mended(cut);
+  ASSERT_EQ(mended.RecordCount(), 2);
+  EXPECT_EQ(mended.MissingRecordCount(), 0);
+  EXPECT_TRUE(mended.GetValue(1, 1, v));
+  EXPECT_EQ(v, 6);
 
   auto empty = dir.File("empty.loc");
   test::WriteBytes(empty, {});
