@@ -38,6 +38,9 @@ bool GraphDocument::BuildGraph(const CLogData* log, const GraphSettings* s, int*
 }
 
 void GraphDocument::LayoutGraph(int width, int height) {
+  // Whatever this layout does not place is left to the automatic layout at
+  // drawing, never to a position a file brought along.
+  for (int i = 0; auto* cd = chart_.Display(i); ++i) cd->placed = false;
   if (settings.mode == kModeStrip)
     LayoutStrip(chart_, width, height);
   else if (settings.mode == kModeMultiY)

@@ -32,8 +32,9 @@ class GraphDocument {
   // location or settings. `omitted` receives the number of records left out
   // because a value lay outside the plottable range.
   bool BuildGraph(const CLogData* log, const GraphSettings* settings, int* omitted = nullptr);
-  // Lays out Strip Graph and Multi Y charts for a W x H surface; nothing for
-  // Single Y.
+  // Lays out Strip Graph and Multi Y charts for a W x H surface; a Single Y
+  // chart (and any display these layouts do not place) is left unplaced, for
+  // the automatic layout at drawing.
   void LayoutGraph(int width, int height);
 
   // Clears the comment list (a new, empty document).

@@ -1,0 +1,35 @@
+// libFuzzer target: the graph file reader on arbitrary bytes; a file it
+// accepts must write back to the same bytes and lay out at any size.
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "graph/graphdocument.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace vantora::graph;
+  GraphDocument doc;
+  std::string detail;
+  const GraphFileResult r = ReadGraphBytes(data, size, doc, detail);
+  if (r != GraphFileResult::Ok) {
+    // A refused file leaves nothing behind and always says why.
+    if (doc.comments.Count() != 0 || doc.GetGraph().GroupCount() != 0) std::abort();
+    if (r == GraphFileResult::Damaged && detail.empty()) std::abort();
+    return 0;
+  }
+  if (doc.settings.YCount() != static_cast<int>(doc.GetGraph().pairs.size())) std::abort();
+  const std::string again = GraphFileBytes(doc);
+  GraphDocument reread;
+  if (ReadGraphBytes(reinterpret_cast<const std::uint8_t*>(again.data()), again.size(), reread,
+                     detail) != GraphFileResult::Ok ||
+      GraphFileBytes(reread) != again)
+    std::abort();
+  for (auto [w, h] : {std::pair{800, 600}, {1600, 1000}, {120, 40}}) {
+    doc.LayoutGraph(w, h);
+    for (int i = 0; auto* cd = doc.GetGraph().Display(i); ++i)
+      if (cd->placed &&
+          (cd->plotArea.right < cd->plotArea.left || cd->plotArea.bottom < cd->plotArea.top))
+        std::abort();
+  }
+  return 0;
+}
