@@ -63,15 +63,15 @@ std::string CopyReadingsText(const CLogData& data, const ColumnSelection& curren
   text += "\r\n";
   int last = data.LastRecordIndex();
   std::string value;
-  // The time is kept from the previous record when a read fails.
-  LogTime t = 0;
   for (int r = 0; r <= last; ++r) {
     any = false;
     if (sel.showTime) {
-      data.GetTime(r, t);
-      text += DateText(t);
+      // A record that cannot be read says so in both cells, as the export does.
+      LogTime t = 0;
+      const bool read = data.GetTime(r, t);
+      text += read ? DateText(t) : std::string("error");
       text += '\t';
-      text += TimeText(t, true);
+      text += read ? TimeText(t, true) : std::string("error");
       any = true;
     }
     for (int c = 0; c < channels; ++c) {

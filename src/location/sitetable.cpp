@@ -101,7 +101,10 @@ std::vector<std::string> SiteLocationFiles(const std::string& site) {
 namespace {
 
 SiteTableStatus BuildTable(const std::string& site, std::string& heading, ChunkedText& body,
-                           const SiteTableProgress& progress) {
+                           const SiteTableProgress& progress, std::vector<std::string>* notices) {
+  auto notice = [notices](std::string text) {
+    if (notices) notices->push_back(std::move(text));
+  };
   const std::string& quote = kCsvQuote;
   const std::string separator = CsvSeparator();
   const std::string& lineEnd = kCsvLineEnd;
@@ -116,7 +119,14 @@ SiteTableStatus BuildTable(const std::string& site, std::string& heading, Chunke
   for (int f = 0; f < fileCount; ++f) {
     if (progress && !progress(f, fileCount)) return SiteTableStatus::Cancelled;
     // One location open at a time.
-    CLogFile log(JoinPath(site, files[f]), true);
+    const std::string path = JoinPath(site, files[f]);
+    CLogFile log(path, true);
+    if (log.Problem() != LocationProblem::None) {
+      notice(CannotOpenMessage(path, log.Problem()));
+      continue;
+    }
+    if (log.MissingRecordCount() > 0)
+      notice(MissingRecordsMessage(path, log.RecordCount(), log.HeaderRecordCount()));
     const int records = log.RecordCount();
     if (records <= 0) continue;
     const int channels = log.ChannelCount();
@@ -164,6 +174,7 @@ SiteTableStatus BuildTable(const std::string& site, std::string& heading, Chunke
       line += lineEnd;
       body.Add(line);
     }
+    if (log.BadRecordCount() > 0) notice(BadRecordsMessage(path, log.BadRecordCount()));
   }
   heading += lineEnd;
   if (progress && !progress(fileCount, fileCount)) return SiteTableStatus::Cancelled;
@@ -174,9 +185,10 @@ SiteTableStatus BuildTable(const std::string& site, std::string& heading, Chunke
 }  // namespace
 
 SiteTableStatus BuildSiteTable(const std::string& site, std::string& heading, std::string& body,
-                               const SiteTableProgress& progress) {
+                               const SiteTableProgress& progress,
+                               std::vector<std::string>* notices) {
   ChunkedText blocks;
-  SiteTableStatus status = BuildTable(site, heading, blocks, progress);
+  SiteTableStatus status = BuildTable(site, heading, blocks, progress, notices);
   body.clear();
   body.reserve(blocks.size());
   for (const auto& block : blocks.blocks()) body += block;
@@ -184,10 +196,10 @@ SiteTableStatus BuildSiteTable(const std::string& site, std::string& heading, st
 }
 
 bool ExportSiteTable(const std::string& site, const std::string& output, SiteTableStatus* status,
-                     const SiteTableProgress& progress) {
+                     const SiteTableProgress& progress, std::vector<std::string>* notices) {
   std::string heading;
   ChunkedText body;
-  SiteTableStatus result = BuildTable(site, heading, body, progress);
+  SiteTableStatus result = BuildTable(site, heading, body, progress, notices);
   if (result == SiteTableStatus::Ok && !WriteTable(output, heading, body))
     result = SiteTableStatus::WriteFailed;
   if (status) *status = result;

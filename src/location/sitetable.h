@@ -29,15 +29,20 @@ using SiteTableProgress = std::function<bool(int done, int total)>;
 std::vector<std::string> SiteLocationFiles(const std::string& site);
 
 // Builds the table of `site` into `heading` (with its line end) and `body`.
-// Locations are opened one at a time.
+// Locations are opened one at a time. `notices` (optional) receives one line
+// for each file left out (its header cannot be read, not a regular file) and
+// each location with missing or damaged records, with the reason.
 SiteTableStatus BuildSiteTable(const std::string& site, std::string& heading, std::string& body,
-                               const SiteTableProgress& progress = {});
+                               const SiteTableProgress& progress = {},
+                               std::vector<std::string>* notices = nullptr);
 
 // Builds the table and writes it to `output`. The old file stays untouched
 // until the new one is complete, and also when the export fails or is
-// cancelled. `status` (optional) says why it returned false.
+// cancelled. `status` (optional) says why it returned false; `notices` as for
+// BuildSiteTable.
 bool ExportSiteTable(const std::string& site, const std::string& output,
-                     SiteTableStatus* status = nullptr, const SiteTableProgress& progress = {});
+                     SiteTableStatus* status = nullptr, const SiteTableProgress& progress = {},
+                     std::vector<std::string>* notices = nullptr);
 
 // The output proposed for `site`: the folder path without its trailing
 // separator, then ".csv" (beside the folder).

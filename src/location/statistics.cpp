@@ -8,12 +8,20 @@
 
 namespace vantora {
 
+namespace {
+// Values below this are the over-range and not-available marks.
+constexpr double kLowestReading = -200;
+}  // namespace
+
 CLogStatistics::CLogStatistics(const CLogData* src)
     : channelCount(std::clamp(src->ChannelCount(), 0, kMaxChannels)), source(src) {
-  LogTime now = Now();
+  // A location without records shows its header's start time, the same at
+  // every open.
+  LogTime initial = Now();
+  src->GetStartTime(initial);
   for (int c = 0; c < kMaxChannels; ++c) {
     count[c] = -1;
-    timeOfMin[c] = timeOfMax[c] = firstTime[c] = lastTime[c] = now;
+    timeOfMin[c] = timeOfMax[c] = firstTime[c] = lastTime[c] = initial;
   }
 }
 
@@ -33,17 +41,20 @@ void CLogStatistics::Compute() {
       bool first = count[c] < 0;
       if (first || t <= firstTime[c]) firstTime[c] = t;
       if (first || t >= lastTime[c]) lastTime[c] = t;
-      if (first || v <= min[c]) {
+      count[c] = std::max(count[c], 0) + 1;
+      if (!(v >= kLowestReading)) continue;
+      bool firstReading = readings[c] == 0;
+      if (firstReading || v <= min[c]) {
         min[c] = v;
         timeOfMin[c] = t;
       }
-      if (first || v >= max[c]) {
+      if (firstReading || v >= max[c]) {
         max[c] = v;
         timeOfMax[c] = t;
       }
       sum[c] += v;
-      count[c] = std::max(count[c], 0) + 1;
-      avg[c] = sum[c] / count[c];
+      ++readings[c];
+      avg[c] = sum[c] / readings[c];
     }
   }
 }
@@ -59,6 +70,14 @@ void CLogStatistics::BuildText(std::string& text) const {
   CUnitNames& units = TheUnitNames();
   CParamNames& params = TheParamNames();
   for (int c = 0; c < channelCount; ++c) {
+    std::string unit = units.GetName(unitCode[c]);
+    text += Format("%s %s\r\n", params.GetName(paramCode[c], true).c_str(), unit.c_str());
+    if (readings[c] == 0) {
+      text += "  Min= N/A\r\n";
+      text += "  Max= N/A\r\n";
+      text += "  " + Format("Avg= %s %s\r\n\r\n", "N/A", unit.c_str());
+      continue;
+    }
     int w = 0, d = 0;
     source->GetChannelWidth(c, w);
     source->GetChannelDecimals(c, d);
@@ -70,8 +89,6 @@ void CLogStatistics::BuildText(std::string& text) const {
       minMaxFormat = Format("%%%i.%if", w, d);
       avgFormat = Format("%%%i.%if", w, d + 1);
     }
-    std::string unit = units.GetName(unitCode[c]);
-    text += Format("%s %s\r\n", params.GetName(paramCode[c], true).c_str(), unit.c_str());
     text += "  " + Format("Min= %s @ %s\r\n", Format(minMaxFormat.c_str(), min[c]).c_str(),
                           DateTimeText(timeOfMin[c]).c_str());
     text += "  " + Format("Max= %s @ %s\r\n", Format(minMaxFormat.c_str(), max[c]).c_str(),

@@ -8,6 +8,10 @@
 
 namespace vantora {
 
+// Minimum, maximum and average take real readings only (-200 and above): the
+// over-range and not-available marks do not count. A channel without a real
+// reading prints "N/A" for its numbers. Start, end and number of points are
+// taken over the records that read; without any, the header's start time.
 class CLogStatistics {
  public:
   explicit CLogStatistics(const CLogData* source);
@@ -22,7 +26,9 @@ class CLogStatistics {
   double max[kMaxChannels] = {};
   double avg[kMaxChannels] = {};
   double sum[kMaxChannels] = {};
+  // Records read (whatever their values) and real readings among them.
   int count[kMaxChannels];
+  int readings[kMaxChannels] = {};
   int unitCode[kMaxChannels] = {};
   int paramCode[kMaxChannels] = {};
   LogTime timeOfMin[kMaxChannels];

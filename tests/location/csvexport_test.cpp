@@ -76,16 +76,29 @@ TEST_F(CsvExportTest, QuotesInChannelNamesAreDoubled) {
   EXPECT_EQ(CsvQuoted("", "\""), "\"\"");
 }
 
-TEST_F(CsvExportTest, UnreadableRecordsKeepTheirLinesAndColumns) {
+TEST_F(CsvExportTest, CutFilesExportTheirWholeRecordsAndBadRecordsSayError) {
   // The header counts three records, the file holds two.
   LocationSpec s = TempAndRh();
   s.records.resize(2);
   s.recordCount = 3;
-  EXPECT_EQ(Export(s),
+  const std::string twoLines =
+      "\"Date\",\"Time\",\"Temp\",\"RH\"\r\n"
+      "01-Jun-2026,09:00:00,   21.5,     45\r\n"
+      "01-Jun-2026,09:01:05,N/A,OverRange\r\n";
+  EXPECT_EQ(Export(s), twoLines);
+  // The first record's tag is bad: only its line says so.
+  s = TempAndRh();
+  s.records.resize(2);
+  auto bytes = test::LocationBytes(s);
+  bytes[18 + 2 * 57 + 1] = 0;
+  const std::string path = dir.File("bad.loc");
+  test::WriteBytes(path, bytes);
+  CLogFile log(path);
+  ASSERT_TRUE(log.ExportCsv(out, "\"", ",", "\r\n"));
+  EXPECT_EQ(test::ReadAll(out),
             "\"Date\",\"Time\",\"Temp\",\"RH\"\r\n"
-            "01-Jun-2026,09:00:00,   21.5,     45\r\n"
-            "01-Jun-2026,09:01:05,N/A,OverRange\r\n"
-            "error,error,0.00,0.00\r\n");
+            "error,error,0.00,0.00\r\n"
+            "01-Jun-2026,09:01:05,N/A,OverRange\r\n");
 }
 
 TEST_F(CsvExportTest, ReplacesAReadOnlyFile) {

@@ -2,6 +2,7 @@
 #include "location/sitetable.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -103,12 +104,27 @@ TEST_F(SiteTableTest, LocationWithoutChannelsAndDamagedRecords) {
   LocationSpec damaged = Location({kTempC, kRh}, {{0, {20.0f, 40}}});
   damaged.recordCount = 2;
   Add("Cut.loc", damaged);
-  EXPECT_EQ(Export(), std::string(kHead) +
-                          ",\"Temperature \xB0"
-                          "C\",\"Relative Humidity %RH\"\r\n"
-                          "\"Bare\",\"01-Jun-2026\",\"09:00:00\",\r\n"
-                          "\"Cut\",\"01-Jun-2026\",\"09:00:00\",   20.0,     40\r\n"
-                          "\"Cut\",\"error\",\"error\",\r\n");
+  auto bytes = test::LocationBytes(Location({kRh}, {{0, {30}}, {60, {31}}, {120, {32}}}));
+  bytes[18 + 57 + 1 + 8] = 0x12;  // the second record's tag
+  test::WriteBytes(site + "Holed.loc", bytes);
+  test::WriteBytes(site + "Junk.loc", {3, 3, 24, 0});
+  ASSERT_EQ(mkfifo((site + "Pipe.loc").c_str(), 0600), 0);
+  std::vector<std::string> notices;
+  ASSERT_TRUE(ExportSiteTable(site, out, nullptr, {}, &notices));
+  EXPECT_EQ(test::ReadAll(out), std::string(kHead) +
+                                    ",\"Temperature \xB0"
+                                    "C\",\"Relative Humidity %RH\"\r\n"
+                                    "\"Bare\",\"01-Jun-2026\",\"09:00:00\",\r\n"
+                                    "\"Cut\",\"01-Jun-2026\",\"09:00:00\",   20.0,     40\r\n"
+                                    "\"Holed\",\"01-Jun-2026\",\"09:00:00\",,     30\r\n"
+                                    "\"Holed\",\"error\",\"error\",\r\n"
+                                    "\"Holed\",\"01-Jun-2026\",\"09:02:00\",,     32\r\n");
+  EXPECT_EQ(notices,
+            (std::vector<std::string>{
+                site + "Cut.loc holds 1 of the 2 records its header counts; the rest is missing.",
+                site + "Holed.loc holds 1 damaged record; it reads as errors.",
+                site + "Junk.loc can not be opened: cut inside its header.",
+                site + "Pipe.loc can not be opened: not a regular file."}));
 }
 
 TEST_F(SiteTableTest, TheTwoFailureMessages) {
@@ -119,6 +135,11 @@ TEST_F(SiteTableTest, TheTwoFailureMessages) {
   test::WriteBytes(site + "Junk.loc", {1, 2, 3});
   EXPECT_EQ(Export(), "failed: Error creating table.");
   EXPECT_FALSE(std::filesystem::exists(out));
+  // Every file left out is named.
+  std::vector<std::string> notices;
+  EXPECT_FALSE(ExportSiteTable(site, out, nullptr, {}, &notices));
+  EXPECT_EQ(notices, std::vector<std::string>{
+                         site + "Junk.loc can not be opened: not a location file (bad version)."});
 }
 
 TEST_F(SiteTableTest, OldTableSurvivesFailureAndCancel) {

@@ -30,29 +30,54 @@ TEST_F(LocationTextTest, StatisticsOfASurveyAcrossTheDaylightSavingChange) {
   EXPECT_EQ(StatisticsText(log), test::kDstSurveyStats);
 }
 
-TEST_F(LocationTextTest, StatisticsOfALocationWithoutRecords) {
+TEST_F(LocationTextTest, ChannelsWithoutARealReadingShowNA) {
   test::LocationSpec s = test::DstSurveySpec();
-  s.records.clear();
-  CLogFile log(Write(s, "Empty.loc"));
-  LogTime before = Now();
-  std::string text = StatisticsText(log);
-  LogTime after = Now();
-  std::string opened = DateTimeText(before);
-  if (DateTimeText(after) != opened && text.find(opened) == std::string::npos)
-    opened = DateTimeText(after);
-  EXPECT_NE(text.find("Started at: " + opened + "\r\nEnded at: " + opened +
-                      "\r\nDuration: 00:00:00\r\nNum points=   0\r\n\r\n"),
-            std::string::npos)
-      << text;
-  // Channel blocks show the initial values.
+  // CO2 holds only over-range marks, Toluene only not-available and over-range
+  // marks; -200 itself is a reading.
+  for (auto& r : s.records) {
+    r.values[1] = -999.0f;
+    r.values[3] = r.offset == 0 ? -700000.0f : -666660.0f;
+  }
+  s.records[2].values[0] = -200.0f;
+  CLogFile log(Write(s, "Marks.loc"));
+  const std::string text = StatisticsText(log);
+  EXPECT_NE(text.find("Num points=   4\r\n"), std::string::npos) << text;
   EXPECT_NE(text.find("Temperature \xB0"
-                      "C\r\n  Min=    0.0 @ "),
-            std::string::npos)
-      << text;
-  EXPECT_NE(text.find("  Avg=   0.00 \xB0"
+                      "C\r\n  Min= -200.0 @ 29-Mar-2026 01:00:00\r\n"
+                      "  Max=   23.3 @ 29-Mar-2026 03:00:00\r\n  Avg= -33.80 \xB0"
                       "C\r\n"),
             std::string::npos)
       << text;
+  EXPECT_NE(text.find("Carbon Dioxide ppm\r\n  Min= N/A\r\n  Max= N/A\r\n  Avg= N/A ppm\r\n\r\n"
+                      "Volume Flow"),
+            std::string::npos)
+      << text;
+  EXPECT_EQ(text.substr(text.size() - 55),
+            "Toluene ppb\r\n  Min= N/A\r\n  Max= N/A\r\n  Avg= N/A ppb\r\n\r\n");
+}
+
+TEST_F(LocationTextTest, WithoutRecordsTheHeaderStartTimeAndNA) {
+  test::LocationSpec s = test::DstSurveySpec();
+  s.records.clear();
+  const std::string path = Write(s, "Empty.loc");
+  const std::string text = StatisticsText(CLogFile(path));
+  const std::string times =
+      "Started at: 28-Mar-2026 23:00:00\r\nEnded at: 28-Mar-2026 23:00:00\r\n"
+      "Duration: 00:00:00\r\nNum points=   0\r\n\r\n";
+  EXPECT_EQ(text.substr(0, 17 + times.size()), "Empty\r\nSite A\r\n\r\n" + times);
+  EXPECT_NE(text.find("Temperature \xB0"
+                      "C\r\n  Min= N/A\r\n  Max= N/A\r\n  Avg= N/A \xB0"
+                      "C\r\n"),
+            std::string::npos)
+      << text;
+  // The same at every open.
+  EXPECT_EQ(StatisticsText(CLogFile(path)), text);
+
+  // Records that cannot be read count as none.
+  auto bytes = test::LocationBytes(test::DstSurveySpec());
+  for (int r = 0; r < 4; ++r) bytes[18 + 4 * 57 + 1 + r * 20] = 0;
+  test::WriteBytes(path, bytes);
+  EXPECT_NE(StatisticsText(CLogFile(path)).find(times), std::string::npos);
 }
 
 TEST_F(LocationTextTest, StatisticsOfNoChannelsAndOfTwentyChannels) {
@@ -61,8 +86,10 @@ TEST_F(LocationTextTest, StatisticsOfNoChannelsAndOfTwentyChannels) {
   for (auto& r : none.records) r.values.clear();
   CLogFile noneLog(Write(none, "None.loc"));
   std::string text = StatisticsText(noneLog);
-  // Without channel 0 the times are the moment of opening and no point is counted.
-  EXPECT_NE(text.find("Duration: 00:00:00\r\nNum points=   0\r\n\r\n"), std::string::npos);
+  // Without channel 0 the times are the header's start and no point is counted.
+  EXPECT_NE(
+      text.find("Ended at: 28-Mar-2026 23:00:00\r\nDuration: 00:00:00\r\nNum points=   0\r\n\r\n"),
+      std::string::npos);
   EXPECT_EQ(text.substr(text.size() - 4), "\r\n\r\n");
 
   test::LocationSpec twenty = test::DstSurveySpec();
@@ -86,17 +113,32 @@ TEST_F(LocationTextTest, StatisticsOfNoChannelsAndOfTwentyChannels) {
   EXPECT_EQ(blocks, 20u);
 }
 
-TEST_F(LocationTextTest, DamagedRecordsLeaveTheInitialValues) {
+TEST_F(LocationTextTest, CutAndDamagedRecordsTakeNoPart) {
   auto bytes = test::LocationBytes(test::DstSurveySpec());
   bytes.resize(bytes.size() - 10);  // the last record is cut short
   std::filesystem::create_directories(dir.path() + "/Site A");
   auto path = dir.path() + "/Site A/Cut.loc";
   test::WriteBytes(path, bytes);
+  {
+    CLogFile log(path);
+    CLogStatistics stats(&log);
+    stats.Compute();
+    EXPECT_EQ(stats.count[0], 3);
+    EXPECT_EQ(stats.max[1], 500);
+    EXPECT_EQ(stats.lastTime[0] - stats.firstTime[0], 7200);
+  }
+  // A bad tag in the second record: the records after it still count.
+  bytes = test::LocationBytes(test::DstSurveySpec());
+  bytes[18 + 4 * 57 + 1 + 20] = 0x7F;
+  test::WriteBytes(path, bytes);
   CLogFile log(path);
-  CLogStatistics stats(&log);
-  stats.Compute();
-  EXPECT_EQ(stats.count[0], 3);
-  EXPECT_EQ(stats.max[1], 500);
+  const std::string text = StatisticsText(log);
+  EXPECT_NE(text.find("Num points=   3\r\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("Toluene ppb\r\n  Min=  100 @ 28-Mar-2026 23:00:00\r\n"
+                      "  Max=  301 @ 29-Mar-2026 03:00:00\r\n  Avg= 200.3 ppb\r\n"),
+            std::string::npos)
+      << text;
+  EXPECT_EQ(log.BadRecordCount(), 1);
 }
 
 TEST(StatisticsFile, NameBesideTheLocation) {

@@ -37,9 +37,9 @@ const char* const kDstSurveyStats =
     "C\r\n"
     "\r\n"
     "Carbon Dioxide ppm\r\n"
-    "  Min=  -999 @ 29-Mar-2026 00:00:00\r\n"
+    "  Min=   451 @ 28-Mar-2026 23:00:00\r\n"
     "  Max=   500 @ 29-Mar-2026 03:00:00\r\n"
-    "  Avg= 113.0 ppm\r\n"
+    "  Avg= 483.7 ppm\r\n"
     "\r\n"
     "Volume Flow m3/s\r\n"
     "  Min= 0.0100 @ 29-Mar-2026 01:00:00\r\n"
@@ -47,9 +47,9 @@ const char* const kDstSurveyStats =
     "  Avg= 0.0216 m3/s\r\n"
     "\r\n"
     "Toluene ppb\r\n"
-    "  Min= -999999 @ 29-Mar-2026 00:00:00\r\n"
+    "  Min=  100 @ 28-Mar-2026 23:00:00\r\n"
     "  Max=  301 @ 29-Mar-2026 03:00:00\r\n"
-    "  Avg= -249849.5 ppb\r\n"
+    "  Avg= 200.3 ppb\r\n"
     "\r\n";
 
 const char* const kDstSurveyCopyAll =

@@ -12,7 +12,8 @@ namespace vantora::test {
 // start of daylight saving time, with N/A, OverRange, ties, decimals 203 and
 // a compound channel.
 LocationSpec DstSurveySpec();
-// Its statistics text for the file "Site A/Survey.loc".
+// Its statistics text for the file "Site A/Survey.loc" (the over-range and
+// not-available marks take no part in minimum, maximum and average).
 extern const char* const kDstSurveyStats;
 // Its Copy text with nothing selected.
 extern const char* const kDstSurveyCopyAll;
