@@ -1,0 +1,60 @@
+#include "graph/gui/graphprofile.h"
+
+#include <algorithm>
+
+#include "common/profile.h"
+
+namespace vantora::graph {
+
+namespace {
+
+constexpr const char* kSection = "Graph";
+
+bool ReadFlag(const char* key, bool defaultValue) {
+  return Profile::GetInt(kSection, key, defaultValue ? 1 : 0) != 0;
+}
+
+void WriteFlag(const char* key, bool value) { Profile::WriteInt(kSection, key, value ? 1 : 0); }
+
+}  // namespace
+
+void LoadGraphSettings(GraphSettings& s) {
+  const GraphSettings defaults;
+  std::fill(std::begin(s.axisParams), std::end(s.axisParams), 0);
+  s.axisCount = 0;
+  s.mode = 0;
+  s.dateOnX = ReadFlag("DateOnX", defaults.dateOnX);
+  s.showTitle = ReadFlag("Title", defaults.showTitle);
+  s.xGrid = ReadFlag("XGrid", defaults.xGrid);
+  s.yGrid = ReadFlag("YGrid", defaults.yGrid);
+  s.xLabels = ReadFlag("XLabels", defaults.xLabels);
+  s.yLabels = ReadFlag("YLabels", defaults.yLabels);
+  s.lines = ReadFlag("Lines", defaults.lines);
+  s.markers = ReadFlag("Markers", defaults.markers);
+  s.legend = Profile::GetInt(kSection, "Legend", defaults.legend);
+  switch (Profile::GetInt(kSection, "Mode", defaults.mode - 1)) {
+    case 1: s.mode = kModeMultiY; break;
+    case 2: s.mode = kModeStrip; break;
+    default: s.mode = kModeSingleY; break;
+  }
+  s.title.clear();
+  s.titleFontSize = 16;
+}
+
+void SaveGraphSettings(const GraphSettings& s) {
+  WriteFlag("DateOnX", s.dateOnX);
+  WriteFlag("Title", s.showTitle);
+  WriteFlag("XGrid", s.xGrid);
+  WriteFlag("YGrid", s.yGrid);
+  WriteFlag("XLabels", s.xLabels);
+  WriteFlag("YLabels", s.yLabels);
+  WriteFlag("Lines", s.lines);
+  WriteFlag("Markers", s.markers);
+  Profile::WriteInt(kSection, "Legend", s.legend);
+  int stored = 0;
+  if (s.mode == kModeMultiY) stored = 1;
+  if (s.mode == kModeStrip) stored = 2;
+  Profile::WriteInt(kSection, "Mode", stored);
+}
+
+}  // namespace vantora::graph
