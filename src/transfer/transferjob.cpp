@@ -27,6 +27,8 @@ constexpr const char* kChannelDump = "chan_dump.sol";
 // The code for "no known parameter / unit"; it needs the 16-bit code fields
 // of a version-3 file.
 constexpr int kNoCode = 9000;
+// Fixed decimals a location file shows at most.
+constexpr int kMaxDecimals = 9;
 
 std::string Trimmed(const std::string& s) {
   auto b = s.find_first_not_of(" \t\r\n\f\v");
@@ -380,7 +382,9 @@ bool CTransferJob::ConvertLogDump(const std::string& destinationIn, TransferObse
         writer->SetChannelName(ch, channels[i].label);
         writer->SetChannelParam(ch, kNoCode);
         writer->SetChannelUnit(ch, kNoCode);
-        writer->SetChannelDecimals(ch, 200 + channels[i].digits);
+        // Fixed notation with the packed value's own decimals: the
+        // resolution the instrument stored.
+        writer->SetChannelDecimals(ch, std::min(channels[i].decimals, kMaxDecimals));
         writer->SetChannelWidth(ch, 0);
       }
       // The code kNoCode of every channel needs 16-bit code fields.

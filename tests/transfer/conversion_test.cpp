@@ -7,6 +7,7 @@
 
 #include "common/logfile.h"
 #include "common/platform.h"
+#include "location/csvexport.h"
 #include "model/vocabulary.h"
 #include "support/locbytes.h"
 #include "transfer/transfer_support.h"
@@ -234,10 +235,13 @@ TEST_F(ConversionTest, ChannelTableEntriesBecomeDescriptors) {
   ASSERT_EQ(f.ChannelCount(), 3);
   int dec = 0, param = 0, unit = 0, width = -1;
   std::string name;
+  // The packed value's own decimals, not the display digits G.
   f.GetChannelDecimals(0, dec);
-  EXPECT_EQ(dec, 203);
+  EXPECT_EQ(dec, 1);
   f.GetChannelDecimals(1, dec);
-  EXPECT_EQ(dec, 202);
+  EXPECT_EQ(dec, 0);
+  f.GetChannelDecimals(2, dec);
+  EXPECT_EQ(dec, 2);
   f.GetChannelName(1, name);
   EXPECT_EQ(name, "CARBON F");
   f.GetChannelParam(0, param);
@@ -254,6 +258,42 @@ TEST_F(ConversionTest, ChannelTableEntriesBecomeDescriptors) {
   EXPECT_NEAR(values[0], -0.2, 1e-6);
   EXPECT_DOUBLE_EQ(values[1], 256);
   EXPECT_NEAR(values[2], 0.05, 1e-6);
+}
+
+TEST_F(ConversionTest, ReadingsKeepTheDigitsTheInstrumentStored) {
+  // G = 3 on every channel: general notation would give 1.08e+03, 21.5 with
+  // G = 1 would give 2.e+01, and 650 would give "650.".
+  auto t = builder.AddTable({{0, 16, 3, "CARBON", "ppm"},
+                             {1, 16, 1, "TEMPER", "C"},
+                             {0, 16, 3, "PRESS", "hPa"},
+                             {2, 16, 2, "CO", "ppm"},
+                             {12, 32, 3, "TINY", "u"},
+                             {0, 32, 3, "BIG", "u"}});
+  builder.Header(1, 5, 3600, 1, t);
+  builder.Bytes({0x02, 0x04, 0x3D, 0x00, 0xD7, 0x02, 0x8A, 0x00, 0x0A});
+  builder.Bytes({0x00, 0x00, 0x1B, 0x58, 0x00, 0x01, 0x86, 0xA3});  // 7000, 100003
+  Convert();
+  CLogFile f(Dest("location_01.loc"));
+  ASSERT_EQ(f.Error(), LogFileError::None);
+  EXPECT_EQ(f.Version(), 3);
+  ASSERT_EQ(f.ChannelCount(), 6);
+  int dec = -1;
+  f.GetChannelDecimals(4, dec);
+  EXPECT_EQ(dec, 9);  // D above 9 shows nine decimals
+  const char* const padded[] = {"   1085", "   21.5",     "    650",
+                                "   0.10", "0.000000007", "100003"};
+  for (int c = 0; c < 6; ++c) {
+    std::string text;
+    double v = 0;
+    ASSERT_TRUE(f.GetValue(0, c, v));
+    ASSERT_TRUE(f.FormatValue(c, v, text, true));
+    EXPECT_EQ(text, padded[c]) << c;
+  }
+  std::string csv = LocationCsvText(f, "", ",", "\n");
+  std::string row = csv.substr(csv.find('\n') + 1);
+  EXPECT_EQ(row.substr(row.find(',', row.find(',') + 1)),
+            ",   1085,   21.5,    650,   0.10,0.000000007,100003\n")
+      << csv;
 }
 
 TEST(ChannelNames, Normalised) {
