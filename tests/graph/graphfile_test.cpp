@@ -15,7 +15,6 @@ using test::Location;
 using test::Settings;
 using test::ThreeChannels;
 
-
 GraphFileResult Read(const std::string& bytes, GraphDocument& doc, std::string* detail = nullptr) {
   std::string d;
   auto r =
