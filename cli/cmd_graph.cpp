@@ -152,9 +152,10 @@ std::string InfoJson(graph::GraphDocument& doc, const chart::RenderReport& repor
                      int width, int height) {
   const chart::SRGraph& g = doc.GetGraph();
   const graph::GraphSettings& s = doc.settings;
-  std::string j = Format("{\"mode\": %i, \"legend\": %i, \"axisCount\": %i, \"omitted\": %i, "
-                         "\"size\": [%i, %i],\n",
-                         s.mode, s.legend, s.axisCount, omitted, width, height);
+  std::string j = Format(
+      "{\"mode\": %i, \"legend\": %i, \"axisCount\": %i, \"omitted\": %i, "
+      "\"size\": [%i, %i],\n",
+      s.mode, s.legend, s.axisCount, omitted, width, height);
   j += " \"pairs\": [";
   for (int k = 0; k < s.YCount(); ++k) {
     auto pair = s.AxisPair(k);
@@ -256,15 +257,15 @@ bool CheckOutputs(const std::vector<std::string>& outputs, bool info, int& exitC
     return false;
   }
   for (const std::string& out : outputs) {
-    if (graph::OutputKindOf(out) == graph::GraphOutput::Unknown) {
-      Fail("cannot tell the kind of " + out + " (use .vtg, .jpg, .jpeg, .dib, .bmp, .png or .pdf)");
-      exitCode = kUsage;
-      return false;
-    }
     if (IsLocationName(out)) {
       Fail("A location file cannot be replaced by an export or report. Choose another name. (" +
            out + ")");
       exitCode = kFailed;
+      return false;
+    }
+    if (graph::OutputKindOf(out) == graph::GraphOutput::Unknown) {
+      Fail("cannot tell the kind of " + out + " (use .vtg, .jpg, .jpeg, .dib, .bmp, .png or .pdf)");
+      exitCode = kUsage;
       return false;
     }
   }
@@ -406,8 +407,7 @@ void RunRender(const std::string& file, const std::string& size,
   doc.OnNewDocument();
   std::string detail;
   switch (graph::LoadGraphFile(path, doc, detail)) {
-    case graph::GraphFileResult::Ok:
-      break;
+    case graph::GraphFileResult::Ok: break;
     case graph::GraphFileResult::OlderVersion:
       Fail(graph::kTextOlderGraphFile);
       exitCode = kFailed;
@@ -459,9 +459,8 @@ const bool registered = RegisterCommand([](CLI::App& app, int& exitCode) {
   r->add_option("--size", *size, "Width x height in pixels")->capture_default_str();
   r->add_option("-o,--output", *outs, "Output file(s): .vtg, .jpg/.jpeg, .dib/.bmp, .png or .pdf");
   r->add_flag("--info", *info, "Print a JSON description of the chart as laid out");
-  r->callback([file, size, outs, info, &exitCode] {
-    RunRender(*file, *size, *outs, *info, exitCode);
-  });
+  r->callback(
+      [file, size, outs, info, &exitCode] { RunRender(*file, *size, *outs, *info, exitCode); });
 });
 
 }  // namespace

@@ -36,10 +36,11 @@ chart::RenderOptions OptionsFor(const GraphDocument& doc, double dpi, const std:
 }  // namespace
 
 chart::RenderReport RenderGraph(GraphDocument& doc, QPainter& painter, int width, int height,
-                                double dpi, const std::string& faceName) {
+                                double dpi, const std::string& faceName, bool withComments) {
   doc.LayoutGraph(width, height);
-  return chart::RenderChart(doc.GetGraph(), painter, width, height,
-                            OptionsFor(doc, dpi, faceName));
+  chart::RenderOptions options = OptionsFor(doc, dpi, faceName);
+  if (!withComments) options.overlays.clear();
+  return chart::RenderChart(doc.GetGraph(), painter, width, height, options);
 }
 
 QImage RenderGraphImage(GraphDocument& doc, int width, int height, const std::string& faceName) {

@@ -16,9 +16,11 @@ namespace vantora::graph {
 // The comments as text overlays at their percentages.
 std::vector<chart::TextOverlay> CommentOverlays(const GraphCommentList& comments);
 
-// Lays the graph out for width x height and draws it with its comments.
+// Lays the graph out for width x height and draws it, with its comments
+// unless `withComments` is false.
 chart::RenderReport RenderGraph(GraphDocument& doc, QPainter& painter, int width, int height,
-                                double dpi = 96, const std::string& faceName = "Arial");
+                                double dpi = 96, const std::string& faceName = "Arial",
+                                bool withComments = true);
 QImage RenderGraphImage(GraphDocument& doc, int width, int height,
                         const std::string& faceName = "Arial");
 

@@ -28,8 +28,9 @@ std::function<void(QPrintPreviewDialog&)>& PreviewHook() {
   return hook;
 }
 
-// `pages`: the last page the print dialog offers (0: not known).
-bool RunPrinterDialog(QPrinter& printer, PrinterDialogKind kind, int pages = 0) {
+}  // namespace
+
+bool RunPrinterDialog(QPrinter& printer, PrinterDialogKind kind, int pages) {
   if (DialogHook()) return DialogHook()(printer, kind);
   if (kind == kPageSetupDialog) {
     QPageSetupDialog dialog(&printer, AfxGetMainWnd());
@@ -41,7 +42,12 @@ bool RunPrinterDialog(QPrinter& printer, PrinterDialogKind kind, int pages = 0) 
   return dialog.exec() == QDialog::Accepted;
 }
 
-}  // namespace
+void RunPreviewDialog(QPrintPreviewDialog& dialog) {
+  if (PreviewHook())
+    PreviewHook()(dialog);
+  else
+    dialog.exec();
+}
 
 void SetPrinterDialogHook(std::function<bool(QPrinter&, PrinterDialogKind)> hook) {
   DialogHook() = std::move(hook);
@@ -110,10 +116,7 @@ void PrintPreviewCommand(const CLogData& data) {
                      printer->setFromTo(0, 0);
                      PrintLocation(data, *printer);
                    });
-  if (PreviewHook())
-    PreviewHook()(dialog);
-  else
-    dialog.exec();
+  RunPreviewDialog(dialog);
 }
 
 void PrintSetupCommand() { RunPrinterDialog(ThePrinter(), kPageSetupDialog); }

@@ -35,6 +35,13 @@ enum PrinterDialogKind { kPrintDialog = 0, kPageSetupDialog = 1 };
 void SetPrinterDialogHook(std::function<bool(QPrinter&, PrinterDialogKind)> hook);
 void SetPreviewHook(std::function<void(QPrintPreviewDialog&)> hook);
 
+// The print dialog (kind 0) or page setup dialog (kind 1) over the main
+// window, or the test hook; true when accepted. `pages`: the last page the
+// print dialog offers (0: not known).
+bool RunPrinterDialog(QPrinter& printer, PrinterDialogKind kind, int pages = 0);
+// Runs a print preview dialog (or hands it to the test hook).
+void RunPreviewDialog(QPrintPreviewDialog& dialog);
+
 // Commands 57607 (print dialog, then print), 57608 (print at once), 57609
 // (preview) and 57606 (page setup).
 void PrintLocationCommand(const CLogData& data, bool direct);

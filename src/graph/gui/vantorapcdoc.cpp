@@ -1,0 +1,58 @@
+#include "graph/gui/vantorapcdoc.h"
+
+#include "common/gui/framework.h"
+#include "common/logdata.h"
+#include "common/platform.h"
+#include "graph/gui/graphprofile.h"
+
+namespace vantora {
+
+const char* const kGraphDocString =
+    "\nGraph\nGraph\nGraph files (*.vtg)\n.vtg\nHalvorn.Graph\nHalvorn Graph File";
+
+CVantoraPCDoc::CVantoraPCDoc() { graph::LoadGraphSettings(core_.settings); }
+
+CVantoraPCDoc::~CVantoraPCDoc() { graph::SaveGraphSettings(core_.settings); }
+
+int CVantoraPCDoc::BuildGraph(const CLogData* log, const graph::GraphSettings* settings) {
+  int omitted = 0;
+  if (!core_.BuildGraph(log, settings, &omitted)) return -1;
+  SetModifiedFlag(true);
+  UpdateAllViews();
+  return omitted;
+}
+
+bool CVantoraPCDoc::OnNewDocument() {
+  if (!CDocument::OnNewDocument()) return false;
+  core_.OnNewDocument();
+  return true;
+}
+
+bool CVantoraPCDoc::OnOpenDocument(const std::string& path) {
+  std::string detail;
+  switch (graph::LoadGraphFile(path, core_, detail)) {
+    case graph::GraphFileResult::Ok: return true;
+    case graph::GraphFileResult::OlderVersion:
+      AfxMessageBox(graph::kTextOlderGraphFile, MsgIcon::Exclamation);
+      return false;
+    case graph::GraphFileResult::Damaged:
+      AfxMessageBox(graph::DamagedGraphFileText(path), MsgIcon::Exclamation);
+      return false;
+    default:
+      AfxMessageBox("The graph file " + path + " can not be opened" +
+                        (detail.empty() ? std::string(".") : ": " + detail + "."),
+                    MsgIcon::Exclamation);
+      return false;
+  }
+}
+
+bool CVantoraPCDoc::OnSaveDocument(const std::string& path) {
+  std::string detail;
+  if (graph::SaveGraphFile(path, core_, detail) == graph::GraphFileResult::Ok) return true;
+  AfxMessageBox("The graph could not be saved to " + path +
+                    (detail.empty() ? std::string(".") : ": " + detail + "."),
+                MsgIcon::Exclamation);
+  return false;
+}
+
+}  // namespace vantora

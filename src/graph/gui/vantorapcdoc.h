@@ -1,0 +1,46 @@
+// The graph document: a chart built from a location, its settings and its
+// comments, saved to and opened from graph files (".vtg").
+#pragma once
+
+#include <string>
+
+#include "common/gui/framework.h"
+#include "graph/graphdocument.h"
+
+namespace vantora {
+
+class CLogData;
+
+// The document string of graph documents.
+extern const char* const kGraphDocString;
+
+class CVantoraPCDoc : public CDocument {
+  Q_OBJECT
+ public:
+  // The settings start from the user's "Graph" profile section.
+  CVantoraPCDoc();
+  // Writes the graph's flags, legend and mode back to the profile.
+  ~CVantoraPCDoc() override;
+  const char* ClassName() const override { return "CVantoraPCDoc"; }
+
+  chart::SRGraph& GetGraph() { return core_.GetGraph(); }
+  graph::GraphDocument& Core() { return core_; }
+  graph::GraphSettings& Settings() { return core_.settings; }
+  graph::GraphCommentList& Comments() { return core_.comments; }
+  int Mode() const { return core_.settings.mode; }
+
+  // Builds the chart; marks the document modified and updates its views.
+  // Returns the number of records omitted (-1 when nothing was built).
+  int BuildGraph(const CLogData* log, const graph::GraphSettings* settings);
+  void LayoutGraph(int width, int height) { core_.LayoutGraph(width, height); }
+
+  bool OnNewDocument() override;
+  bool OnOpenDocument(const std::string& path) override;
+  bool CanSave() const override { return true; }
+  bool OnSaveDocument(const std::string& path) override;
+
+ private:
+  graph::GraphDocument core_;
+};
+
+}  // namespace vantora

@@ -1,0 +1,94 @@
+// The graph window: draws its document's chart at the window's size, places
+// comments with the mouse, zooms by dragging a rectangle, shows the point
+// under the mouse, and carries Copy, the image files, printing and Scale.
+#pragma once
+
+#include <QImage>
+#include <QPoint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "chart/srgraph.h"
+#include "common/gui/framework.h"
+
+class QPrinter;
+class QRubberBand;
+
+namespace vantora {
+
+class CVantoraPCDoc;
+
+class CVantoraPCView : public CView {
+  Q_OBJECT
+ public:
+  CVantoraPCView();
+  ~CVantoraPCView() override;
+  const char* ClassName() const override { return "CVantoraPCView"; }
+
+  CVantoraPCDoc* GetDocument() const;
+  void OnUpdate(CView* sender) override;
+  bool OnCommand(int id) override;
+  bool QueryCommand(int id, bool& enabled, bool& checked) override;
+
+  // The commands.
+  void CopyGraph();
+  void AddComments();
+  void RemoveComments();
+  void EditScaling();
+  void ZoomOut();
+  void SaveImage(bool jpeg);
+  void Print(bool direct);
+  void PrintPreview();
+  void PageSetup();
+
+  // The chart as the window shows it, at any size (images, clipboard).
+  QImage RenderImage(int width, int height);
+  // Draws the chart on a printer page, laid out for the page.
+  void PrintOn(QPrinter& printer);
+  // "Plot %i\nX=%s\nY=%s" for the point under `pos`, or empty.
+  std::string TipText(const QPoint& pos);
+  bool Placing() const { return placing_; }
+  int ZoomSteps() const { return static_cast<int>(history_.size()); }
+
+  // Test hooks: the "New comment" dialog (text and size in, true for OK) and
+  // the Edit Scaling dialog (the ranges shown in, true for OK).
+  using CommentDialogHook = std::function<bool(std::string& text, int& size)>;
+  static void SetCommentDialogHook(CommentDialogHook hook);
+  using ScaleDialogHook = std::function<bool(chart::AxisRange& x, chart::AxisRange& y)>;
+  static void SetScaleDialogHook(ScaleDialogHook hook);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  bool event(QEvent* event) override;
+
+ private:
+  // Draws the chart into the window's picture when it is out of date (which
+  // also lays the chart out for the window again).
+  void EnsureRendered();
+  void Invalidate();
+  std::string FaceName() const;
+  void EndPlacing(const QPoint* at);
+  void Modified();
+
+  QImage picture_;
+  bool pictureValid_ = false;
+  // Placing a comment: the comment follows the mouse over the chart drawn
+  // without comments.
+  bool placing_ = false;
+  int commentHeight_ = 10;
+  bool feedback_ = false;
+  QPoint feedbackAt_;
+  // Zooming: the rectangle being dragged and the steps to return through.
+  QRubberBand* band_ = nullptr;
+  QPoint dragStart_;
+  bool dragging_ = false;
+  std::vector<std::vector<chart::SRGZoom>> history_;
+};
+
+}  // namespace vantora
