@@ -9,6 +9,7 @@
 
 #include "chart/srgraph.h"
 
+class QPaintDevice;
 class QPainter;
 
 namespace vantora::chart {
@@ -40,10 +41,19 @@ struct RenderOptions {
   std::vector<TextOverlay> overlays;
 };
 
-// Lays out displays nobody placed (AutoLayout) and draws the chart at
-// width x height, its top-left corner at the painter's origin.
+// Lays out displays nobody placed (AutoLayout: this sets their rect and
+// plotArea) and draws the chart at width x height, its top-left corner at the
+// painter's origin. Pixel surfaces (images, pixmaps, widgets) receive the very
+// image RenderChartImage makes; other devices a recorded vector picture.
+// GUI thread only: the plot is a (never shown) widget.
 RenderReport RenderChart(SRGraph& chart, QPainter& painter, int width, int height,
                          const RenderOptions& options = RenderOptions());
+
+// The same, drawn straight onto a device that no painter is active on (an
+// image, a PDF writer or a printer set up for its page): no intermediate
+// recording, so it is the fastest way and keeps a page's vectors.
+RenderReport RenderChartOnDevice(SRGraph& chart, QPaintDevice& device, int width, int height,
+                                 const RenderOptions& options = RenderOptions());
 
 // The chart on a white width x height RGB image at 96 dpi.
 QImage RenderChartImage(SRGraph& chart, int width, int height,

@@ -1,0 +1,650 @@
+#include "chart/gui/chartrender.h"
+
+#include <QFont>
+#include <QFontMetrics>
+#include <QHash>
+#include <QPaintDevice>
+#include <QPainter>
+#include <QPicture>
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <map>
+
+#include "chart/chartlayout.h"
+#include "chart/gui/qcp.h"
+#include "common/gui/qtstrings.h"
+
+namespace vantora::chart {
+
+namespace {
+
+QRect ToQRect(const Rect& r) { return QRect(r.left, r.top, r.Width(), r.Height()); }
+
+QColor ToQColor(Rgb c) { return QColor(c.r, c.g, c.b); }
+
+// Text sizes from the fonts the chart is drawn with; metrics are kept per
+// pixel size for the many measurements of one layout.
+class QtTextMeasure : public TextMeasure {
+ public:
+  explicit QtTextMeasure(const QString& family) : family_(family) {}
+
+  QFont Font(int pixelSize) const {
+    QFont font(family_);
+    font.setPixelSize(std::max(1, pixelSize));
+    return font;
+  }
+  int Width(const std::string& text, int pixelSize) const override {
+    return Metrics(pixelSize).horizontalAdvance(ToQt(text));
+  }
+  int Height(int pixelSize) const override { return Metrics(pixelSize).height(); }
+
+ private:
+  const QFontMetrics& Metrics(int pixelSize) const {
+    auto it = metrics_.find(pixelSize);
+    if (it == metrics_.end()) it = metrics_.emplace(pixelSize, QFontMetrics(Font(pixelSize))).first;
+    return it->second;
+  }
+
+  QString family_;
+  mutable std::map<int, QFontMetrics> metrics_;
+};
+
+// Places every element at the rectangle it was given, so the plot shows the
+// chart's own layout to the pixel.
+class FixedLayout : public QCPLayoutInset {
+ public:
+  void Place(QCPLayoutElement* element, const QRect& rect) {
+    addElement(element, Qt::AlignLeft | Qt::AlignTop);
+    rects_.insert(element, rect);
+  }
+  void updateLayout() override {
+    for (int i = 0; i < elementCount(); ++i) {
+      QCPLayoutElement* element = elementAt(i);
+      if (element) element->setOuterRect(rects_.value(element));
+    }
+  }
+
+ private:
+  QHash<QCPLayoutElement*, QRect> rects_;
+};
+
+// One legend entry: a filled box or the series' marker in its colour, then
+// the text.
+class KeyItem : public QCPAbstractLegendItem {
+ public:
+  KeyItem(QCPLegend* legend, const QString& text, const QColor& colour, LegendKey key,
+          const QCPScatterStyle& marker, bool line, double scale)
+      : QCPAbstractLegendItem(legend),
+        text_(text),
+        colour_(colour),
+        key_(key),
+        marker_(marker),
+        line_(line),
+        scale_(scale) {}
+
+  QSize IconSize() const {
+    const int h = std::max(4, QFontMetrics(mFont).height() * 2 / 3);
+    return QSize(h * 2, h);
+  }
+  int Gap() const { return static_cast<int>(std::lround(6 * scale_)); }
+
+ protected:
+  void draw(QCPPainter* painter) override {
+    const QSize icon = IconSize();
+    const QRect box(mRect.left(), mRect.top() + (mRect.height() - icon.height()) / 2, icon.width(),
+                    icon.height());
+    if (key_ == LegendKey::Box) {
+      painter->setPen(QPen(Qt::black, scale_));
+      painter->setBrush(colour_);
+      painter->drawRect(box);
+    } else {
+      const QPointF centre = QRectF(box).center();
+      if (line_) {
+        painter->setPen(QPen(colour_, scale_));
+        painter->drawLine(QLineF(box.left(), centre.y(), box.right(), centre.y()));
+      }
+      marker_.applyTo(painter, QPen(colour_, scale_));
+      marker_.drawShape(painter, centre);
+    }
+    painter->setFont(mFont);
+    painter->setPen(Qt::black);
+    const int x = box.right() + 1 + Gap();
+    painter->drawText(QRect(x, mRect.top(), std::max(0, mRect.right() + 1 - x), mRect.height()),
+                      Qt::AlignLeft | Qt::AlignVCenter, text_);
+  }
+
+  QSize minimumOuterSizeHint() const override {
+    const QFontMetrics metrics(mFont);
+    const QSize icon = IconSize();
+    return QSize(icon.width() + Gap() + metrics.horizontalAdvance(text_),
+                 std::max(icon.height(), metrics.height())) +
+           QSize(mMargins.left() + mMargins.right(), mMargins.top() + mMargins.bottom());
+  }
+
+ private:
+  QString text_;
+  QColor colour_;
+  LegendKey key_;
+  QCPScatterStyle marker_;
+  bool line_;
+  double scale_;
+};
+
+bool IsBlank(const std::string& text) {
+  return std::all_of(text.begin(), text.end(), [](char c) { return c == ' '; });
+}
+
+// A series of one display: X from group `xGroup`, Y from the next one.
+struct Series {
+  int xGroup = 0, yGroup = 1;
+};
+
+std::vector<Series> SeriesOf(const SRGraph& chart, const SRGraphDisplay& display) {
+  std::vector<Series> out;
+  const int last = display.lastGroup < 0 ? chart.GroupCount() - 1
+                                         : std::min(display.lastGroup, chart.GroupCount() - 1);
+  for (int g = std::max(0, display.firstGroup); g + 1 <= last; g += 2) out.push_back({g, g + 1});
+  return out;
+}
+
+class Renderer {
+ public:
+  Renderer(SRGraph& chart, int width, int height, const RenderOptions& options)
+      : chart_(chart),
+        width_(width),
+        height_(height),
+        options_(options),
+        dpi_(options.dpi > 0 ? options.dpi : 96),
+        scale_(dpi_ / 96),
+        measure_(ToQt(options.faceName)) {}
+
+  // Builds the plot for the chart as laid out, draws it and what lies around
+  // it through `painter`.
+  RenderReport Draw(QCPPainter& painter, bool vectorized);
+
+ private:
+  int Px(double at96) const { return std::max(1, static_cast<int>(std::lround(at96 * scale_))); }
+  int FontPx(int points) const { return std::max(1, PointsToPixels(points, dpi_)); }
+  QPen LinePen(const QColor& colour) const {
+    QPen pen(colour, scale_);
+    pen.setCapStyle(Qt::SquareCap);
+    return pen;
+  }
+
+  void Build();
+  QCPAxisRect* AddAxisRect(const SRGCompoundDisplay& display);
+  void PrepareAxis(QCPAxis* axis, const QColor& colour);
+  // Ticks and labels of `scale` on `axis` for [min, max].
+  void SetScale(QCPAxis* axis, const SRGScale& scale, const SRGTickMarks* marks, double min,
+                double max, int lengthPx, bool horizontal);
+  std::vector<Tick> TicksOf(const SRGScale& scale, double min, double max, int lengthPx,
+                            bool horizontal);
+  void AddSeries(const SRGCompoundDisplay& display, QCPAxis* keyAxis, QCPAxis* valueAxis);
+  void AddLegend();
+  void DrawLabels(QCPPainter& painter);
+  void DrawText(QCPPainter& painter, const QRect& band, const std::string& text, int pixelSize,
+                bool rotated, int availablePx);
+
+  SRGraph& chart_;
+  int width_, height_;
+  const RenderOptions& options_;
+  double dpi_, scale_;
+  QtTextMeasure measure_;
+  QCustomPlot plot_;
+  FixedLayout* layout_ = nullptr;
+  QCPLegend* legend_ = nullptr;
+  std::vector<QCPAxisRect*> rects_;  // per compound display (null: drawn on another's)
+  std::vector<QCPAxis*> barAxes_;    // per scale bar (null: not drawn)
+  std::vector<QCPGraph*> graphs_;    // in series order, for the legend
+  std::map<int, QCPAbstractPlottable*> plottables_;  // by Y group
+};
+
+std::vector<Tick> Renderer::TicksOf(const SRGScale& scale, double min, double max, int lengthPx,
+                                    bool horizontal) {
+  // A blank format (strips that leave the X values to the bottom one) still
+  // spaces its ticks like a labelled scale of its kind.
+  const bool date = scale.Kind() == ComponentKind::DateScale;
+  std::string format = scale.format;
+  const bool blank = IsBlank(format);
+  if (blank) {
+    format = date ? "%H:%M:%S" : "%g";
+    for (int i = 0; SRGCompoundDisplay* d = chart_.Display(i); ++i) {
+      const SRGScale* other = horizontal ? d->xScale.get() : d->yScale.get();
+      if (other && other->Kind() == scale.Kind() && !IsBlank(other->format)) {
+        format = other->format;
+        break;
+      }
+    }
+  }
+  const int px = FontPx(scale.fontSize);
+  const bool endsOnly = !horizontal && lengthPx < 2 * measure_.Height(px);
+  std::vector<Tick> ticks;
+  if (date && scale.stepDays > 0)
+    ticks = DateLineTicks(min, max, lengthPx, scale.stepDays, format, px, measure_);
+  else if (date)
+    ticks = TimeTicks(min, max, lengthPx, horizontal, format, px, measure_, endsOnly);
+  else
+    ticks = DecimalTicks(min, max, lengthPx, horizontal, format, px, measure_, endsOnly);
+  if (blank)
+    for (Tick& t : ticks) t.label = scale.format;
+  return ticks;
+}
+
+void Renderer::PrepareAxis(QCPAxis* axis, const QColor& colour) {
+  axis->setVisible(true);
+  axis->setBasePen(LinePen(colour));
+  axis->setTickPen(LinePen(colour));
+  axis->setSubTicks(false);
+  axis->setTickLabelColor(colour);
+  axis->setLabelColor(colour);
+  axis->setTicks(false);
+  axis->setTickLabels(false);
+  axis->setTickLength(0, 0);
+  axis->setPadding(0);
+  axis->setOffset(0);
+  // Extra axes on one side come with half-bar endings.
+  axis->setLowerEnding(QCPLineEnding(QCPLineEnding::esNone));
+  axis->setUpperEnding(QCPLineEnding(QCPLineEnding::esNone));
+  axis->grid()->setVisible(false);
+  axis->grid()->setSubGridVisible(false);
+  axis->grid()->setZeroLinePen(Qt::NoPen);
+  axis->grid()->setAntialiased(false);
+  axis->setAntialiased(false);
+}
+
+void Renderer::SetScale(QCPAxis* axis, const SRGScale& scale, const SRGTickMarks* marks, double min,
+                        double max, int lengthPx, bool horizontal) {
+  const std::vector<Tick> ticks = TicksOf(scale, min, max, lengthPx, horizontal);
+  QVector<double> positions;
+  QVector<QString> labels;
+  positions.reserve(static_cast<int>(ticks.size()));
+  labels.reserve(static_cast<int>(ticks.size()));
+  for (const Tick& t : ticks) {
+    positions.push_back(t.value);
+    labels.push_back(ToQt(t.label));
+  }
+  auto ticker = QSharedPointer<QCPAxisTickerText>::create();
+  ticker->setTicks(positions, labels);
+  ticker->setSubTickCount(0);
+  axis->setTicker(ticker);
+  axis->setTickLabels(true);
+  axis->setTickLabelFont(measure_.Font(FontPx(scale.fontSize)));
+  const bool showMarks = !marks || marks->visible;
+  axis->setTicks(showMarks);
+  // The layout leaves 5 px for the marks and 3 px before the labels.
+  axis->setTickLength(0, showMarks ? Px(5) : 0);
+  axis->setTickLabelPadding(showMarks ? Px(3) : Px(8));
+}
+
+QCPAxisRect* Renderer::AddAxisRect(const SRGCompoundDisplay& d) {
+  auto* rect = new QCPAxisRect(&plot_, true);
+  rect->setAutoMargins(QCP::msNone);
+  rect->setMinimumSize(0, 0);
+  const Rect& r = d.rect;
+  const Rect& p = d.plotArea;
+  rect->setMargins(
+      QMargins(p.left - r.left, p.top - r.top, r.right - p.right, r.bottom - p.bottom));
+  layout_->Place(rect, ToQRect(r));
+  for (QCPAxis* axis : rect->axes()) PrepareAxis(axis, Qt::black);
+
+  const DisplayRanges ranges = RangesOf(chart_, d);
+  QCPAxis* bottom = rect->axis(QCPAxis::atBottom);
+  QCPAxis* top = rect->axis(QCPAxis::atTop);
+  QCPAxis* left = rect->axis(QCPAxis::atLeft);
+  QCPAxis* right = rect->axis(QCPAxis::atRight);
+  for (QCPAxis* axis : {bottom, top}) axis->setRange(ranges.x.min, ranges.x.max);
+  for (QCPAxis* axis : {left, right}) axis->setRange(ranges.y.min, ranges.y.max);
+
+  const int plotWidth = std::max(1, p.Width());
+  const int plotHeight = std::max(1, p.Height());
+  QCPAxis* xAxis = bottom;
+  if (d.xScale) {
+    const bool far = d.xScale->labelsFarSide && !d.xScale2;
+    xAxis = far ? top : bottom;
+    SetScale(xAxis, *d.xScale, d.xTicks.get(), ranges.x.min, ranges.x.max, plotWidth, true);
+  }
+  if (d.xScale2)
+    SetScale(top, *d.xScale2, d.xTicks2.get(), ranges.x.min, ranges.x.max, plotWidth, true);
+  QCPAxis* yAxis = left;
+  if (d.yScale) {
+    yAxis = d.yScale->labelsFarSide ? right : left;
+    SetScale(yAxis, *d.yScale, d.yTicks.get(), ranges.y.min, ranges.y.max, plotHeight, false);
+  }
+  // Grid lines follow the ticks of their scale; without one, a plain
+  // decimal spacing.
+  auto grid = [&](QCPAxis* axis, const SRGGridLines* lines, bool hasScale, double min, double max,
+                  int length, bool horizontal) {
+    if (!lines) return;
+    if (!hasScale) {
+      SRGDecimalScale plain;
+      plain.format = "%g";
+      SetScale(axis, plain, nullptr, min, max, length, horizontal);
+      axis->setTickLabels(false);
+      axis->setTicks(false);
+      axis->setTickLength(0, 0);
+    }
+    QPen pen(ToQColor(lines->colour), scale_);
+    axis->grid()->setPen(pen);
+    axis->grid()->setZeroLinePen(pen);
+    axis->grid()->setVisible(true);
+  };
+  grid(xAxis, d.xGrid.get(), d.xScale != nullptr, ranges.x.min, ranges.x.max, plotWidth, true);
+  grid(yAxis, d.yGrid.get(), d.yScale != nullptr, ranges.y.min, ranges.y.max, plotHeight, false);
+  rect->setBackground(Qt::NoBrush);
+  return rect;
+}
+
+void Renderer::AddSeries(const SRGCompoundDisplay& d, QCPAxis* keyAxis, QCPAxis* valueAxis) {
+  if (!d.display) return;
+  for (const Series& s : SeriesOf(chart_, *d.display)) {
+    const DataGroup* xs = chart_.Group(s.xGroup);
+    const DataGroup* ys = chart_.Group(s.yGroup);
+    if (!xs || !ys) continue;
+    const std::size_t n = std::min(xs->values.size(), ys->values.size());
+    QVector<QCPGraphData> points(static_cast<int>(n));
+    QCPGraphData* out = points.data();
+    int count = 0;
+    bool rising = true;
+    double last = -std::numeric_limits<double>::infinity();
+    const double* xv = xs->values.data();
+    const double* yv = ys->values.data();
+    for (std::size_t i = 0; i < n; ++i) {
+      const double x = xv[i], y = yv[i];
+      if (!std::isfinite(x) || !std::isfinite(y)) continue;
+      if (x < last) rising = false;
+      last = x;
+      out[count].key = x;
+      out[count].value = y;
+      ++count;
+    }
+    points.resize(count);
+
+    const int k = s.yGroup / 2;
+    const QColor colour = ToQColor(SeriesColour(k));
+    const SRGraphStyle style = chart_.StyleAt(0, s.yGroup);
+    QPen pen(colour, scale_);
+    pen.setJoinStyle(Qt::RoundJoin);
+    const QCPScatterStyle marker =
+        style.markers ? QCPScatterStyle(QCPScatterStyle::ssDisc, colour, 5 * scale_)
+                      : QCPScatterStyle(QCPScatterStyle::ssNone);
+    QCPAbstractPlottable* plottable = nullptr;
+    if (rising) {
+      auto* graph = new QCPGraph(keyAxis, valueAxis);
+      graph->data()->set(points, true);
+      graph->setAdaptiveSampling(true);
+      graph->setLineStyle(style.lines ? QCPGraph::lsLine : QCPGraph::lsNone);
+      graph->setScatterStyle(marker);
+      plottable = graph;
+    } else {
+      // Points stay joined in record order (local times that go back).
+      QVector<QCPCurveData> curvePoints(count);
+      for (int i = 0; i < count; ++i)
+        curvePoints[i] = QCPCurveData(i, points[i].key, points[i].value);
+      auto* curve = new QCPCurve(keyAxis, valueAxis);
+      curve->data()->set(curvePoints, true);
+      curve->setLineStyle(style.lines ? QCPCurve::lsLine : QCPCurve::lsNone);
+      curve->setScatterStyle(marker);
+      plottable = curve;
+    }
+    plottable->setPen(pen);
+    plottable->setBrush(Qt::NoBrush);
+    plottable->setAntialiased(true);
+    plottable->setAntialiasedScatters(true);
+    plottables_[s.yGroup] = plottable;
+  }
+}
+
+void Renderer::AddLegend() {
+  const SRGraphLegend* legend = chart_.Legend();
+  if (!legend) return;
+  // A legend nobody placed takes the room below the lowest display.
+  Rect area = legend->rect;
+  if (area.IsEmpty()) {
+    int bottom = 0;
+    for (int i = 0; SRGCompoundDisplay* d = chart_.Display(i); ++i)
+      bottom = std::max(bottom, d->rect.bottom);
+    area = Rect{0, bottom, width_, height_};
+  }
+  if (area.IsEmpty()) return;
+
+  legend_ = new QCPLegend;
+  layout_->Place(legend_, ToQRect(area));
+  legend_->setLayer(QStringLiteral("legend"));
+  legend_->setBorderPen(Qt::NoPen);
+  legend_->setBrush(Qt::NoBrush);
+  legend_->setFont(measure_.Font(FontPx(9)));
+  legend_->setTextColor(Qt::black);
+  legend_->setRowSpacing(Px(2));
+  legend_->setColumnSpacing(Px(12));
+
+  struct Entry {
+    int yGroup;
+    QCPAbstractPlottable* plottable;
+  };
+  std::vector<Entry> entries;
+  const int last = legend->lastGroup < 0 ? chart_.GroupCount() - 1 : legend->lastGroup;
+  for (const auto& [yGroup, plottable] : plottables_)
+    if (yGroup >= legend->firstGroup && yGroup <= last) entries.push_back({yGroup, plottable});
+  if (entries.empty()) return;
+
+  const int itemHeight = std::max(QFontMetrics(legend_->font()).height(), 4);
+  const int margin = Px(6);
+  const int spacing = legend_->rowSpacing();
+  const int n = static_cast<int>(entries.size());
+  const int rowsFit =
+      std::max(1, (area.Height() - 2 * margin + spacing) / std::max(1, itemHeight + spacing));
+  const int columns = (n + rowsFit - 1) / rowsFit;
+  const int rows = (n + columns - 1) / columns;
+  const int content = rows * itemHeight + (rows - 1) * spacing;
+  const int top = std::max(margin, (area.Height() - content) / 2);
+  legend_->setMargins(QMargins(margin, top, margin, std::max(0, area.Height() - top - content)));
+  legend_->setFillOrder(QCPLayoutGrid::foColumnsFirst, false);
+  legend_->setWrap(columns);
+  for (const Entry& e : entries) {
+    const SRGraphStyle style = chart_.StyleAt(0, e.yGroup);
+    QCPScatterStyle marker(QCPScatterStyle::ssDisc, e.plottable->pen().color(), 5 * scale_);
+    auto* item = new KeyItem(legend_, ToQt(chart_.Annotation(e.yGroup)), e.plottable->pen().color(),
+                             legend->key, marker, style.lines, scale_);
+    item->setMaximumSize(QWIDGETSIZE_MAX, itemHeight);
+    legend_->addItem(item);
+  }
+}
+
+void Renderer::Build() {
+  plot_.setAutoAddPlottableToLegend(false);
+  plot_.plotLayout()->clear();
+  plot_.plotLayout()->setMargins(QMargins());
+  plot_.plotLayout()->setMinimumMargins(QMargins());
+  layout_ = new FixedLayout;
+  plot_.plotLayout()->addElement(0, 0, layout_);
+  plot_.setViewport(QRect(0, 0, width_, height_));
+
+  bool opaque = false;
+  QCPAxisRect* host = nullptr;
+  std::vector<const SRGCompoundDisplay*> overlays;
+  std::vector<int> overlayIndex;
+  for (int i = 0; SRGCompoundDisplay* d = chart_.Display(i); ++i) {
+    opaque = opaque || !d->transparent;
+    rects_.push_back(nullptr);
+    if (d->yScale || !host) {
+      QCPAxisRect* rect = AddAxisRect(*d);
+      rects_.back() = rect;
+      host = rect;
+      const bool yRight = d->yScale && d->yScale->labelsFarSide;
+      const bool xTop = d->xScale && d->xScale->labelsFarSide && !d->xScale2;
+      AddSeries(*d, rect->axis(xTop ? QCPAxis::atTop : QCPAxis::atBottom),
+                rect->axis(yRight ? QCPAxis::atRight : QCPAxis::atLeft));
+    } else {
+      overlays.push_back(d);
+      overlayIndex.push_back(i);
+    }
+  }
+  plot_.setBackground(opaque ? QBrush(Qt::white) : QBrush(Qt::NoBrush));
+
+  // Displays without a scale of their own draw on the display before them,
+  // against the scale bar bound to them.
+  barAxes_.assign(static_cast<std::size_t>(chart_.Count(ComponentKind::ScaleBar)), nullptr);
+  for (std::size_t o = 0; o < overlays.size(); ++o) {
+    const SRGCompoundDisplay& d = *overlays[o];
+    QCPAxisRect* rect = nullptr;
+    const SRGCompoundDisplay* owner = nullptr;
+    for (int i = overlayIndex[o] - 1; i >= 0 && !rect; --i) {
+      rect = rects_[static_cast<std::size_t>(i)];
+      owner = chart_.Display(i);
+    }
+    if (!rect) continue;
+    const Rect& plotArea = owner->plotArea;
+    const DisplayRanges ranges = RangesOf(chart_, d);
+    QCPAxis* axis = rect->addAxis(QCPAxis::atRight);
+    PrepareAxis(axis, Qt::black);
+    axis->setRange(ranges.y.min, ranges.y.max);
+    axis->setVisible(false);
+    for (int b = 0; b < static_cast<int>(barAxes_.size()); ++b) {
+      auto* bar = static_cast<SRGScaleBar*>(chart_.Find(ComponentKind::ScaleBar, b));
+      if (!bar || bar->boundDisplay != overlayIndex[o] || barAxes_[static_cast<std::size_t>(b)])
+        continue;
+      const QColor colour = ToQColor(bar->colour);
+      PrepareAxis(axis, colour);
+
+      axis->setRange(ranges.y.min, ranges.y.max);
+      // The axis line stands on the left edge of the bar's band (a right
+      // axis is drawn one pixel right of the plot area's last column).
+      axis->setOffset(bar->rect.left - plotArea.right);
+      SetScale(axis, bar->scale, nullptr, ranges.y.min, ranges.y.max,
+               std::max(1, plotArea.Height()), false);
+      axis->setTickLabelSide(bar->scale.labelsFarSide ? QCPAxis::lsOutside : QCPAxis::lsInside);
+      barAxes_[static_cast<std::size_t>(b)] = axis;
+      break;
+    }
+    AddSeries(d, rect->axis(QCPAxis::atBottom), axis);
+  }
+  AddLegend();
+}
+
+void Renderer::DrawText(QCPPainter& painter, const QRect& band, const std::string& text,
+                        int pixelSize, bool rotated, int availablePx) {
+  if (text.empty() || IsBlank(text) || band.isEmpty()) return;
+  if (rotated) pixelSize = FitFontSize(text, pixelSize, availablePx, dpi_, measure_);
+  painter.setFont(measure_.Font(pixelSize));
+  painter.setPen(Qt::black);
+  const QString qtext = ToQt(text);
+  if (!rotated) {
+    painter.drawText(band, Qt::AlignCenter | Qt::TextDontClip, qtext);
+    return;
+  }
+  // Vertical text reads bottom to top.
+  painter.save();
+  painter.translate(QRectF(band).center());
+  painter.rotate(-90);
+  painter.drawText(QRectF(-band.height() / 2.0, -band.width() / 2.0, band.height(), band.width()),
+                   Qt::AlignCenter | Qt::TextDontClip, qtext);
+  painter.restore();
+}
+
+void Renderer::DrawLabels(QCPPainter& painter) {
+  // Every label is centred in the box the layout gave it: chart labels in
+  // the strips the displays leave free, display labels in the margins
+  // between a display's rectangle and its plot area.
+  const auto draw = [&](const SRGraphLabel& label) {
+    const QRect box = ToQRect(label.rect);
+    DrawText(painter, box, label.text, FontPx(label.fontSize), label.rotated, box.height());
+  };
+  for (const auto& component : chart_.Components()) {
+    if (component->Kind() == ComponentKind::Label)
+      draw(static_cast<const SRGraphLabel&>(*component));
+    else if (component->Kind() == ComponentKind::CompoundDisplay)
+      for (const SRGraphLabel& label : static_cast<const SRGCompoundDisplay&>(*component).labels)
+        draw(label);
+  }
+}
+
+RenderReport Renderer::Draw(QCPPainter& painter, bool vectorized) {
+  AutoLayout(chart_, width_, height_, dpi_, measure_);
+  Build();
+  if (vectorized) {
+    painter.setMode(QCPPainter::pmVectorized);
+    painter.setMode(QCPPainter::pmNonCosmetic);
+  }
+  plot_.toPainter(&painter, width_, height_);
+  DrawLabels(painter);
+  for (const TextOverlay& overlay : options_.overlays) {
+    const int px = std::max(1, static_cast<int>(std::lround(overlay.height * scale_)));
+    QFont font = measure_.Font(px);
+    font.setWeight(QFont::Normal);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    const int x = static_cast<int>(static_cast<long long>(overlay.xPercent) * width_ / 100);
+    const int y = static_cast<int>(static_cast<long long>(overlay.yPercent) * height_ / 100);
+    painter.drawText(QRect(x, y, std::max(1, width_ - x), std::max(1, height_ - y)),
+                     Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, ToQt(overlay.text));
+  }
+
+  RenderReport report;
+  for (QCPAxisRect* rect : rects_)
+    if (rect) report.displays.push_back({rect->outerRect(), rect->rect()});
+  for (std::size_t b = 0; b < barAxes_.size(); ++b) {
+    QRect band;
+    if (QCPAxis* axis = barAxes_[b]) {
+      const auto* bar = static_cast<const SRGScaleBar*>(
+          chart_.Find(ComponentKind::ScaleBar, static_cast<int>(b)));
+      const QRect inner = axis->axisRect()->rect();
+      band = QRect(inner.left() + inner.width() + axis->offset(), bar->rect.top, bar->rect.Width(),
+                   bar->rect.Height());
+    }
+    report.scaleBars.push_back(band);
+  }
+  if (legend_) report.legend = legend_->outerRect();
+  return report;
+}
+
+bool IsRaster(const QPaintDevice* device) {
+  if (!device) return false;
+  const int type = device->devType();
+  return type == QInternal::Image || type == QInternal::Pixmap || type == QInternal::Widget;
+}
+
+}  // namespace
+
+RenderReport RenderChartOnDevice(SRGraph& chart, QPaintDevice& device, int width, int height,
+                                 const RenderOptions& options) {
+  if (width <= 0 || height <= 0) return RenderReport();
+  QCPPainter painter(&device);
+  Renderer renderer(chart, width, height, options);
+  RenderReport report = renderer.Draw(painter, !IsRaster(&device));
+  painter.end();
+  return report;
+}
+
+RenderReport RenderChart(SRGraph& chart, QPainter& painter, int width, int height,
+                         const RenderOptions& options) {
+  if (width <= 0 || height <= 0) return RenderReport();
+  RenderReport report;
+  if (IsRaster(painter.device())) {
+    // Pixel surfaces get the very pixels of the image files.
+    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    report = RenderChartOnDevice(chart, image, width, height, options);
+    painter.drawImage(QPoint(0, 0), image);
+  } else {
+    // Pages keep their vectors: record, then replay through the caller's
+    // painter.
+    QPicture picture;
+    report = RenderChartOnDevice(chart, picture, width, height, options);
+    painter.drawPicture(QPoint(0, 0), picture);
+  }
+  return report;
+}
+
+QImage RenderChartImage(SRGraph& chart, int width, int height, const RenderOptions& options,
+                        RenderReport* report) {
+  QImage image(std::max(1, width), std::max(1, height), QImage::Format_RGB32);
+  image.fill(Qt::white);
+  RenderOptions pixels = options;
+  pixels.dpi = 96;
+  RenderReport r = RenderChartOnDevice(chart, image, image.width(), image.height(), pixels);
+  if (report) *report = std::move(r);
+  return image;
+}
+
+}  // namespace vantora::chart

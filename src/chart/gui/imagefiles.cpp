@@ -1,0 +1,225 @@
+#include "chart/gui/imagefiles.h"
+
+#include <QBuffer>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPdfWriter>
+#include <algorithm>
+#include <csetjmp>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string_view>
+
+// jpeglib.h needs size_t and FILE declared first.
+#include <jpeglib.h>
+
+#include "common/gui/qtstrings.h"
+#include "common/pathutil.h"
+
+namespace vantora::chart {
+
+namespace {
+
+// libjpeg reports errors through this manager: the message is kept and the
+// compression abandoned by a jump back, never by ending the process.
+struct JpegErrors {
+  jpeg_error_mgr manager;
+  std::jmp_buf jump;
+  char message[JMSG_LENGTH_MAX];
+};
+
+extern "C" void JpegErrorExit(j_common_ptr info) {
+  auto* errors = reinterpret_cast<JpegErrors*>(info->err);
+  (*info->err->format_message)(info, errors->message);
+  std::longjmp(errors->jump, 1);
+}
+
+extern "C" void JpegQuiet(j_common_ptr, int) {}
+
+struct JpegOutput {
+  unsigned char* data = nullptr;
+  unsigned long size = 0;
+};
+
+// Compresses rows of 8-bit RGB. Nothing here has a destructor, so the jump
+// out of libjpeg skips no clean-up.
+bool CompressRgb(const QImage& rgb, int quality, JpegOutput* out, JpegErrors* errors) {
+  jpeg_compress_struct info;
+  info.err = jpeg_std_error(&errors->manager);
+  errors->manager.error_exit = JpegErrorExit;
+  errors->manager.emit_message = JpegQuiet;
+  errors->message[0] = '\0';
+  if (setjmp(errors->jump)) {
+    jpeg_destroy_compress(&info);
+    return false;
+  }
+  jpeg_create_compress(&info);
+  jpeg_mem_dest(&info, &out->data, &out->size);
+  info.image_width = static_cast<JDIMENSION>(rgb.width());
+  info.image_height = static_cast<JDIMENSION>(rgb.height());
+  info.input_components = 3;
+  info.in_color_space = JCS_RGB;
+  jpeg_set_defaults(&info);
+  jpeg_set_quality(&info, quality, TRUE);
+  info.density_unit = 1;  // dots per inch
+  info.X_density = 96;
+  info.Y_density = 96;
+  jpeg_start_compress(&info, TRUE);
+  while (info.next_scanline < info.image_height) {
+    JSAMPROW row = const_cast<JSAMPROW>(rgb.constScanLine(static_cast<int>(info.next_scanline)));
+    jpeg_write_scanlines(&info, &row, 1);
+  }
+  jpeg_finish_compress(&info);
+  jpeg_destroy_compress(&info);
+  return true;
+}
+
+void Put16(std::string& out, unsigned v) {
+  out.push_back(static_cast<char>(v & 0xFF));
+  out.push_back(static_cast<char>((v >> 8) & 0xFF));
+}
+
+void Put32(std::string& out, std::uint32_t v) {
+  Put16(out, v & 0xFFFF);
+  Put16(out, v >> 16);
+}
+
+bool WriteBytes(const std::string& path, std::string_view bytes, std::string& error) {
+  if (!WriteFilePieces(path, {bytes})) {
+    error = "cannot write " + path;
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool JpegBytes(const QImage& image, int quality, std::string& out, std::string& error) {
+  out.clear();
+  if (image.isNull()) {
+    error = "no image";
+    return false;
+  }
+  // JPEG dimensions are limited to 65,500 pixels; larger images fail in
+  // libjpeg with its own message.
+  const QImage rgb = image.convertToFormat(QImage::Format_RGB888);
+  JpegOutput output;
+  JpegErrors errors;
+  const bool ok = CompressRgb(rgb, std::clamp(quality, 1, 100), &output, &errors);
+  if (ok) out.assign(reinterpret_cast<const char*>(output.data), output.size);
+  std::free(output.data);
+  if (!ok) {
+    error = std::string("JPEG compression failed: ") + errors.message;
+    out.clear();
+  }
+  return ok;
+}
+
+std::string DibBytes(const QImage& image) {
+  if (image.isNull()) return std::string();
+  const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+  const std::uint64_t width = static_cast<std::uint64_t>(rgb.width());
+  const std::uint64_t height = static_cast<std::uint64_t>(rgb.height());
+  const std::uint64_t stride = (width * 3 + 3) / 4 * 4;
+  const std::uint64_t imageSize = stride * height;
+  constexpr std::uint32_t kOffset = 14 + 40;
+  if (imageSize + kOffset > 0xFFFFFFFFu) return std::string();
+  std::string out;
+  out.reserve(static_cast<std::size_t>(kOffset + imageSize));
+  // BITMAPFILEHEADER
+  out += "BM";
+  Put32(out, static_cast<std::uint32_t>(kOffset + imageSize));
+  Put16(out, 0);
+  Put16(out, 0);
+  Put32(out, kOffset);
+  // BITMAPINFOHEADER: bottom-up rows of 24-bit BGR, 96 dpi.
+  Put32(out, 40);
+  Put32(out, static_cast<std::uint32_t>(width));
+  Put32(out, static_cast<std::uint32_t>(height));
+  Put16(out, 1);
+  Put16(out, 24);
+  Put32(out, 0);  // BI_RGB
+  Put32(out, static_cast<std::uint32_t>(imageSize));
+  Put32(out, 3780);
+  Put32(out, 3780);
+  Put32(out, 0);
+  Put32(out, 0);
+  std::string row(static_cast<std::size_t>(stride), '\0');
+  for (int y = rgb.height() - 1; y >= 0; --y) {
+    const auto* pixels = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
+    char* p = row.data();
+    for (int x = 0; x < rgb.width(); ++x) {
+      *p++ = static_cast<char>(qBlue(pixels[x]));
+      *p++ = static_cast<char>(qGreen(pixels[x]));
+      *p++ = static_cast<char>(qRed(pixels[x]));
+    }
+    out += row;
+  }
+  return out;
+}
+
+bool WriteJpegFile(const QImage& image, const std::string& path, std::string& error, int quality) {
+  std::string bytes;
+  if (!JpegBytes(image, quality, bytes, error)) return false;
+  return WriteBytes(path, bytes, error);
+}
+
+bool WriteDibFile(const QImage& image, const std::string& path, std::string& error) {
+  const std::string bytes = DibBytes(image);
+  if (bytes.empty()) {
+    error = image.isNull() ? "no image" : "the image is too large for a bitmap file";
+    return false;
+  }
+  return WriteBytes(path, bytes, error);
+}
+
+bool WritePngFile(const QImage& image, const std::string& path, std::string& error) {
+  if (image.isNull()) {
+    error = "no image";
+    return false;
+  }
+  QBuffer buffer;
+  buffer.open(QIODevice::WriteOnly);
+  if (!image.save(&buffer, "PNG")) {
+    error = "PNG encoding failed";
+    return false;
+  }
+  const QByteArray& bytes = buffer.data();
+  return WriteBytes(
+      path, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), error);
+}
+
+bool WriteChartPdf(SRGraph& chart, const std::string& path, const RenderOptions& options,
+                   const std::function<void(int width, int height)>& layout, std::string& error) {
+  QBuffer buffer;
+  buffer.open(QIODevice::WriteOnly);
+  {
+    QPdfWriter writer(&buffer);
+    writer.setCreator(QStringLiteral("VantoraPC"));
+    writer.setTitle(ToQt(path));
+    writer.setResolution(300);
+    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape,
+                                     QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter));
+    const QRect page = writer.pageLayout().paintRectPixels(writer.resolution());
+    const int width = page.width(), height = page.height();
+    if (width <= 0 || height <= 0) {
+      error = "the page has no printable area";
+      return false;
+    }
+    if (layout) layout(width, height);
+    RenderOptions pageOptions = options;
+    pageOptions.dpi = writer.resolution();
+    RenderChartOnDevice(chart, writer, width, height, pageOptions);
+  }
+  buffer.close();
+  const QByteArray& bytes = buffer.data();
+  if (bytes.isEmpty()) {
+    error = "the PDF page could not be drawn";
+    return false;
+  }
+  return WriteBytes(
+      path, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), error);
+}
+
+}  // namespace vantora::chart
