@@ -26,7 +26,15 @@ void WriteOut(const std::string& bytes);
 // "vantora: <message>" on standard error (message in Windows-1252).
 void Fail(const std::string& message);
 // Opens a location for reading; when its header cannot be read, says which
-// file and why on standard error and returns null.
+// file and why on standard error and returns null. A cut file opens with a
+// warning naming the records it holds and those its header counts.
 std::unique_ptr<CLogFile> OpenLocation(const std::string& path);
+// After a command's output: when reads of `log` met damaged records, says how
+// many on standard error, sets kFailed and returns true.
+bool ReportBadRecords(const CLogFile& log, int& exitCode);
+// For commands that only need the location to exist (its companion files are
+// read): false after saying why when `path` is missing, a folder or not a
+// regular file.
+bool RequireLocationFile(const std::string& path, int& exitCode);
 
 }  // namespace vantora::cli

@@ -38,6 +38,7 @@ const bool registered = RegisterCommand([](CLI::App& app, int& exitCode) {
       return;
     }
     WriteOut(Cp1252ToUtf8(target) + "\n");
+    ReportBadRecords(*log, exitCode);
   });
 
   auto* site =
@@ -52,7 +53,10 @@ const bool registered = RegisterCommand([](CLI::App& app, int& exitCode) {
     UseSystemNumberFormat();
     const std::string target = siteOut->empty() ? ProposedSiteTablePath(path) : ArgPath(*siteOut);
     SiteTableStatus status = SiteTableStatus::Ok;
-    if (!ExportSiteTable(path, target, &status)) {
+    std::vector<std::string> notices;
+    const bool written = ExportSiteTable(path, target, &status, {}, &notices);
+    for (const std::string& line : notices) Fail(line);
+    if (!written) {
       Fail(SiteTableMessage(status));
       exitCode = kFailed;
       return;

@@ -82,10 +82,7 @@ const bool registered = RegisterCommand([](CLI::App& app, int& exitCode) {
     }
     std::string text = StatisticsText(*log);
     WriteOut(text);
-    if (log->Error() != LogFileError::None) {
-      Fail("cannot read every record of " + path + ": " + LogFileErrorText(log->Error()));
-      exitCode = kFailed;
-    }
+    ReportBadRecords(*log, exitCode);
     if (*write && !WriteTextFile(StatisticsFilePath(path), text)) {
       Fail("cannot write " + StatisticsFilePath(path));
       exitCode = kFailed;
@@ -111,11 +108,16 @@ const bool registered = RegisterCommand([](CLI::App& app, int& exitCode) {
       exitCode = kFailed;
       return;
     }
-    WriteOut(CopyReadingsText(*log, sel));
-    if (log->Error() != LogFileError::None) {
-      Fail("cannot read every record of " + log->path + ": " + LogFileErrorText(log->Error()));
-      exitCode = kFailed;
+    for (int c = 0; c < kMaxChannels; ++c) {
+      if (sel.IsSelected(c) && c >= log->ChannelCount()) {
+        Fail(Format("bad column '%i' (the location has %i channel%s)", c, log->ChannelCount(),
+                    log->ChannelCount() == 1 ? "" : "s"));
+        exitCode = kUsage;
+        return;
+      }
     }
+    WriteOut(CopyReadingsText(*log, sel));
+    ReportBadRecords(*log, exitCode);
   });
 });
 

@@ -54,6 +54,7 @@ const bool registered = RegisterCommand([](CLI::App& app, int& exitCode) {
   events->add_option("file", *eventsFile, "Location file (.loc)")->required();
   events->callback([eventsFile, &exitCode] {
     std::string loc = ArgPath(*eventsFile);
+    if (!RequireLocationFile(loc, exitCode)) return;
     Notebook nb;
     nb.SetLocation(loc, false);
     std::string path = nb.NoteFile(NoteKind::Event);
@@ -70,7 +71,11 @@ const bool registered = RegisterCommand([](CLI::App& app, int& exitCode) {
   auto* notes = app.add_subcommand("notes", "The existing notes of a location by kind");
   auto notesFile = std::make_shared<std::string>();
   notes->add_option("file", *notesFile, "Location file (.loc)")->required();
-  notes->callback([notesFile] { WriteOut(Cp1252ToUtf8(NotesText(ArgPath(*notesFile)))); });
+  notes->callback([notesFile, &exitCode] {
+    std::string loc = ArgPath(*notesFile);
+    if (!RequireLocationFile(loc, exitCode)) return;
+    WriteOut(Cp1252ToUtf8(NotesText(loc)));
+  });
 
   auto* drawing = app.add_subcommand(
       "drawing", "Render a location's point drawing (.drw) into its .bmp drawing note");
@@ -82,6 +87,12 @@ const bool registered = RegisterCommand([](CLI::App& app, int& exitCode) {
   drawing->callback([drawingFile, bits, &exitCode] {
     std::string loc = ArgPath(*drawingFile);
     std::string drw = PointFileOf(loc), bmp = DrawingFileOf(loc);
+    // A point file renders without its location; with neither there is nothing.
+    if (!FileExists(drw) && FileProblem(loc) == LocationProblem::NoSuchFile) {
+      Fail(CannotOpenMessage(loc, LocationProblem::NoSuchFile));
+      exitCode = kFailed;
+      return;
+    }
     if (!FileExists(drw)) {
       Fail("no point drawing " + drw);
       exitCode = kFailed;

@@ -48,6 +48,7 @@ const bool registered = RegisterCommand([](CLI::App& app, int& exitCode) {
       return;
     }
     WriteOut(Format("%s: %i page%s\n", out->c_str(), pages, pages == 1 ? "" : "s"));
+    ReportBadRecords(*log, exitCode);
   });
 });
 

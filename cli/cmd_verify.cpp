@@ -19,8 +19,9 @@ const bool registered = RegisterCommand([](CLI::App& app, int& exitCode) {
   auto* pw = verify->add_option(
       "--password", *password, "Password: also open the sealed block (the \"Get Details\" report)");
   verify->callback([file, password, pw, &exitCode] {
-    BlowfishCipher::SetMessageHook([](const std::string& m) { Fail(m); });
     std::string loc = ArgPath(*file);
+    if (!RequireLocationFile(loc, exitCode)) return;
+    BlowfishCipher::SetMessageHook([](const std::string& m) { Fail(m); });
     AuditOpening opening = AuditOpeningReport(loc);
     bool passed = opening.locked && opening.crcOk;
     std::string report = opening.reportText;

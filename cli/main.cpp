@@ -40,11 +40,28 @@ void Fail(const std::string& message) {
 
 std::unique_ptr<CLogFile> OpenLocation(const std::string& path) {
   auto file = std::make_unique<CLogFile>(path, true);
-  if (file->Error() != LogFileError::None) {
-    Fail("cannot read " + path + ": " + LogFileErrorText(file->Error()));
+  if (file->Problem() != LocationProblem::None) {
+    Fail(CannotOpenMessage(path, file->Problem()));
     return nullptr;
   }
+  if (file->MissingRecordCount() > 0)
+    Fail(MissingRecordsMessage(path, file->RecordCount(), file->HeaderRecordCount()));
   return file;
+}
+
+bool ReportBadRecords(const CLogFile& log, int& exitCode) {
+  if (log.BadRecordCount() == 0) return false;
+  Fail(BadRecordsMessage(log.path, log.BadRecordCount()));
+  exitCode = kFailed;
+  return true;
+}
+
+bool RequireLocationFile(const std::string& path, int& exitCode) {
+  LocationProblem problem = FileProblem(path);
+  if (problem == LocationProblem::None || problem == LocationProblem::EmptyFile) return true;
+  Fail(CannotOpenMessage(path, problem));
+  exitCode = kFailed;
+  return false;
 }
 
 }  // namespace vantora::cli

@@ -71,7 +71,37 @@ TEST_F(CliExportTest, ExportFailures) {
   EXPECT_EQ(r.err, "vantora: Unable to export!\n");
   r = Vantora("export " + Quoted(site + "Missing.loc"));
   EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find("Can't open"), std::string::npos) << r.err;
+  EXPECT_EQ(r.err, "vantora: " + site + "Missing.loc can not be opened: no such file.\n");
+  // An unreadable header writes no table.
+  test::WriteBytes(site + "Junk.loc", {2, 3, 24});
+  r = Vantora("export " + Quoted(site + "Junk.loc"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "vantora: " + site +
+                       "Junk.loc can not be opened: not a location file (bad version).\n");
+  EXPECT_FALSE(std::filesystem::exists(site + "Junk.csv"));
+}
+
+TEST_F(CliExportTest, ExportSiteNamesWhatItLeftOut) {
+  test::WriteBytes(site + "Junk.loc", {3, 3, 24});
+  auto bytes = test::LocationBytes(LocationSpec{});
+  bytes[5] = 7;  // counts seven records, holds none
+  test::WriteBytes(site + "Cut.loc", bytes);
+  const std::string list = "vantora: " + site +
+                           "Cut.loc holds 0 of the 7 records its header counts; the rest is "
+                           "missing.\nvantora: " +
+                           site + "Junk.loc can not be opened: cut inside its header.\n";
+  CliRun r = Vantora("export-site " + Quoted(site) + " -o " + Quoted(dir.File("s.csv")));
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, list);
+  EXPECT_EQ(r.out, dir.File("s.csv") + "\n");
+  EXPECT_EQ(test::ReadAll(dir.File("s.csv")).substr(0, 10), "\"Location\"");
+
+  std::filesystem::remove(site + "Hall.loc");
+  std::filesystem::remove(site + "Room.4.loc");
+  r = Vantora("export-site " + Quoted(site) + " -o " + Quoted(dir.File("t.csv")));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, list + "vantora: Error creating table.\n");
+  EXPECT_FALSE(std::filesystem::exists(dir.File("t.csv")));
 }
 
 TEST_F(CliExportTest, ExportSiteWritesBesideTheFolder) {
@@ -150,6 +180,20 @@ TEST_F(CliExportTest, PrintRendersAPdf) {
   EXPECT_EQ(r.status, 2);  // the output is required
   r = Vantora("print " + Quoted(site + "Missing.loc") + " -o " + Quoted(pdf));
   EXPECT_EQ(r.status, 1);
+
+  // A damaged record: the report is written, the exit status says so.
+  auto holed = test::ReadAll(site + "Room.4.loc");
+  holed[18 + 2 * 57 + 1] = 0;
+  test::WriteBytes(site + "Holed.loc", std::vector<std::uint8_t>(holed.begin(), holed.end()));
+  std::filesystem::remove(pdf);
+  r = Vantora("print " + Quoted(site + "Holed.loc") + " -o " + Quoted(pdf));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, pdf + ": 1 page\n");
+  EXPECT_NE(
+      r.err.find("vantora: " + site + "Holed.loc holds 1 damaged record; it reads as errors.\n"),
+      std::string::npos)
+      << r.err;
+  EXPECT_EQ(test::ReadAll(pdf).substr(0, 5), "%PDF-");
 }
 
 }  // namespace

@@ -57,6 +57,11 @@ TEST_F(CliTest, CopyPrintsTheClipboardText) {
   run = Vantora("copy --columns 1,x " + Quote(survey), dir);
   EXPECT_EQ(run.status, 2);
   EXPECT_NE(run.err.find("'x'"), std::string::npos) << run.err;
+  // A channel the location does not have.
+  run = Vantora("copy --columns 9 " + Quote(survey), dir);
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err, "vantora: bad column '9' (the location has 4 channels)\n");
 }
 
 TEST_F(CliTest, InfoListsTheChannels) {
@@ -74,29 +79,86 @@ TEST_F(CliTest, InfoListsTheChannels) {
       << run.out;
 }
 
-TEST_F(CliTest, FailuresNameTheFileAndTheReason) {
+TEST_F(CliTest, UnreadableHeadersNameTheFileAndTheReason) {
   auto bad = dir.File("bad.loc");
   auto bytes = test::LocationBytes(test::DstSurveySpec());
   bytes[7] = 0;
   test::WriteBytes(bad, bytes);
-  CliRun run = Vantora("stats " + Quote(bad), dir);
+  CliRun run = Vantora("stats --write " + Quote(bad), dir);
   EXPECT_EQ(run.status, 1);
-  EXPECT_NE(run.err.find(bad), std::string::npos) << run.err;
-  EXPECT_NE(run.err.find("Bad file tag"), std::string::npos) << run.err;
+  EXPECT_EQ(run.err, "vantora: " + bad + " can not be opened: damaged (bad tag in the header).\n");
   EXPECT_EQ(run.out, "");
+  EXPECT_FALSE(std::filesystem::exists(dir.File("bad_stats.txt")));
 
   run = Vantora("copy " + Quote(dir.File("missing.loc")), dir);
   EXPECT_EQ(run.status, 1);
-  EXPECT_NE(run.err.find("Can't open"), std::string::npos) << run.err;
-
-  // Records cut short: the text is still printed, the failure is reported.
-  bytes = test::LocationBytes(test::DstSurveySpec());
-  bytes.resize(bytes.size() - 3);
-  test::WriteBytes(bad, bytes);
+  EXPECT_NE(run.err.find("missing.loc can not be opened: no such file."), std::string::npos)
+      << run.err;
+  run = Vantora("info " + Quote(dir.path()), dir);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("can not be opened: is a folder."), std::string::npos) << run.err;
+  test::WriteBytes(bad, {});
   run = Vantora("stats " + Quote(bad), dir);
   EXPECT_EQ(run.status, 1);
-  EXPECT_NE(run.err.find("Bad read"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("can not be opened: empty file."), std::string::npos) << run.err;
+}
+
+TEST_F(CliTest, ACutFileGivesItsWholeRecordsWithAWarning) {
+  auto cut = dir.File("cut.loc");
+  auto bytes = test::LocationBytes(test::DstSurveySpec());
+  bytes.resize(bytes.size() - 3);
+  test::WriteBytes(cut, bytes);
+  const std::string warning =
+      "vantora: " + cut + " holds 3 of the 4 records its header counts; the rest is missing.\n";
+  CliRun run = Vantora("stats " + Quote(cut), dir);
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.err, warning);
+  EXPECT_NE(run.out.find("Ended at: 29-Mar-2026 01:00:00\r\nDuration: 02:00:00\r\n"
+                         "Num points=   3"),
+            std::string::npos)
+      << run.out;
+  run = Vantora("copy " + Quote(cut), dir);
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.err, warning);
+  EXPECT_EQ(run.out, std::string(test::kDstSurveyCopyAll).substr(0, 192));
+}
+
+TEST_F(CliTest, ABadRecordInTheMiddleIsAnErrorEverywhereAndOnlyThere) {
+  auto holed = dir.File("holed.loc");
+  auto bytes = test::LocationBytes(test::DstSurveySpec());
+  bytes[18 + 4 * 57 + 1 + 20] = 0xFE;  // the second record's tag
+  test::WriteBytes(holed, bytes);
+  const std::string err = "vantora: " + holed + " holds 1 damaged record; it reads as errors.\n";
+  CliRun run = Vantora("stats " + Quote(holed), dir);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, err);
   EXPECT_NE(run.out.find("Num points=   3"), std::string::npos) << run.out;
+  run = Vantora("copy --columns time,0 " + Quote(holed), dir);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, err);
+  EXPECT_EQ(run.out,
+            "Date \tTime \tTemp\r\n28-Mar-2026\t23:00:00\t   21.5\r\nerror\terror\t    0.0\r\n"
+            "29-Mar-2026\t01:00:00\t   20.0\r\n29-Mar-2026\t03:00:00\t   23.3\r\n");
+  run = Vantora("export " + Quote(holed) + " -o " + Quote(dir.File("h.csv")), dir);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, err);
+  const std::string csv = test::ReadAll(dir.File("h.csv"));
+  EXPECT_NE(csv.find("\r\n28-Mar-2026,23:00:00,   21.5,"), std::string::npos) << csv;
+  EXPECT_NE(csv.find("\r\nerror,error,0.00,0.00,0.00,0.00\r\n29-Mar-2026,01:00:00,   20.0,"),
+            std::string::npos)
+      << csv;
+  run = Vantora("info " + Quote(holed), dir);
+  EXPECT_EQ(run.status, 0);  // reads no record
+}
+
+TEST_F(CliTest, CompanionCommandsNeedTheLocation) {
+  const std::string missing = dir.File("Gone.loc");
+  for (const char* cmd : {"notes", "events", "verify", "drawing"}) {
+    CliRun run = Vantora(std::string(cmd) + " " + Quote(missing), dir);
+    EXPECT_EQ(run.status, 1) << cmd;
+    EXPECT_EQ(run.out, "") << cmd;
+    EXPECT_EQ(run.err, "vantora: " + missing + " can not be opened: no such file.\n") << cmd;
+  }
 }
 
 TEST_F(CliTest, UsageErrorsAndHelp) {

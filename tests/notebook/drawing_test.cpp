@@ -191,6 +191,7 @@ TEST(BlankDrawing, ShippedBesideTheProgramIsWhite640x240) {
 
 TEST(CliDrawing, RendersOnRequest) {
   TempDir dir;
+  // The point file renders without a location beside it.
   Bytes b;
   Points(b, {{3, 3}});
   test::WriteBytes(dir.File("Room 4.drw"), b.data);
@@ -198,8 +199,11 @@ TEST(CliDrawing, RendersOnRequest) {
   EXPECT_EQ(run.status, 0) << run.err;
   std::string bmp = test::ReadAll(dir.File("Room 4.bmp"));
   EXPECT_EQ(U16(bmp, 28), 1);
+  // Neither a location nor a point file.
   run = test::RunVantora("drawing " + test::ShellQuote(dir.File("None.loc")), dir);
   EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("None.loc can not be opened: no such file."), std::string::npos)
+      << run.err;
 }
 
 }  // namespace

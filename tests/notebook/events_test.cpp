@@ -110,6 +110,8 @@ TEST(CliEvents, OneLinePerEvent) {
   run = test::RunVantora("events " + test::ShellQuote(dir.File("Other.loc")), dir);
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out, "");
+  EXPECT_NE(run.err.find("Other.loc can not be opened: no such file."), std::string::npos)
+      << run.err;
 }
 
 TEST(CliNotes, ListsExistingNotesByKind) {
