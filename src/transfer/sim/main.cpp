@@ -40,6 +40,7 @@ int main(int argc, char** argv) {
   app.add_option("--silent-after", faults.silentAfter, "Stop answering after N replies (0: mute)");
   app.add_option("--disconnect-at", faults.disconnectAt,
                  "Hang up when the log area is read at or beyond this address");
+  app.add_option("--reply-delay", faults.replyDelayMs, "Wait MS milliseconds before every answer");
   app.add_option("--version", version, "Firmware version, e.g. 1.9");
   app.add_flag("--wire-timing", faults.wireTiming,
                "Take as long as the serial line would at its baud rate");

@@ -462,6 +462,8 @@ void Simulator::Handle(const std::vector<std::uint8_t>& frame) {
     std::lock_guard<std::mutex> guard(mutex_);
     received_.emplace_back(code, baud);
   }
+  if (faults_.replyDelayMs > 0)
+    std::this_thread::sleep_for(std::chrono::milliseconds(faults_.replyDelayMs));
   if (faults_.wireTiming && baud)
     std::this_thread::sleep_for(std::chrono::nanoseconds(1000000000LL * bits / baud) *
                                 static_cast<long>(frame.size()));

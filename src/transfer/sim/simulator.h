@@ -83,6 +83,7 @@ struct Faults {
   std::set<int> unimplemented;   // command codes answered as unimplemented
   long long silentAfter = -1;    // stop answering after this many replies
   long long disconnectAt = -1;   // close the line at a block read from this log address
+  int replyDelayMs = 0;          // wait this long before answering each command
   bool wireTiming = false;       // take as long as the line would at its baud rate
   int charBits = 11;             // bits a character takes on the line (8E1: 11)
 };
