@@ -1,4 +1,7 @@
 // vantora transfer: one download of a Corvane instrument, without the dialog.
+#include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 
 #include "cli/cli.h"
@@ -10,11 +13,46 @@ namespace vantora::cli {
 
 namespace {
 
-// Progress and warnings on standard error.
+volatile std::sig_atomic_t interrupted = 0;
+
+extern "C" void OnInterrupt(int) { interrupted = 1; }
+
+// Ctrl+C cancels the download for the life of the object.
+class InterruptGuard {
+ public:
+  InterruptGuard() {
+    interrupted = 0;
+    previous_ = std::signal(SIGINT, OnInterrupt);
+  }
+  ~InterruptGuard() { std::signal(SIGINT, previous_); }
+
+ private:
+  void (*previous_)(int) = SIG_DFL;
+};
+
+// Progress steps, the memory status (at most five lines a second) and
+// warnings on standard error.
 class StderrObserver : public TransferObserver {
  public:
-  void SetPos(int pos) override { std::fprintf(stderr, "progress %i/5\n", pos); }
+  void SetPos(int pos) override {
+    int step = pos / 100;
+    if (step > step_) std::fprintf(stderr, "progress %i/5\n", step);
+    step_ = std::max(step_, step);
+  }
+  void Status(const std::string& text) override {
+    auto now = std::chrono::steady_clock::now();
+    if (printed_ && now - last_ < std::chrono::milliseconds(200)) return;
+    printed_ = true;
+    last_ = now;
+    std::fprintf(stderr, "%s\n", text.c_str());
+  }
   void Warning(const std::string& text) override { Fail(text); }
+  bool Cancelled() override { return interrupted != 0; }
+
+ private:
+  int step_ = -1;
+  bool printed_ = false;
+  std::chrono::steady_clock::time_point last_;
 };
 
 const bool registered = RegisterCommand([](CLI::App& app, int& exitCode) {
@@ -38,7 +76,15 @@ const bool registered = RegisterCommand([](CLI::App& app, int& exitCode) {
     if (dev->count()) job.SetFixedDevice(ArgPath(*device));
     if (prt->count()) job.SetStartPort(*port);
     StderrObserver observer;
-    if (!job.Download(&observer)) {
+    InterruptGuard interrupt;
+    bool ok = job.Download(&observer);
+    if (job.Cancelled()) {
+      // A cancelled run is not a success.
+      Fail(CTransferJob::kCancelledText);
+      exitCode = kFailed;
+      return;
+    }
+    if (!ok) {
       Fail(job.FailureText());
       exitCode = kFailed;
       return;

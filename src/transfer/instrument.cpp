@@ -65,6 +65,7 @@ void CInstrument::CloseLink() {
 
 int CInstrument::Transact(const std::uint8_t* command, int n, std::uint8_t* reply, int replyLength,
                           unsigned timeLimitMs) {
+  noReply_ = !link_;
   if (!link_ || n < 1 || replyLength < 3) return 0;
   std::vector<std::uint8_t> frame;
   frame.push_back(static_cast<std::uint8_t>(n + 1));
@@ -74,6 +75,7 @@ int CInstrument::Transact(const std::uint8_t* command, int n, std::uint8_t* repl
   frame.push_back(static_cast<std::uint8_t>(-sum));
   const std::uint8_t code = command[0];
 
+  bool answered = false;
   for (int attempt = 0; attempt < 3; ++attempt) {
     error_ = 0;
     std::memset(reply, 0, static_cast<std::size_t>(replyLength));
@@ -81,7 +83,9 @@ int CInstrument::Transact(const std::uint8_t* command, int n, std::uint8_t* repl
     link_->Write(frame.data(), static_cast<int>(frame.size()));
     bytesSent_ += frame.size();
     bytesReceived_ += static_cast<std::uint64_t>(replyLength);
-    if (!link_->Read(reply, replyLength, timeLimitMs)) {
+    if (link_->Read(reply, replyLength, timeLimitMs)) {
+      answered = true;
+    } else {
       int l = reply[0];
       if (reply[1] == code && l + 1 <= replyLength) {
         std::uint8_t s = 0;
@@ -111,6 +115,7 @@ int CInstrument::Transact(const std::uint8_t* command, int n, std::uint8_t* repl
     }
     if (!error_) return 1;
   }
+  noReply_ = !answered;
   return 0;
 }
 
@@ -128,6 +133,7 @@ int CInstrument::Connect() {
     return 0;
   }
   for (std::uint32_t rate : kBaudRates) {
+    if (StopRequested()) return 0;
     link_->SetBaud(rate);
     if (Probe()) {
       baud_ = rate;
@@ -193,6 +199,7 @@ int CInstrument::ReadBlock(std::uint32_t address, std::uint8_t* data) {
 int CInstrument::ReadSiteList() {
   siteList_.Clear();
   for (int i = 0; i < 256; ++i) {
+    if (StopRequested()) return 0;
     std::uint8_t cmd[2] = {kSiteEntry, static_cast<std::uint8_t>(i)}, reply[21];
     if (!Transact(cmd, 2, reply, 21, timeLimit_)) return 0;
     if (reply[3] == 0) break;
@@ -201,6 +208,7 @@ int CInstrument::ReadSiteList() {
     site.name = NameField(reply + 4);
     siteList_.sites.push_back(site);
     for (int j = 0; j < 256; ++j) {
+      if (StopRequested()) return 0;
       std::uint8_t lcmd[3] = {kLocationEntry, static_cast<std::uint8_t>(i),
                               static_cast<std::uint8_t>(j)};
       if (!Transact(lcmd, 3, reply, 21, timeLimit_)) return 0;

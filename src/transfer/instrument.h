@@ -68,6 +68,9 @@ class CInstrument {
   // (1000 ms).
   void SetTimeLimit(unsigned ms) { timeLimit_ = ms; }
   unsigned TimeLimit() const { return timeLimit_; }
+  // Called between the steps of Connect (baud rates) and ReadSiteList
+  // (entries); returning true abandons the operation, which then fails.
+  void SetStopCheck(std::function<bool()> check) { stopCheck_ = std::move(check); }
 
   // One exchange with up to three attempts: 1 on success (also when the
   // instrument answers that it does not implement the command; the reply is
@@ -106,6 +109,9 @@ class CInstrument {
   }
 
   int Error() const { return error_; }
+  // The last failed exchange never received a whole reply: the instrument
+  // is silent or the line is gone.
+  bool NoReply() const { return noReply_; }
   const std::string& ErrorText() const { return errorText_; }
   void SetErrorText(const std::string& text) { errorText_ = text.substr(0, 79); }
   const CSiteList& SiteList() const { return siteList_; }
@@ -120,8 +126,10 @@ class CInstrument {
  private:
   int Simple(std::uint8_t code);
   int ReadSize(std::uint8_t code, std::uint32_t& size);
+  bool StopRequested() const { return stopCheck_ && stopCheck_(); }
 
   int error_ = 0;
+  bool noReply_ = false;
   std::string errorText_;
   std::unique_ptr<CCommLink> link_;
   CSiteList siteList_;
@@ -131,6 +139,7 @@ class CInstrument {
   std::uint32_t baud_ = 0;
   unsigned timeLimit_ = 1000;
   LinkFactory factory_;
+  std::function<bool()> stopCheck_;
   std::uint64_t bytesSent_ = 0;
   std::uint64_t bytesReceived_ = 0;
 };

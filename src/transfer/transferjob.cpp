@@ -145,6 +145,28 @@ void CTransferJob::Progress(TransferObserver* o, int pos) {
   o->Pump();
 }
 
+bool CTransferJob::Poll(TransferObserver* o) {
+  if (!o) return cancelled_;
+  o->Pump();
+  if (o->Cancelled()) cancelled_ = true;
+  return cancelled_;
+}
+
+void CTransferJob::RemoveDumps() {
+  std::error_code ec;
+  fs::remove(NativePath(TempFilePath(kLogDump)), ec);
+  fs::remove(NativePath(TempFilePath(kChannelDump)), ec);
+}
+
+bool CTransferJob::EndCancelled(bool transferBegun) {
+  cancelled_ = true;
+  if (transferBegun) instrument_.EndTransfer();
+  instrument_.CloseLink();
+  if (!dumpFolder_.empty()) RemoveDumps();
+  errorText_ = kCancelledText;
+  return false;
+}
+
 bool CTransferJob::Download(TransferObserver* o) {
   struct BusyGuard {
     TransferObserver* o;
@@ -157,8 +179,15 @@ bool CTransferJob::Download(TransferObserver* o) {
   } busy(o);
   errorText_.clear();
   written_.clear();
-  if (o) o->SetRange(0, 5);
+  cancelled_ = false;
+  if (o) o->SetRange(0, kProgressMax);
   Progress(o, 0);
+  // The port search and the site list look for a cancel between exchanges.
+  struct StopCheckGuard {
+    CInstrument& instrument;
+    ~StopCheckGuard() { instrument.SetStopCheck(nullptr); }
+  } stopCheck{instrument_};
+  instrument_.SetStopCheck([this, o] { return Poll(o); });
 
   // Connecting: up to ten attempts over the ports 1 to 9.
   if (!fixedDevice_.empty()) {
@@ -174,26 +203,30 @@ bool CTransferJob::Download(TransferObserver* o) {
       connected = true;
       break;
     }
+    if (Poll(o)) return EndCancelled(false);
     if (fixedDevice_.empty()) {
       int next = instrument_.Port() + 1;
       if (next > 9 || next < 1) next = 1;
       instrument_.ChangePort(next);
     }
-    if (o) o->Pump();
   }
   if (!connected) {
     errorText_ = "Can not connect to instrument.";
     return false;
   }
 
+  // Once connected the state is reset before anything can be cancelled, so
+  // that every run leaves the instrument alike.
   if (!instrument_.ReadState()) {
-    errorText_ = "Communications error";
+    errorText_ = instrument_.NoReply() ? kStoppedAnswering : "Communications error";
     instrument_.CloseLink();
     return false;
   }
   if (instrument_.SiteList().state != 0) instrument_.SetState(0);
+  if (Poll(o)) return EndCancelled(false);
   instrument_.ReadSiteList();
-  Progress(o, 1);
+  if (cancelled_) return EndCancelled(false);
+  Progress(o, 100);
 
   // The dump files live in a folder of this run only.
   if (dumpFolder_.empty()) {
@@ -216,15 +249,22 @@ bool CTransferJob::Download(TransferObserver* o) {
 
   instrument_.BeginTransfer();
   if (!instrument_.ReadVersion() || instrument_.Version() < 2.0f) {
-    errorText_ = "Incompatible instrument version.";
+    // A version query without an answer is a lost line, not old firmware.
+    errorText_ = instrument_.NoReply() ? kStoppedAnswering : "Incompatible instrument version.";
     instrument_.CloseLink();
     return false;
+  }
+  if (Poll(o)) {
+    logDump.close();
+    chanDump.close();
+    return EndCancelled(true);
   }
 
   std::uint32_t c = 0, b = 0, l = 0;
   bool ok = instrument_.ReadReservedSize(c) != 0;
   if (ok) ok = instrument_.ReadChannelAreaSize(b) != 0;
   if (ok) ok = instrument_.ReadLogSize(l) != 0;
+  if (!ok && instrument_.NoReply()) errorText_ = kStoppedAnswering;
   reservedSize_ = c;
   // Areas larger than the instrument's memory come from a garbled reply;
   // reading them would take hours, wrap the addresses and fill the disk.
@@ -234,12 +274,27 @@ bool CTransferJob::Download(TransferObserver* o) {
   }
 
   // One message for the block that fails; the blocks after it are not
-  // requested.
+  // requested. A block without an answer fails the run as a lost line.
   bool warned = false;
   auto blockFailed = [&] {
     if (!warned && instrument_.Error() && o) o->Warning(instrument_.ErrorText());
     warned = true;
+    if (instrument_.NoReply()) errorText_ = kStoppedAnswering;
   };
+
+  // The memory read fills its span of the progress range byte by byte, over
+  // the channel area and then the log area.
+  const std::uint64_t total = ok ? static_cast<std::uint64_t>(b) + l : 0;
+  std::uint64_t done = 0;
+  auto reading = [&] {
+    if (!o) return;
+    int pos = kMemoryTo;
+    if (total > 0) pos = kMemoryFrom + static_cast<int>((kMemoryTo - kMemoryFrom) * done / total);
+    o->SetPos(pos);
+    o->Status(Format("Reading memory: %u of %u bytes", static_cast<unsigned>(done),
+                     static_cast<unsigned>(total)));
+  };
+  if (ok) reading();
 
   std::uint8_t block[CInstrument::kBlockSize];
   std::uint8_t sizeBytes[4] = {static_cast<std::uint8_t>(b), static_cast<std::uint8_t>(b >> 8),
@@ -248,29 +303,37 @@ bool CTransferJob::Download(TransferObserver* o) {
   chanDump.write(reinterpret_cast<const char*>(sizeBytes), 4);
   std::uint32_t start = kMemoryTop - b - c;
   std::uint64_t blocks = (static_cast<std::uint64_t>(b) + 127) / 128;
-  for (std::uint64_t k = 0; k < blocks && ok; ++k) {
+  for (std::uint64_t k = 0; k < blocks && ok && !cancelled_; ++k) {
     ok = instrument_.ReadBlock(static_cast<std::uint32_t>(start + 128 * k), block) != 0;
-    if (ok)
-      chanDump.write(reinterpret_cast<const char*>(block), sizeof block);
-    else
+    if (!ok) {
       blockFailed();
-    if (o) o->Pump();
+      break;
+    }
+    chanDump.write(reinterpret_cast<const char*>(block), sizeof block);
+    done += std::min<std::uint64_t>(128, b - 128 * k);
+    reading();
+    Poll(o);
   }
-  Progress(o, 2);
 
   blocks = (static_cast<std::uint64_t>(l) + 127) / 128;
-  for (std::uint64_t k = 0; k < blocks && ok; ++k) {
+  for (std::uint64_t k = 0; k < blocks && ok && !cancelled_; ++k) {
     ok = instrument_.ReadBlock(static_cast<std::uint32_t>(128 * k), block) != 0;
-    if (ok) {
-      std::uint64_t left = l - 128 * k;
-      logDump.write(reinterpret_cast<const char*>(block),
-                    static_cast<std::streamsize>(std::min<std::uint64_t>(128, left)));
-    } else {
+    if (!ok) {
       blockFailed();
+      break;
     }
-    if (o) o->Pump();
+    std::uint64_t part = std::min<std::uint64_t>(128, l - 128 * k);
+    logDump.write(reinterpret_cast<const char*>(block), static_cast<std::streamsize>(part));
+    done += part;
+    reading();
+    Poll(o);
   }
-  Progress(o, 3);
+  if (cancelled_) {
+    logDump.close();
+    chanDump.close();
+    return EndCancelled(true);
+  }
+  Progress(o, kMemoryTo);
 
   logDump.close();
   chanDump.close();
@@ -282,14 +345,10 @@ bool CTransferJob::Download(TransferObserver* o) {
     errorText_ = "Cannot write the dump files.";
     ok = false;
   }
-  if (ok) ConvertLogDump(destination_, o);
-  Progress(o, 5);
+  if (ok && !ConvertLogDump(destination_, o)) return EndCancelled(false);
+  Progress(o, kProgressMax);
 
-  if (!keepDumps_) {
-    std::error_code ec;
-    fs::remove(NativePath(TempFilePath(kLogDump)), ec);
-    fs::remove(NativePath(TempFilePath(kChannelDump)), ec);
-  }
+  if (!keepDumps_) RemoveDumps();
   return ok;
 }
 
@@ -328,12 +387,28 @@ bool CTransferJob::ConvertLogDump(const std::string& destinationIn, TransferObse
   std::vector<DumpChannel> channels;
   std::vector<std::uint8_t> bytes;
   std::vector<double> values;
-  std::string scratch = TempFilePath("convert.loc");
+  // Every log is converted into a file of the dump folder first; only a
+  // conversion that runs to its end puts them under the destination.
+  struct Converted {
+    std::string folder;   // created under the destination, also for no file
+    std::string scratch;  // empty: nothing to place
+    std::string path;
+  };
+  std::vector<Converted> converted;
+  auto dropScratch = [&] {
+    std::error_code ec;
+    for (const auto& c : converted)
+      if (!c.scratch.empty()) fs::remove(NativePath(c.scratch), ec);
+  };
 
   while (in.ErrorCode() == 0 && !in.Eof()) {
     int tag = in.ReadByte();
     if (in.Eof()) break;
     if (tag != 0x01) continue;
+    if (Poll(o)) {
+      dropScratch();
+      return false;
+    }
     in.Skip(5);
     int mode = in.ReadByte();
     int locationId = in.ReadByte();
@@ -351,8 +426,8 @@ bool CTransferJob::ConvertLogDump(const std::string& destinationIn, TransferObse
     if (list.LocationNameOfId(locationId, name) < 0) name = "location";
     name = SafeFileName(name) + Format("_%02i", counter);
     LogTime startTime = epoch + static_cast<LogTime>(t) - 3600;
-    MakeDirectoryPath(destination + folder);
     std::string path = destination + folder + name + ".loc";
+    std::string scratch = TempFilePath(Format("convert_%i.loc", counter));
 
     ReadChannelTable(tableAddress, channels);
     std::uint32_t interval = (mode == 1 || mode == 3) ? in.ReadBig32() : 0;
@@ -425,21 +500,34 @@ bool CTransferJob::ConvertLogDump(const std::string& destinationIn, TransferObse
       o->Warning("Log " + std::to_string(counter) + " (" + name +
                  "): records left out: " + std::to_string(outOfRange) +
                  " (timed before the start of the log or too far after it).");
+    Converted entry{destination + folder, std::string(), path};
     if (writer) {
       writer->Close();
       bool sound = writer->Error() == LogFileError::None;
       writer.reset();
-      // A log whose file could not be written (a full disk) is named, like
-      // one that could not be placed, so that its loss is not silent.
-      std::string placed = sound ? PlaceFile(scratch, path) : std::string();
-      if (!placed.empty())
-        written_.push_back(placed);
-      else if (o)
-        o->Warning("Cannot write " + path + ".");
-      std::error_code ec;
-      fs::remove(NativePath(scratch), ec);
+      if (sound) {
+        entry.scratch = scratch;
+      } else {
+        // A log whose file could not be written (a full disk) is named, like
+        // one that could not be placed, so that its loss is not silent.
+        std::error_code ec;
+        fs::remove(NativePath(scratch), ec);
+        if (o) o->Warning("Cannot write " + path + ".");
+      }
     }
+    converted.push_back(std::move(entry));
   }
+
+  for (const auto& c : converted) {
+    MakeDirectoryPath(c.folder);
+    if (c.scratch.empty()) continue;
+    std::string placed = PlaceFile(c.scratch, c.path);
+    if (!placed.empty())
+      written_.push_back(placed);
+    else if (o)
+      o->Warning("Cannot write " + c.path + ".");
+  }
+  dropScratch();
   return true;
 }
 

@@ -16,16 +16,21 @@ namespace vantora {
 class CDumpReader;
 class CLogFile;
 
-// What a run reports to its caller: progress 0 to 5, a chance to handle
-// window events between steps, warnings to show, and the busy state.
+// What a run reports to its caller: progress 0 to 500 (the steps at
+// multiples of 100, the memory read filling 100 to 300 as its bytes come),
+// a status text, a chance to handle window events between steps, warnings
+// to show and the busy state; and whether the user wants the run stopped.
 class TransferObserver {
  public:
   virtual ~TransferObserver() = default;
   virtual void SetRange(int low, int high) {}
   virtual void SetPos(int pos) {}
+  virtual void Status(const std::string& text) {}
   virtual void Pump() {}
   virtual void Warning(const std::string& text) {}
   virtual void Busy(bool busy) {}
+  // Asked after every pump; true stops the run after the current exchange.
+  virtual bool Cancelled() { return false; }
 };
 
 // The channel table entry of one channel of a log.
@@ -57,14 +62,23 @@ class CTransferJob {
  public:
   static constexpr std::uint32_t kMemoryTop = 0x20000;
   static constexpr int kMaxFileChannels = 20;
+  // The progress range and the span of the memory read within it.
+  static constexpr int kProgressMax = 500;
+  static constexpr int kMemoryFrom = 100, kMemoryTo = 300;
+  static constexpr const char* kStoppedAnswering = "The instrument stopped answering.";
+  static constexpr const char* kCancelledText = "Transfer cancelled.";
 
   explicit CTransferJob(std::string destination);
   ~CTransferJob();
 
-  // The whole run; true on success. `observer` may be null.
+  // The whole run; true on success. `observer` may be null. A run the
+  // observer cancels returns false with Cancelled() set: it leaves the
+  // instrument as a finished run does and writes no location file.
   bool Download(TransferObserver* observer);
 
   // Converts the logs of the dumps into location files under `destination`.
+  // The files are placed only once every log is converted; false (nothing
+  // placed) when the observer cancels.
   bool ConvertLogDump(const std::string& destination, TransferObserver* observer = nullptr);
   // Reads the channel table at instrument address `address` from the channel
   // dump into `channels`; false when the channel dump cannot be read.
@@ -87,6 +101,7 @@ class CTransferJob {
 
   CInstrument& Instrument() { return instrument_; }
   const std::string& ErrorText() const { return errorText_; }
+  bool Cancelled() const { return cancelled_; }
   // What a failed run tells the user: the error text without leading white
   // space, or "Transfer error." when nothing is left.
   std::string FailureText() const;
@@ -96,6 +111,11 @@ class CTransferJob {
 
  private:
   void Progress(TransferObserver* o, int pos);
+  // Pumps the observer's events; true (and Cancelled()) once it cancels.
+  bool Poll(TransferObserver* o);
+  // Ends a cancelled run: the instrument leaves its transfer, the dumps go.
+  bool EndCancelled(bool transferBegun);
+  void RemoveDumps();
 
   CInstrument instrument_;
   std::string destination_;
@@ -106,6 +126,7 @@ class CTransferJob {
   std::string fixedDevice_;
   int startPort_ = 0;
   bool keepDumps_ = false;
+  bool cancelled_ = false;
   std::vector<std::string> written_;
 };
 

@@ -75,8 +75,8 @@ TEST_F(TransferDlgTest, GetAllFilesWritesTheLocations) {
   d.GetAllButton()->click();
   EXPECT_TRUE(messages.empty()) << messages[0];
   EXPECT_EQ(d.StatusLine()->text(), "Transfer complete.");
-  EXPECT_EQ(d.ProgressBar()->value(), 5);
-  EXPECT_EQ(d.ProgressBar()->maximum(), 5);
+  EXPECT_EQ(d.ProgressBar()->value(), 500);
+  EXPECT_EQ(d.ProgressBar()->maximum(), 500);
   EXPECT_TRUE(d.GetAllButton()->isEnabled());
   EXPECT_TRUE(d.ChangeButton()->isEnabled());
   EXPECT_TRUE(fs::exists(dest.File("Lab/Room_01.loc")));
@@ -84,7 +84,7 @@ TEST_F(TransferDlgTest, GetAllFilesWritesTheLocations) {
   EXPECT_EQ(sim.Sim().State(), 0);
 }
 
-TEST_F(TransferDlgTest, FailureShowsTheJobTextThenCompletes) {
+TEST_F(TransferDlgTest, FailureShowsTheJobTextAndSaysSo) {
   SimRunner sim("version 1.9\n");
   ASSERT_TRUE(sim.ok());
   ResetProfile(sim.Device());
@@ -96,12 +96,12 @@ TEST_F(TransferDlgTest, FailureShowsTheJobTextThenCompletes) {
   EXPECT_EQ(messages[0], "Incompatible instrument version.");
   EXPECT_EQ(statusDuringMessage[0], "Transfer in progress.");
   EXPECT_FALSE(enabledDuringMessage[0]);
-  EXPECT_EQ(d.StatusLine()->text(), "Transfer complete.");
+  EXPECT_EQ(d.StatusLine()->text(), "Transfer failed.");
   EXPECT_TRUE(d.GetAllButton()->isEnabled());
   EXPECT_TRUE(d.ChangeButton()->isEnabled());
 }
 
-TEST_F(TransferDlgTest, BlockFailureFallsBackToTransferError) {
+TEST_F(TransferDlgTest, LineLostDuringTheMemoryRead) {
   corvanesim::Faults f;
   f.disconnectAt = 0;
   SimRunner sim("fill 600\n", f);
@@ -113,8 +113,49 @@ TEST_F(TransferDlgTest, BlockFailureFallsBackToTransferError) {
   d.GetAllButton()->click();
   ASSERT_EQ(messages.size(), 2u);
   EXPECT_EQ(messages[0], "Command failed");
-  EXPECT_EQ(messages[1], "Transfer error.");
+  EXPECT_EQ(messages[1], "The instrument stopped answering.");
+  EXPECT_EQ(d.StatusLine()->text(), "Transfer failed.");
   EXPECT_TRUE(fs::is_empty(dest.path()));
+}
+
+TEST_F(TransferDlgTest, CancelDuringTheMemoryReadKeepsTheDialogOpen) {
+  SimRunner sim("state 4\nfill 3000\nsite 1 Lab\nlocation 1 Room\n");
+  ASSERT_TRUE(sim.ok());
+  ResetProfile(sim.Device());
+  UseDestination(dest.path());
+  CTransferDlg d;
+  dlg = &d;
+  d.show();
+  std::vector<std::string> statuses;
+  QString closeText;
+  int clickedAt = -1;
+  QObject::connect(d.ProgressBar(), &QProgressBar::valueChanged, [&](int value) {
+    statuses.push_back(d.StatusLine()->text().toStdString());
+    if (clickedAt < 0 && value > 150) {
+      closeText = d.CloseButton()->text();
+      clickedAt = value;
+      d.CloseButton()->click();
+    }
+  });
+  d.GetAllButton()->click();
+  EXPECT_EQ(closeText, "Cancel");
+  ASSERT_GT(clickedAt, 150);
+  EXPECT_LT(clickedAt, 300);
+  EXPECT_TRUE(messages.empty()) << messages[0];
+  EXPECT_TRUE(d.isVisible());
+  EXPECT_EQ(d.StatusLine()->text(), "Transfer cancelled.");
+  EXPECT_EQ(d.CloseButton()->text(), "Close");
+  EXPECT_TRUE(d.CloseButton()->isEnabled());
+  EXPECT_TRUE(d.GetAllButton()->isEnabled());
+  EXPECT_LT(d.ProgressBar()->value(), 300);
+  ASSERT_FALSE(statuses.empty());
+  EXPECT_EQ(statuses.back().rfind("Reading memory: ", 0), 0u) << statuses.back();
+  EXPECT_TRUE(fs::is_empty(dest.path()));
+  EXPECT_EQ(sim.Sim().State(), 0);
+  EXPECT_EQ(sim.Count(0x3D), 1);
+  // Close now closes.
+  d.CloseButton()->click();
+  EXPECT_FALSE(d.isVisible());
 }
 
 TEST_F(TransferDlgTest, DestinationSettings) {

@@ -5,10 +5,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 
 #include "common/logfile.h"
 #include "common/platform.h"
@@ -59,11 +62,16 @@ record @3600 3
 
 struct Recorder : TransferObserver {
   std::vector<int> positions;
+  std::vector<std::string> statuses;
   std::vector<std::string> warnings;
   int pumps = 0;
+  // Cancels once this holds.
+  std::function<bool(const Recorder&)> cancelWhen;
   void SetPos(int p) override { positions.push_back(p); }
+  void Status(const std::string& t) override { statuses.push_back(t); }
   void Pump() override { ++pumps; }
   void Warning(const std::string& t) override { warnings.push_back(t); }
+  bool Cancelled() override { return cancelWhen && cancelWhen(*this); }
 };
 
 class PtyTest : public ::testing::Test {
@@ -82,7 +90,6 @@ TEST_F(PtyTest, ThreeModesDownloadIntoSiteFolders) {
   CTransferJob job(dest.path());
   Recorder rec;
   ASSERT_TRUE(job.Download(&rec)) << job.ErrorText();
-  EXPECT_EQ(rec.positions, (std::vector<int>{0, 1, 2, 3, 5}));
   EXPECT_GT(rec.pumps, 5);
   EXPECT_TRUE(rec.warnings.empty());
   // The instrument was answering at the first rate tried, and its state set to 0.
@@ -286,11 +293,129 @@ TEST_F(PtyTest, DisconnectInTheLogAreaFailsWithOneMessage) {
   CTransferJob job(dest.path());
   Recorder rec;
   EXPECT_FALSE(job.Download(&rec));
-  EXPECT_EQ(job.ErrorText(), "");
+  EXPECT_FALSE(job.Cancelled());
+  // The block's own message, then the run's: the line is gone.
+  EXPECT_EQ(job.ErrorText(), "The instrument stopped answering.");
   ASSERT_EQ(rec.warnings.size(), 1u);
   EXPECT_EQ(rec.warnings[0], "Command failed");
   EXPECT_TRUE(job.WrittenFiles().empty());
   EXPECT_TRUE(fs::is_empty(dest.path()));
+}
+
+TEST_F(PtyTest, ProgressFollowsTheBytesOfBothAreas) {
+  SimRunner sim(
+      "channel-area 300\nlog-size 300\nlog mode=1 location=1\nchannel 0 8 3 A b\nrecord 5\n");
+  ASSERT_TRUE(sim.ok());
+  ResetProfile(sim.Device());
+  CTransferJob job(dest.path());
+  Recorder rec;
+  ASSERT_TRUE(job.Download(&rec)) << job.ErrorText();
+  // Steps at multiples of 100; 600 bytes in blocks of 128, 128, 44 (channel
+  // area) and 128, 128, 44 (log area) fill 100 to 300.
+  EXPECT_EQ(rec.positions, (std::vector<int>{0, 100, 100, 142, 185, 200, 242, 285, 300, 300, 500}));
+  std::vector<std::string> expected;
+  for (int n : {0, 128, 256, 300, 428, 556, 600})
+    expected.push_back("Reading memory: " + std::to_string(n) + " of 600 bytes");
+  EXPECT_EQ(rec.statuses, expected);
+}
+
+TEST_F(PtyTest, AnInstrumentThatFallsSilentIsALostConnection) {
+  // It answers the probe and the first site entry, then nothing: the version
+  // query gets no reply, which is not old firmware.
+  corvanesim::Faults f;
+  f.silentAfter = 3;
+  SimRunner sim("site 1 Lab\nlocation 5 Room\n", f);
+  ASSERT_TRUE(sim.ok());
+  ResetProfile(sim.Device());
+  CTransferJob job(dest.path());
+  EXPECT_FALSE(job.Download(nullptr));
+  EXPECT_EQ(job.ErrorText(), "The instrument stopped answering.");
+  EXPECT_GE(sim.Count(0x01), 1);
+
+  // Silent right after the probe: the state query goes unanswered.
+  corvanesim::Faults g;
+  g.silentAfter = 1;
+  SimRunner mute("", g);
+  ASSERT_TRUE(mute.ok());
+  ResetProfile(mute.Device());
+  CTransferJob job2(dest.path());
+  EXPECT_FALSE(job2.Download(nullptr));
+  EXPECT_EQ(job2.ErrorText(), "The instrument stopped answering.");
+
+  // A reply that arrives but is wrong keeps its own text.
+  corvanesim::Faults h;
+  h.badCodeReplies = {2, 3, 4};
+  SimRunner wrong("", h);
+  ASSERT_TRUE(wrong.ok());
+  ResetProfile(wrong.Device());
+  CTransferJob job3(dest.path());
+  EXPECT_FALSE(job3.Download(nullptr));
+  EXPECT_EQ(job3.ErrorText(), "Communications error");
+}
+
+// A cancelled run: no location file, no dump left, the instrument's state
+// reset and its transfer ended as after a finished run.
+class CancelTest : public PtyTest {
+ protected:
+  void Run(Recorder& rec, const char* scenario =
+                              "state 4\nfill 1000\nsite 1 Lab\nlocation 1 "
+                              "Room\n") {
+    sim = std::make_unique<SimRunner>(scenario);
+    ASSERT_TRUE(sim->ok());
+    ResetProfile(sim->Device());
+    CTransferJob job(dest.path());
+    job.SetDumpFolder(dumps.path());
+    EXPECT_FALSE(job.Download(&rec));
+    EXPECT_TRUE(job.Cancelled());
+    EXPECT_EQ(job.ErrorText(), "Transfer cancelled.");
+    EXPECT_TRUE(job.WrittenFiles().empty());
+    EXPECT_TRUE(fs::is_empty(dest.path()));
+    EXPECT_TRUE(fs::is_empty(dumps.path()));
+    EXPECT_EQ(sim->Sim().State(), 0);
+    EXPECT_EQ(sim->Count(0x3D), 1);
+  }
+  TempDir dumps;
+  std::unique_ptr<SimRunner> sim;
+};
+
+TEST_F(CancelTest, DuringTheMemoryReadStopsAfterTheCurrentBlock) {
+  Recorder rec;
+  rec.cancelWhen = [](const Recorder& r) { return r.statuses.size() >= 3; };
+  Run(rec);
+  // Cancelled after the second block: no third one is asked for.
+  EXPECT_EQ(sim->Count(0x18), 2);
+  EXPECT_LT(rec.positions.back(), 300);
+}
+
+TEST_F(CancelTest, DuringTheConversionPlacesNothing) {
+  Recorder rec;
+  rec.cancelWhen = [](const Recorder& r) {
+    return std::count(r.positions.begin(), r.positions.end(), 300) >= 2;
+  };
+  Run(rec);
+  // The memory was read whole; the conversion was under way.
+  const auto& mem = sim->Sim().Image();
+  std::string total = std::to_string(mem.logSize + mem.channelAreaSize);
+  ASSERT_FALSE(rec.statuses.empty());
+  EXPECT_EQ(rec.statuses.back(), "Reading memory: " + total + " of " + total + " bytes");
+}
+
+TEST_F(PtyTest, CancelDuringThePortSearch) {
+  corvanesim::Faults f;
+  f.silentAfter = 0;
+  SimRunner sim("state 4\n", f);
+  ASSERT_TRUE(sim.ok());
+  ResetProfile(sim.Device());
+  CTransferJob job(dest.path());
+  Recorder rec;
+  rec.cancelWhen = [](const Recorder& r) { return r.pumps >= 3; };
+  EXPECT_FALSE(job.Download(&rec));
+  EXPECT_TRUE(job.Cancelled());
+  EXPECT_EQ(job.ErrorText(), "Transfer cancelled.");
+  // Between baud rates, long before the 24 probes of a whole search.
+  EXPECT_LE(sim.Count(0x35), 9);
+  EXPECT_EQ(sim.Count(0x3C), 0);
+  EXPECT_EQ(sim.Count(0x3D), 0);
 }
 
 TEST_F(PtyTest, NoInstrumentMeansNoConnection) {
@@ -421,8 +546,10 @@ TEST_F(PtyTest, CommandLineTransfer) {
 }
 
 TEST_F(PtyTest, CommandLineBlockFailureFallsBackToTransferError) {
+  // The first block is answered three times with a wrong code: replies 1-8
+  // are the probe, the state, the site list, "<", the version and the sizes.
   corvanesim::Faults f;
-  f.disconnectAt = 0;
+  f.badCodeReplies = {9, 10, 11};
   SimRunner sim("fill 600\n", f);
   ASSERT_TRUE(sim.ok());
   CliRun run = Transfer(sim.Device(), dest.path());
@@ -433,6 +560,66 @@ TEST_F(PtyTest, CommandLineBlockFailureFallsBackToTransferError) {
   EXPECT_NE(block, std::string::npos) << run.err;
   EXPECT_NE(failure, std::string::npos) << run.err;
   EXPECT_LT(block, failure) << run.err;
+
+  // A line that goes dead is named as such.
+  corvanesim::Faults g;
+  g.disconnectAt = 0;
+  SimRunner gone("fill 600\n", g);
+  ASSERT_TRUE(gone.ok());
+  run = Transfer(gone.Device(), dest.path());
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("The instrument stopped answering."), std::string::npos) << run.err;
+}
+
+TEST_F(PtyTest, CommandLineShowsTheBytesAndStopsOnCtrlC) {
+  corvanesim::Faults f;
+  f.replyDelayMs = 10;  // about 1.6 s for the whole memory
+  SimRunner sim("state 4\nfill 20000\nsite 1 Lab\nlocation 1 Room\n", f);
+  ASSERT_TRUE(sim.ok());
+  int err[2];
+  ASSERT_EQ(pipe(err), 0);
+  auto started = std::chrono::steady_clock::now();
+  pid_t pid = fork();
+  if (pid == 0) {
+    dup2(err[1], 2);
+    close(err[0]);
+    std::string exe = Bin("vantora");
+    execl(exe.c_str(), exe.c_str(), "transfer", "--device", sim.Device().c_str(), "--dest",
+          dest.path().c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(err[1]);
+  FILE* in = fdopen(err[0], "r");
+  std::string text;
+  int reading = 0;
+  char line[512];
+  while (fgets(line, sizeof line, in)) {
+    text += line;
+    if (std::string(line).rfind("Reading memory: ", 0) == 0 && ++reading == 3) kill(pid, SIGINT);
+  }
+  fclose(in);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  ASSERT_TRUE(WIFEXITED(status)) << text;
+  EXPECT_EQ(WEXITSTATUS(status), 1) << text;
+  EXPECT_NE(text.find("vantora: Transfer cancelled."), std::string::npos) << text;
+  EXPECT_EQ(text.find("Transfer complete."), std::string::npos) << text;
+  // At most five status lines a second.
+  EXPECT_GE(reading, 3) << text;
+  EXPECT_LE(reading, 1 + 5 * seconds) << text;
+  EXPECT_NE(
+      text.find(" of " +
+                std::to_string(sim.Sim().Image().logSize + sim.Sim().Image().channelAreaSize) +
+                " bytes\n"),
+      std::string::npos)
+      << text;
+  // Stopped part-way, with the instrument left as after a finished run.
+  EXPECT_LT(sim.Count(0x18), 150);
+  EXPECT_EQ(sim.Count(0x3D), 1);
+  EXPECT_EQ(sim.Sim().State(), 0);
+  EXPECT_TRUE(fs::is_empty(dest.path()));
 }
 
 TEST_F(PtyTest, SimulatorProgramServesALink) {

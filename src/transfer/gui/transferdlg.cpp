@@ -1,6 +1,7 @@
 #include "transfer/gui/transferdlg.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -32,6 +33,8 @@ class DialogObserver : public TransferObserver {
   explicit DialogObserver(CTransferDlg* dlg) : dlg_(dlg) {}
   void SetRange(int low, int high) override { dlg_->ProgressBar()->setRange(low, high); }
   void SetPos(int pos) override { dlg_->ProgressBar()->setValue(pos); }
+  void Status(const std::string& text) override { dlg_->StatusLine()->setText(ToQt(text)); }
+  bool Cancelled() override { return dlg_->CancelRequested(); }
   void Pump() override { QCoreApplication::processEvents(QEventLoop::AllEvents, 20); }
   void Warning(const std::string& text) override { dlg_->Warn(text); }
   void Busy(bool busy) override {
@@ -63,7 +66,7 @@ CTransferDlg::CTransferDlg(QWidget* parent) : QDialog(parent) {
 
   close_ = new QPushButton("Close", this);
   progress_ = new QProgressBar(this);
-  progress_->setRange(0, 5);
+  progress_->setRange(0, CTransferJob::kProgressMax);
   progress_->setValue(0);
   progress_->setTextVisible(false);
   status_ = new QLabel("Initializing...", this);
@@ -97,6 +100,7 @@ CTransferDlg::CTransferDlg(QWidget* parent) : QDialog(parent) {
 
   connect(getAll_, &QPushButton::clicked, this, [this] { OnGetAllFiles(); });
   connect(change_, &QPushButton::clicked, this, [this] { OnChangeDestination(); });
+  // While a download runs the button reads "Cancel" and reject() cancels.
   connect(close_, &QPushButton::clicked, this, [this] { reject(); });
   ShowDestination();
 }
@@ -120,19 +124,37 @@ void CTransferDlg::Warn(const std::string& text) {
 void CTransferDlg::OnGetAllFiles() {
   if (busy_) return;
   busy_ = true;
+  cancelRequested_ = false;
   status_->setText("Transfer in progress.");
   change_->setEnabled(false);
   getAll_->setEnabled(false);
+  close_->setText("Cancel");
+  const char* outcome = "Transfer complete.";
   {
     CTransferJob job(destination_);
     DialogObserver observer(this);
-    if (!job.Download(&observer)) Warn(job.FailureText());
+    bool ok = job.Download(&observer);
+    if (job.Cancelled()) {
+      outcome = CTransferJob::kCancelledText;
+    } else if (!ok) {
+      Warn(job.FailureText());
+      outcome = "Transfer failed.";
+    }
   }
-  status_->setText("Transfer complete.");
+  status_->setText(outcome);
+  close_->setText("Close");
+  close_->setEnabled(true);
   change_->setEnabled(true);
   getAll_->setEnabled(true);
   busy_ = false;
   if (closePending_) QDialog::reject();
+}
+
+void CTransferDlg::RequestCancel() {
+  if (!busy_) return;
+  cancelRequested_ = true;
+  // Taken: the download stops after its current exchange.
+  close_->setEnabled(false);
 }
 
 void CTransferDlg::OnChangeDestination() {
@@ -146,12 +168,24 @@ void CTransferDlg::OnChangeDestination() {
 }
 
 void CTransferDlg::reject() {
-  // Closing during a download takes effect when the download returns.
+  // Escape during a download cancels it, like the Cancel button.
   if (busy_) {
-    closePending_ = true;
+    RequestCancel();
     return;
   }
   QDialog::reject();
+}
+
+void CTransferDlg::closeEvent(QCloseEvent* event) {
+  // Closing the window during a download cancels it and closes once the
+  // download has stopped.
+  if (busy_) {
+    RequestCancel();
+    closePending_ = true;
+    event->ignore();
+    return;
+  }
+  QDialog::closeEvent(event);
 }
 
 }  // namespace vantora

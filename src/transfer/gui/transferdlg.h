@@ -1,5 +1,6 @@
 // The dialog of corvanetransfer: destination folder, "Get All Files" with a
-// progress bar and a status line, "Change Destination" and "Close".
+// progress bar and a status line, "Change Destination" and "Close", which
+// reads "Cancel" while a download runs.
 #pragma once
 
 #include <QDialog>
@@ -31,6 +32,9 @@ class CTransferDlg : public QDialog {
   void OnGetAllFiles();
   // Lets the user choose a new destination ("Change Destination").
   void OnChangeDestination();
+  // Stops the running download after its current exchange; the dialog stays.
+  void RequestCancel();
+  bool CancelRequested() const { return cancelRequested_; }
 
   const std::string& Destination() const { return destination_; }
   bool Busy() const { return busy_; }
@@ -51,6 +55,7 @@ class CTransferDlg : public QDialog {
 
  protected:
   void reject() override;
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   void ShowDestination();
@@ -58,6 +63,7 @@ class CTransferDlg : public QDialog {
   std::string destination_;
   bool busy_ = false;
   bool closePending_ = false;
+  bool cancelRequested_ = false;
   QLabel* status_ = nullptr;
   QLabel* destinationLabel_ = nullptr;
   QProgressBar* progress_ = nullptr;
