@@ -401,28 +401,40 @@ TEST_F(ChartRenderTest, ImageFilesHaveTheImagesSizeAndPixels) {
 TEST_F(ChartRenderTest, PdfIsOneLandscapePageLaidOutInDevicePixels) {
   test::TempDir dir;
   MultiAxisChart m;
-  m.chart.Display(0)->placed = false;  // laid out again for the page
   int laidW = 0, laidH = 0;
   std::string error;
   const std::string path = dir.File("chart.pdf");
-  ASSERT_TRUE(WriteChartPdf(
-      m.chart, path, RenderOptions(), [&](int w, int h) { laidW = w, laidH = h; }, error))
-      << error;
+  // The caller's layout, in the page's device pixels.
+  const auto layout = [&](int w, int h) {
+    laidW = w, laidH = h;
+    const int g = h * 8 / 10, band = w / 16, right = w - 2 * band;
+    for (int k = 0; k < 3; ++k) {
+      m.chart.Display(k)->rect = {0, 0, right, g};
+      m.chart.Display(k)->plotArea = {w / 8, h / 8, right - w / 24, g - h / 8};
+    }
+    for (int k = 1; k < 3; ++k)
+      static_cast<SRGScaleBar*>(m.chart.Find(ComponentKind::ScaleBar, k - 1))->rect = {
+          right + (k - 1) * band, 0, right + k * band, g};
+    m.legend->rect = {0, g, w, h};
+  };
+  ASSERT_TRUE(WriteChartPdf(m.chart, path, RenderOptions(), layout, error)) << error;
   // A4 landscape less 10 mm margins at 300 dpi: 277 x 190 mm.
   EXPECT_NEAR(laidW, 277 / 25.4 * 300, 3);
   EXPECT_NEAR(laidH, 190 / 25.4 * 300, 3);
   std::ifstream in(path, std::ios::binary);
   const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (!qEnvironmentVariableIsEmpty("VANTORA_CHART_PICTURES"))
+    std::ofstream(qgetenv("VANTORA_CHART_PICTURES").toStdString() + "/chart.pdf", std::ios::binary)
+        << bytes;
   EXPECT_EQ(bytes.substr(0, 5), "%PDF-");
   EXPECT_GT(bytes.size(), 2000u);
-  // The display nobody placed fills the page (less the legend's strip).
-  EXPECT_GT(m.chart.Display(0)->rect.Width(), 3000);
 }
 
 TEST_F(ChartRenderTest, TwentyFullSeriesRenderTime) {
   SRGraph chart;
   auto* d = AddDisplay(chart, 0, -1);
   d->xScale = Scale<SRGDateScale>(" %H:%M:%S ", Orientation::Horizontal);
+  d->display->axisType = kAxisDateOnX;
   d->xGrid = std::make_unique<SRGGridLines>();
   d->yGrid = std::make_unique<SRGGridLines>();
   constexpr int kPoints = 65535, kSeries = 20;

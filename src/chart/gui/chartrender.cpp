@@ -144,7 +144,8 @@ std::vector<Series> SeriesOf(const SRGraph& chart, const SRGraphDisplay& display
   std::vector<Series> out;
   const int last = display.lastGroup < 0 ? chart.GroupCount() - 1
                                          : std::min(display.lastGroup, chart.GroupCount() - 1);
-  for (int g = std::max(0, display.firstGroup); g + 1 <= last; g += 2) out.push_back({g, g + 1});
+  const int first = std::max(0, display.firstGroup);
+  for (int g = first + (first & 1); g + 1 <= last; g += 2) out.push_back({g, g + 1});
   return out;
 }
 
@@ -342,7 +343,7 @@ void Renderer::AddSeries(const SRGCompoundDisplay& d, QCPAxis* keyAxis, QCPAxis*
     const DataGroup* ys = chart_.Group(s.yGroup);
     if (!xs || !ys) continue;
     const std::size_t n = std::min(xs->values.size(), ys->values.size());
-    QVector<QCPGraphData> points(static_cast<int>(n));
+    QVector<QCPGraphData> points(static_cast<qsizetype>(n));
     QCPGraphData* out = points.data();
     int count = 0;
     bool rising = true;
@@ -428,13 +429,20 @@ void Renderer::AddLegend() {
     if (yGroup >= legend->firstGroup && yGroup <= last) entries.push_back({yGroup, plottable});
   if (entries.empty()) return;
 
-  const int itemHeight = std::max(QFontMetrics(legend_->font()).height(), 4);
+  // Entries fill rows across the legend, as many to a row as their widest
+  // one allows; the block is centred vertically.
+  const QFontMetrics metrics(legend_->font());
+  const int itemHeight = std::max(metrics.height(), 4);
+  int widest = 0;
+  for (const Entry& e : entries)
+    widest = std::max(widest, metrics.horizontalAdvance(ToQt(chart_.Annotation(e.yGroup))));
+  widest += 2 * itemHeight + Px(6);  // the key and the gap after it
   const int margin = Px(6);
   const int spacing = legend_->rowSpacing();
   const int n = static_cast<int>(entries.size());
-  const int rowsFit =
-      std::max(1, (area.Height() - 2 * margin + spacing) / std::max(1, itemHeight + spacing));
-  const int columns = (n + rowsFit - 1) / rowsFit;
+  const int columns = std::clamp(
+      (area.Width() - 2 * margin + legend_->columnSpacing()) / (widest + legend_->columnSpacing()),
+      1, n);
   const int rows = (n + columns - 1) / columns;
   const int content = rows * itemHeight + (rows - 1) * spacing;
   const int top = std::max(margin, (area.Height() - content) / 2);
