@@ -58,11 +58,17 @@ pid_t StartSimulator(const std::string& scenario, std::string& device) {
   return pid;
 }
 
-// Times the memory phase: from progress 1 (connected, site list read) to 3.
+// Times the memory phase: from step 1 (connected, site list read, progress
+// 100) to step 3 (memory read, progress 300); each step is timed when the
+// progress first reaches it.
 struct PhaseClock : vantora::TransferObserver {
   std::chrono::steady_clock::time_point at[6];
+  bool seen[6] = {};
   void SetPos(int pos) override {
-    if (pos >= 0 && pos < 6) at[pos] = std::chrono::steady_clock::now();
+    for (int k = 0; k < 6 && k * 100 <= pos; ++k) {
+      if (!seen[k]) at[k] = std::chrono::steady_clock::now();
+      seen[k] = true;
+    }
   }
   double Seconds(int from, int to) const {
     return std::chrono::duration<double>(at[to] - at[from]).count();
