@@ -4,14 +4,19 @@
 
 #include <QBuffer>
 #include <QElapsedTimer>
+#include <QPageLayout>
+#include <QPageSize>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPicture>
+#include <QProcess>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <vector>
 
@@ -333,6 +338,67 @@ TEST_F(ChartRenderTest, OverlaysAndVectorPagesDrawTheSameChart) {
   for (int k = 0; k < 3; ++k)
     EXPECT_GT(CountColour(replayed, QRect(100, 75, 567, 330), SeriesColour(k)), 100);
   EXPECT_GT(CountColour(replayed, QRect(750, 0, 50, 480), SeriesColour(2)), 100);
+}
+
+// Bounding box of the pixels of colour `c`.
+QRect Extent(const QImage& image, Rgb c) {
+  QRect box;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x)
+      if (CountColour(image, QRect(x, y, 1, 1), c)) box |= QRect(x, y, 1, 1);
+  return box;
+}
+
+// A one-page PDF of 1200 x 900 pixels at 288 dpi drawn by `draw`, as an
+// image through pdftoppm (null when that is not installed).
+QImage PdfPage(const std::string& dir, const char* name,
+               const std::function<void(QPdfWriter&)>& draw) {
+  const QString pdf = QString::fromStdString(dir + "/" + name + ".pdf");
+  {
+    QPdfWriter writer(pdf);
+    writer.setResolution(288);
+    writer.setPageLayout(QPageLayout(QPageSize(QSizeF(1200 / 288.0, 900 / 288.0), QPageSize::Inch),
+                                     QPageLayout::Portrait, QMarginsF()));
+    draw(writer);
+  }
+  const QString stem = QString::fromStdString(dir + "/" + name);
+  QProcess process;
+  process.start("pdftoppm", {"-r", "288", "-png", "-singlefile", pdf, stem});
+  if (!process.waitForFinished(30000) || process.exitCode() != 0) return QImage();
+  return QImage(stem + ".png").convertToFormat(QImage::Format_RGB32);
+}
+
+TEST_F(ChartRenderTest, PagesOfAnotherResolutionGetTheChartInTheirPixels) {
+  test::TempDir dir;
+  SRGraph chart;
+  AddDisplay(chart, 0, 1);
+  FillPair(chart, 0, 50, 0);
+  auto* title = chart.AddNew<SRGraphLabel>();
+  title->text = "Office 2";
+  title->fontSize = 16;
+  RenderOptions options;
+  options.dpi = 288;
+  // Straight onto the page, and through a painter already open on it (the
+  // recorded picture of the printer path).
+  const QImage direct = PdfPage(dir.path(), "direct", [&](QPdfWriter& writer) {
+    RenderChartOnDevice(chart, writer, 1200, 900, options);
+  });
+  if (direct.isNull()) GTEST_SKIP() << "pdftoppm is not installed";
+  const QImage painted = PdfPage(dir.path(), "painted", [&](QPdfWriter& writer) {
+    QPainter painter(&writer);
+    RenderChart(chart, painter, 1200, 900, options);
+  });
+  Keep(painted, "page-288dpi");
+  ASSERT_EQ(painted.size(), QSize(1200, 900));
+  const QRect a = Extent(direct, SeriesColour(0)), b = Extent(painted, SeriesColour(0));
+  ASSERT_FALSE(a.isEmpty());
+  EXPECT_LE((a.topLeft() - b.topLeft()).manhattanLength(), 2);
+  EXPECT_LE((a.bottomRight() - b.bottomRight()).manhattanLength(), 2);
+  const QRect t1 = Extent(direct.copy(Q(title->rect)), Rgb{0, 0, 0});
+  const QRect t2 = Extent(painted.copy(Q(title->rect)), Rgb{0, 0, 0});
+  ASSERT_FALSE(t1.isEmpty());
+  EXPECT_LE(std::abs(t1.width() - t2.width()), 2);
+  EXPECT_LE(std::abs(t1.height() - t2.height()), 2);
 }
 
 TEST_F(ChartRenderTest, ImageFilesHaveTheImagesSizeAndPixels) {

@@ -554,8 +554,12 @@ void Renderer::DrawLabels(QCPPainter& painter) {
   // Every label is centred in the box the layout gave it: chart labels in
   // the strips the displays leave free, display labels in the margins
   // between a display's rectangle and its plot area.
+  const QRect chart(0, 0, width_, height_);
   const auto draw = [&](const SRGraphLabel& label) {
-    const QRect box = ToQRect(label.rect);
+    // A box reaching past the chart (the last strip ends a pixel below it)
+    // is cut to the chart, so that the text stays whole.
+    QRect box = ToQRect(label.rect);
+    if (box.intersects(chart)) box = box.intersected(chart);
     DrawText(painter, box, label.text, FontPx(label.fontSize), label.rotated, box.height());
   };
   for (const auto& component : chart_.Components()) {
@@ -636,10 +640,17 @@ RenderReport RenderChart(SRGraph& chart, QPainter& painter, int width, int heigh
     painter.drawImage(QPoint(0, 0), image);
   } else {
     // Pages keep their vectors: record, then replay through the caller's
-    // painter.
+    // painter. A picture plays back scaled from its own resolution to the
+    // device's; the chart is already in device pixels, so that is undone.
     QPicture picture;
     report = RenderChartOnDevice(chart, picture, width, height, options);
+    painter.save();
+    const QPaintDevice* device = painter.device();
+    if (device && device->logicalDpiX() > 0 && device->logicalDpiY() > 0)
+      painter.scale(static_cast<double>(picture.logicalDpiX()) / device->logicalDpiX(),
+                    static_cast<double>(picture.logicalDpiY()) / device->logicalDpiY());
     painter.drawPicture(QPoint(0, 0), picture);
+    painter.restore();
   }
   return report;
 }
