@@ -522,11 +522,43 @@ TEST_F(AppTest, WindowMenuListsTheOpenWindowsAndRecentFilesAreKept) {
   EXPECT_EQ(app->MainFrame()->ActiveDocument()->GetPathName(), Location("Office 101.loc"));
 }
 
-TEST_F(AppTest, CommandLineFileThatCannotBeOpenedEndsTheStart) {
+TEST_F(AppTest, CommandLineFileThatCannotBeOpenedIsNamedAndTheProgramStays) {
   test::MessageRecorder messages;
-  EXPECT_FALSE(Start(dir.File("site/Missing.loc")));
+  const std::string missing = dir.File("site/Missing.loc");
+  EXPECT_TRUE(Start(missing));
   ASSERT_EQ(messages.boxes.size(), 1u);
-  EXPECT_EQ(messages.boxes[0].text, "Failed to open document.");
+  EXPECT_EQ(messages.boxes[0].text, missing + " can not be opened: no such file.");
+  EXPECT_TRUE(app->MainFrame()->isVisible());
+  EXPECT_EQ(app->MainFrame()->ActiveDocument(), nullptr);
+  EXPECT_EQ(Profile::GetString("Recent File List", "File1"), "");
+}
+
+TEST_F(AppTest, UnreadableLocationsStayOutOfTheRecentFilesAndLeaveThem) {
+  ASSERT_TRUE(Start());
+  test::MessageRecorder messages;
+  // Random bytes: no document, no statistics file, no recent entry.
+  const std::string junk = Location("Junk.loc");
+  test::WriteBytes(junk, {0x4D, 0x5A, 0x90, 0x00, 0x03, 0x00, 0x00, 0x00});
+  EXPECT_EQ(app->OpenDocumentFile(junk), nullptr);
+  ASSERT_EQ(messages.boxes.size(), 1u);
+  EXPECT_EQ(messages.boxes[0].text,
+            junk + " can not be opened: not a location file (bad version).");
+  EXPECT_FALSE(FileExists(StatisticsFilePath(junk)));
+  EXPECT_EQ(Profile::GetString("Recent File List", "File1"), "");
+
+  // A recent entry that no longer opens is removed.
+  ASSERT_NE(app->OpenDocumentFile(Location("Lab 2.loc")), nullptr);
+  ASSERT_NE(app->OpenDocumentFile(Location("Office 101.loc")), nullptr);
+  app->MainFrame()->MdiArea()->closeAllSubWindows();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  fs::remove(Location("Lab 2.loc"));
+  messages.boxes.clear();
+  app->MainFrame()->RouteCommand(ID_FILE_MRU_FILE1 + 1);
+  ASSERT_EQ(messages.boxes.size(), 1u);
+  EXPECT_EQ(messages.boxes[0].text, Location("Lab 2.loc") + " can not be opened: no such file.");
+  EXPECT_EQ(Profile::GetString("Recent File List", "File1"), Location("Office 101.loc"));
+  EXPECT_EQ(Profile::GetString("Recent File List", "File2"), "");
+  EXPECT_FALSE(app->MainFrame()->Action(ID_FILE_MRU_FILE1 + 1)->isVisible());
 }
 
 TEST_F(AppTest, SelectFontDialogListsTheFaceNames) {

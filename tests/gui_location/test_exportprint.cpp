@@ -8,6 +8,7 @@
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QProgressDialog>
+#include <algorithm>
 #include <filesystem>
 
 #include "app/gui/vantoraapp.h"
@@ -200,6 +201,35 @@ TEST_F(ExportPrintTest, SiteExportMessagesAndCancelKeepTheOldTable) {
   ExportSite();
   EXPECT_EQ(shown, 2);
   EXPECT_EQ(test::ReadAll(chosen).substr(0, 10), "\"Location\"");
+}
+
+TEST_F(ExportPrintTest, SiteExportListsWhatItLeftOutBeforeTheOutcome) {
+  SetSiteChooser([&](std::string& path) {
+    path = site;
+    return true;
+  });
+  chosen = dir.File("table.csv");
+  test::WriteBytes(site + "Bad.loc", {9, 9, 9});
+  ExportSite();
+  ASSERT_EQ(boxes.size(), 2u);
+  const std::string list = site + "Bad.loc can not be opened: not a location file (bad version).";
+  EXPECT_EQ(boxes[0].text, list);
+  EXPECT_EQ(boxes[1].text, "Error creating table.");
+  EXPECT_FALSE(std::filesystem::exists(chosen));
+
+  LocationSpec cut = Survey(3);
+  cut.recordCount = 9;
+  Write("Cut.loc", cut);
+  boxes.clear();
+  ExportSite();
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[0].text, list + "\n" + site +
+                               "Cut.loc holds 3 of the 9 records its header counts; the rest is "
+                               "missing.");
+  EXPECT_EQ(boxes[0].icon, MsgIcon::Exclamation);
+  EXPECT_EQ(boxes[1].text.substr(0, 17), "Export sucessful.");
+  const std::string table = test::ReadAll(chosen);
+  EXPECT_EQ(std::count(table.begin(), table.end(), '\n'), 4);
 }
 
 TEST_F(ExportPrintTest, PrintGoesThroughThePrintDialogToThePrinter) {

@@ -17,6 +17,7 @@
 #include "location/gui/vantoralogview.h"
 #include "location/statistics.h"
 #include "notebook/shelllauncher.h"
+#include "support/clirun.h"
 #include "support/locbytes.h"
 
 namespace vantora {
@@ -67,8 +68,12 @@ class LogViewTest : public ::testing::Test {
 
   void Open(const test::LocationSpec& spec, const std::string& name = "Room 4.loc",
             QSize size = QSize(800, 560)) {
+    OpenBytes(test::LocationBytes(spec), name, size);
+  }
+  void OpenBytes(const std::vector<std::uint8_t>& bytes, const std::string& name = "Room 4.loc",
+                 QSize size = QSize(800, 560)) {
     path = dir.File(name);
-    test::WriteBytes(path, test::LocationBytes(spec));
+    test::WriteBytes(path, bytes);
     doc = new CVantoraLogDoc;
     ASSERT_TRUE(doc->OnOpenDocument(path));
     view = std::make_unique<CVantoraLogView>();
@@ -307,6 +312,55 @@ TEST_F(LogViewTest, FontsFollowTheWindowSize) {
   QFontMetrics bold(view->Panel()->normalFont());
   for (const DrawnText& h : Drawn(DrawnText::kHeading))
     EXPECT_LE(bold.horizontalAdvance(QString::fromStdString(h.text)), h.rect.width() + 2) << h.text;
+}
+
+TEST_F(LogViewTest, ABadRecordWarnsOnceAndReadsAsErrorOnlyThere) {
+  auto bytes = test::LocationBytes(Spec(2, 5));
+  bytes[18 + 2 * 57 + 1 + 2 * 12] = 0x00;  // record 2's tag
+  test::MessageRecorder messages;
+  OpenBytes(bytes);
+  ASSERT_EQ(messages.boxes.size(), 1u);
+  EXPECT_EQ(messages.boxes[0].text, path + " holds 1 damaged record; it reads as errors.");
+  EXPECT_EQ(Cell(1, 0), "23:51:00");
+  EXPECT_EQ(Cell(2, 0), "error");
+  EXPECT_EQ(Cell(2, 1), "");
+  EXPECT_EQ(Cell(3, 0), "23:53:00");
+  EXPECT_EQ(Cell(3, 1), "   20.3");
+  // The application and the tool read the same.
+  if (!std::getenv("VANTORA_BIN")) GTEST_SKIP() << "VANTORA_BIN not set";
+  test::CliRun stats = test::RunVantora("stats " + test::ShellQuote(path), dir);
+  EXPECT_EQ(stats.status, 1);
+  EXPECT_EQ(test::ReadAll(dir.File("Room 4_stats.txt")), stats.out);
+  EXPECT_NE(stats.out.find("Num points=   4\r\n"), std::string::npos) << stats.out;
+  test::CliRun copy = test::RunVantora("copy " + test::ShellQuote(path), dir);
+  EXPECT_EQ(CopyReadingsText(*doc->LogData(), ColumnSelection()), copy.out);
+  EXPECT_NE(copy.out.find("\r\nerror\terror\t    0.0\t    0.0\r\n"), std::string::npos) << copy.out;
+}
+
+TEST_F(LogViewTest, ACutLocationShowsItsWholeRecordsAfterOneWarning) {
+  auto bytes = test::LocationBytes(Spec(2, 5));
+  bytes.resize(bytes.size() - 12 - 5);  // the fourth record is cut, the fifth gone
+  test::MessageRecorder messages;
+  OpenBytes(bytes);
+  ASSERT_EQ(messages.boxes.size(), 1u);
+  EXPECT_EQ(messages.boxes[0].text,
+            path + " holds 3 of the 5 records its header counts; the rest is missing.");
+  EXPECT_EQ(doc->LogData()->RecordCount(), 3);
+  EXPECT_EQ(Cell(2, 0), "23:52:00");
+  EXPECT_EQ(Cell(3, 0), "<none>");
+  EXPECT_EQ(Drawn(DrawnText::kDateLine)[0].text, "01-Jun-2026");
+}
+
+TEST_F(LogViewTest, AnUnreadableHeaderGivesNoDocument) {
+  path = dir.File("Junk.loc");
+  test::WriteBytes(path, {3, 3, 24, 0, 0, 9, 0, 0x20, 9});
+  test::MessageRecorder messages;
+  CVantoraLogDoc junk;
+  EXPECT_FALSE(junk.OnOpenDocument(path));
+  ASSERT_EQ(messages.boxes.size(), 1u);
+  EXPECT_EQ(messages.boxes[0].text, path + " can not be opened: cut inside its header.");
+  EXPECT_EQ(junk.LogData(), nullptr);
+  EXPECT_FALSE(FileExists(dir.File("Junk_stats.txt")));
 }
 
 }  // namespace

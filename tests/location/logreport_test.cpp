@@ -247,11 +247,16 @@ TEST_F(LogReportTest, EveryRecordIsPrintedOnceWithinThePage) {
 
 TEST_F(LogReportTest, UnreadableRecordsPrintErrorAndZeros) {
   LocationSpec s = ThreeChannels();
-  s.recordCount = 4;
-  CLogFile log(Write(s));
+  s.recordCount = 4;  // the file holds three: the report has three rows
+  auto bytes = test::LocationBytes(s);
+  bytes[18 + 3 * 57 + 1 + 16] = 0x80;  // the second record's tag
+  const std::string path = dir.File("Loc1.loc");
+  test::WriteBytes(path, bytes);
+  CLogFile log(path);
   CLogReport report(&log);
-  EXPECT_EQ(report.RowText(3), "error\t 0.0\t 0\t 0");
-  EXPECT_EQ(report.CellText(0, 3), "error");
+  EXPECT_EQ(log.LastRecordIndex(), 2);
+  EXPECT_EQ(report.RowText(1), "error\t 0.0\t 0\t 0");
+  EXPECT_EQ(report.RowText(2), "09:02:00\t 22.0\t 46\t 420");
 }
 
 }  // namespace

@@ -251,7 +251,8 @@ bool CVantoraApp::InitInstance(const std::vector<std::string>& args) {
     splash.exec();
   }
 
-  if (!file.empty() && !OpenDocumentFile(file)) return false;
+  // A file that does not open has said why; the program stays open.
+  if (!file.empty()) OpenDocumentFile(file);
   frame->show();
 
   SettleDirectories();
@@ -345,6 +346,16 @@ void CVantoraApp::AddToRecentFiles(const std::string& path) {
   std::vector<std::string> files = RecentFiles();
   files.erase(std::remove(files.begin(), files.end(), path), files.end());
   files.insert(files.begin(), path);
+  StoreRecentFiles(files);
+}
+
+void CVantoraApp::RemoveFromRecentFiles(const std::string& path) {
+  std::vector<std::string> files = RecentFiles();
+  files.erase(std::remove(files.begin(), files.end(), path), files.end());
+  StoreRecentFiles(files);
+}
+
+void CVantoraApp::StoreRecentFiles(const std::vector<std::string>& files) {
   for (int i = 0; i < kRecentFiles; ++i)
     Profile::WriteString("Recent File List", "File" + std::to_string(i + 1),
                          i < static_cast<int>(files.size()) ? files[i] : std::string());
@@ -408,7 +419,8 @@ bool CVantoraApp::OnCommand(int id) {
       if (id >= ID_FILE_MRU_FILE1 && id < ID_FILE_MRU_FILE1 + kRecentFiles) {
         std::vector<std::string> files = RecentFiles();
         std::size_t i = static_cast<std::size_t>(id - ID_FILE_MRU_FILE1);
-        if (i < files.size()) OpenDocumentFile(files[i]);
+        // An entry that no longer opens leaves the list.
+        if (i < files.size() && !OpenDocumentFile(files[i])) RemoveFromRecentFiles(files[i]);
         return true;
       }
       return false;

@@ -64,6 +64,8 @@ class CVantoraApp : public CWinApp {
  private:
   void SettleDirectories();
   void AddToRecentFiles(const std::string& path);
+  void RemoveFromRecentFiles(const std::string& path);
+  void StoreRecentFiles(const std::vector<std::string>& files);
   std::vector<std::string> RecentFiles() const;
 };
 

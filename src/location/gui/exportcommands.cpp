@@ -114,26 +114,36 @@ void ExportSite() {
   if (!ChooseCsvFile(ProposedSiteTablePath(site), file)) return;
 
   SiteTableStatus status = SiteTableStatus::Ok;
+  std::vector<std::string> notices;
   {
     CWaitCursor wait;
     // Made at the first call, which brings the number of files found.
     std::unique_ptr<QProgressDialog> dialog;
-    ExportSiteTable(site, file, &status, [&dialog](int done, int total) {
-      if (!dialog) {
-        if (total < kSiteProgressFiles) return true;
-        dialog = std::make_unique<QProgressDialog>(
-            QStringLiteral("Exporting the locations of the site..."), QStringLiteral("Cancel"), 0,
-            total, AfxGetMainWnd());
-        dialog->setWindowTitle(QStringLiteral("Export Site to Table"));
-        dialog->setWindowModality(Qt::WindowModal);
-        dialog->setMinimumDuration(300);
-        dialog->setAutoReset(false);
-        if (ProgressHook()) ProgressHook()(*dialog);
-      }
-      dialog->setValue(done);
-      QCoreApplication::processEvents();
-      return !dialog->wasCanceled();
-    });
+    ExportSiteTable(
+        site, file, &status,
+        [&dialog](int done, int total) {
+          if (!dialog) {
+            if (total < kSiteProgressFiles) return true;
+            dialog = std::make_unique<QProgressDialog>(
+                QStringLiteral("Exporting the locations of the site..."), QStringLiteral("Cancel"),
+                0, total, AfxGetMainWnd());
+            dialog->setWindowTitle(QStringLiteral("Export Site to Table"));
+            dialog->setWindowModality(Qt::WindowModal);
+            dialog->setMinimumDuration(300);
+            dialog->setAutoReset(false);
+            if (ProgressHook()) ProgressHook()(*dialog);
+          }
+          dialog->setValue(done);
+          QCoreApplication::processEvents();
+          return !dialog->wasCanceled();
+        },
+        &notices);
+  }
+  // Files left out and incomplete locations, in one message before the outcome.
+  if (!notices.empty() && status != SiteTableStatus::Cancelled) {
+    std::string text;
+    for (const std::string& line : notices) text += (text.empty() ? "" : "\n") + line;
+    AfxMessageBox(text, MsgIcon::Exclamation);
   }
   if (status != SiteTableStatus::Ok) {
     AfxMessageBox(SiteTableMessage(status), MsgIcon::Exclamation);

@@ -235,11 +235,15 @@ void ReadingsPanel::Draw(QPainter& painter, const QRect& rect, const RedrawState
     // Date line.
     LogTime firstTime = 0, lastTime = 0;
     int lastShown = std::min(topRow_ + layout_.visibleRows - 1, data_->LastRecordIndex());
-    data_->GetTime(topRow_, firstTime);
-    data_->GetTime(lastShown, lastTime);
-    std::string dateLine = DateText(firstTime);
-    std::string lastDate = DateText(lastTime);
-    if (lastDate != dateLine) dateLine += kDateTo + lastDate;
+    const bool firstRead = data_->GetTime(topRow_, firstTime);
+    const bool lastRead = data_->GetTime(lastShown, lastTime);
+    // Only times that read give a date.
+    std::string dateLine = firstRead ? DateText(firstTime) : std::string();
+    std::string lastDate = lastRead ? DateText(lastTime) : std::string();
+    if (dateLine.empty())
+      dateLine = lastDate;
+    else if (!lastDate.empty() && lastDate != dateLine)
+      dateLine += kDateTo + lastDate;
     painter.setPen(resources_.colours[0]);
     if (Visible(layout_.titleRect))
       DrawText(painter, DrawnText::kDateLine, layout_.titleRect, dateLine, Qt::AlignLeft, true);
@@ -260,8 +264,7 @@ void ReadingsPanel::Draw(QPainter& painter, const QRect& rect, const RedrawState
         std::string text;
         if (c == 0) {
           LogTime t = 0;
-          data_->GetTime(record, t);
-          text = TimeText(t, true);
+          text = data_->GetTime(record, t) ? TimeText(t, true) : std::string("error");
         } else {
           data_->GetValueText(record, firstChannel_ + c - 1, text);
         }

@@ -15,16 +15,34 @@ CVantoraLogDoc::~CVantoraLogDoc() {
 }
 
 bool CVantoraLogDoc::OnOpenDocument(const std::string& path) {
+  // A header that cannot be read gives no document: nothing is remembered and
+  // no statistics file is written.
+  auto file = std::make_unique<CLogFile>(path, true);
+  if (file->Problem() != LocationProblem::None) {
+    AfxMessageBox(CannotOpenMessage(path, file->Problem()), MsgIcon::Exclamation);
+    return false;
+  }
   if (!CDocument::OnOpenDocument(path)) return false;
   logData.reset();
   Profile::WriteString("Directories", "Data", SplitPath(path).first);
-  logData = std::make_unique<CLogFile>(path, true);
+  const CLogFile& log = *file;
+  logData = std::move(file);
   notebook.SetLocation(path);
   {
     CWaitCursor wait;
     // A statistics file that cannot be written is not reported.
     WriteTextFile(StatisticsFilePath(path), StatisticsText(*logData));
   }
+  // The statistics read every record: one warning names what is missing or
+  // damaged.
+  std::string warning;
+  if (log.MissingRecordCount() > 0)
+    warning = MissingRecordsMessage(path, log.RecordCount(), log.HeaderRecordCount());
+  if (log.BadRecordCount() > 0) {
+    if (!warning.empty()) warning += "\n\n";
+    warning += BadRecordsMessage(path, log.BadRecordCount());
+  }
+  if (!warning.empty()) AfxMessageBox(warning, MsgIcon::Exclamation);
   return true;
 }
 
