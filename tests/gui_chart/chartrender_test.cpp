@@ -306,6 +306,34 @@ TEST_F(ChartRenderTest, XGoingBackIsJoinedInRecordOrder) {
   EXPECT_EQ(CountColour(image, around(at(2.5, 5)), SeriesColour(0)), 0);
 }
 
+TEST_F(ChartRenderTest, ChartsWithoutDataOrDisplaysStillDraw) {
+  SRGraph empty;
+  const QImage blank = RenderChartImage(empty, 200, 100);
+  ASSERT_EQ(blank.size(), QSize(200, 100));
+  EXPECT_EQ(CountExact(blank, blank.rect(), Rgb{255, 255, 255}), 200 * 100);
+
+  // Groups of a pair with no point, a pair of NaN values and a lone point;
+  // a legend and a bar bound to a display that does not exist.
+  SRGraph chart;
+  SRGCompoundDisplay* d = AddDisplay(chart, 0, 5);
+  chart.SetValue(0, 1, std::nan(""));
+  chart.SetValue(0, 2, std::nan(""));
+  chart.SetValue(0, 3, 4);
+  chart.SetValue(0, 4, 7);
+  chart.SetValue(0, 5, 7);
+  chart.ApplyStyle(4, 5, 0, -1, false, true);
+  chart.AddNew<SRGScaleBar>()->boundDisplay = 9;
+  chart.AddNew<SRGraphLegend>();
+  RenderReport report;
+  const QImage image = RenderChartImage(chart, 300, 200, RenderOptions(), &report);
+  ASSERT_EQ(report.displays.size(), 1u);
+  EXPECT_EQ(report.displays[0].plot, Q(d->plotArea));
+  ASSERT_EQ(report.scaleBars.size(), 1u);
+  EXPECT_TRUE(report.scaleBars[0].isNull());
+  // The lone point of pair 2 shows as its marker.
+  EXPECT_GT(CountColour(image, Q(d->plotArea), SeriesColour(2)), 5);
+}
+
 TEST_F(ChartRenderTest, OverlaysAndVectorPagesDrawTheSameChart) {
   MultiAxisChart m;
   RenderOptions options;
