@@ -156,7 +156,7 @@ class Renderer {
         width_(width),
         height_(height),
         options_(options),
-        dpi_(options.dpi > 0 ? options.dpi : 96),
+        dpi_(std::isfinite(options.dpi) && options.dpi >= 24 ? std::min(options.dpi, 4800.0) : 96),
         scale_(dpi_ / 96),
         measure_(ToQt(options.faceName)) {}
 
@@ -197,7 +197,6 @@ class Renderer {
   QCPLegend* legend_ = nullptr;
   std::vector<QCPAxisRect*> rects_;  // per compound display (null: drawn on another's)
   std::vector<QCPAxis*> barAxes_;    // per scale bar (null: not drawn)
-  std::vector<QCPGraph*> graphs_;    // in series order, for the legend
   std::map<int, QCPAbstractPlottable*> plottables_;  // by Y group
 };
 
