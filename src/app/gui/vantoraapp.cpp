@@ -58,7 +58,33 @@ bool ActiveSyncPresent() {
 #endif
 }
 
+// The graph window's File menu.
+std::vector<MenuItemDef> GraphFileMenu() {
+  std::vector<MenuItemDef> items = {
+      {"&Open...\tCtrl+O", ID_FILE_OPEN, {}, "Open a location or graph file"},
+      {"&Close", ID_FILE_CLOSE, {}, "Close the graph"},
+      {"&Save\tCtrl+S", ID_FILE_SAVE, {}, "Save the graph"},
+      {"Save &As...", ID_FILE_SAVE_AS, {}, "Save the graph under a new name"},
+      {"Save As &Dib File...", ID_FILE_SAVE_DIB, {}, "Save the graph as a bitmap"},
+      {"Save As &Jpeg File..", ID_FILE_SAVE_JPEG, {}, "Save the graph as a JPEG image"},
+      {},
+      {"&Print...\tCtrl+P", ID_FILE_PRINT, {}, "Print the graph"},
+      {"Print Pre&view", ID_FILE_PRINT_PREVIEW, {}, "Show the printed page"},
+      {"P&rint Setup...", ID_FILE_PRINT_SETUP, {}, "Choose the printer"},
+      {"Print Page Setup..", ID_GRAPH_PAGE_SETUP, {}, "Paper and margins of the printed graph"},
+      {}};
+  for (int i = 0; i < kRecentFiles; ++i) items.push_back({"Recent File", ID_FILE_MRU_FILE1 + i});
+  items.push_back({});
+  items.push_back(
+      {"Expo&rt Site to Table...", ID_FILE_EXPORT_SITE, {}, "Export every location of a site"});
+  items.push_back({"&Transfer", ID_FILE_TRANSFER, {}, "Download an instrument"});
+  items.push_back({});
+  items.push_back({"E&xit", ID_APP_EXIT, {}, "Quit VantoraPC"});
+  return items;
+}
+
 std::vector<MenuItemDef> FileMenu(int resource) {
+  if (resource == kGraphMenu) return GraphFileMenu();
   std::vector<MenuItemDef> items = {
       {"&Open...\tCtrl+O", ID_FILE_OPEN, {}, "Open a location file"},
       {"Open &Results", ID_FILE_OPEN_RESULTS, {}, "Open a results report"}};
@@ -132,14 +158,13 @@ std::vector<MenuItemDef> BuildMenu(int resource) {
     menu.push_back(
         {"&Graph", 0, {{"&Create", ID_GRAPH_CREATE, {}, "Create a graph of the readings"}}});
   if (resource == kGraphMenu) {
-    menu.push_back({"&Graph",
-                    0,
-                    {{"&Add comments....", ID_GRAPH_ADD_COMMENTS},
-                     {"&Remove Comments", ID_GRAPH_REMOVE_COMMENTS},
-                     {"&Scale", ID_GRAPH_SCALE},
-                     {},
-                     {"&Zoom Out", ID_GRAPH_ZOOM_OUT},
-                     {"Print Page Setup..", ID_GRAPH_PAGE_SETUP}}});
+    menu.push_back(
+        {"&Graph",
+         0,
+         {{"&Zoom Out", ID_GRAPH_ZOOM_OUT, {}, "Back to the scales before the last zoom"},
+          {"&Add comments....", ID_GRAPH_ADD_COMMENTS, {}, "Place a comment"},
+          {"&Remove Comments", ID_GRAPH_REMOVE_COMMENTS, {}, "Remove every comment"},
+          {"&Scale", ID_GRAPH_SCALE, {}, "Set the axes' limits"}}});
   }
   menu.push_back({"&Help", 0, HelpMenu()});
   return menu;
@@ -312,6 +337,7 @@ std::vector<AcceleratorDef> CVantoraApp::Accelerators(int resourceId) const {
     keys.push_back({"Left", ID_SCROLL_LEFT});
     keys.push_back({"Right", ID_SCROLL_RIGHT});
   }
+  if (resourceId == kGraphMenu) keys.push_back({"Ctrl+S", ID_FILE_SAVE});
   return keys;
 }
 
@@ -431,14 +457,16 @@ void CVantoraApp::OnFileOpen() {
   FileDialogRequest request;
   request.initialDir = GetProfileDirectory("Directories", "Data");
   request.defaultExt = "loc";
-  request.filter = "Location (*.loc)|*.loc|";
+  request.filter = "Location (*.loc)|*.loc|Graph files (*.vtg)|*.vtg|";
   std::string file;
   if (!AfxGetFileName(request, file)) return;
-  if (file.size() >= 4 && Lower(file.substr(file.size() - 4)) == ".csv") {
+  const std::string ext = file.size() >= 4 ? Lower(file.substr(file.size() - 4)) : std::string();
+  if (ext == ".csv") {
     ShellOpen(file);
     return;
   }
-  if (FileIsEmpty(file)) {
+  // A graph file reports its own damage, an empty one included.
+  if (ext != ".vtg" && FileIsEmpty(file)) {
     AfxMessageBox("The selected Location file is empty.", MsgIcon::Exclamation);
     return;
   }

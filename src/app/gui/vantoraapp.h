@@ -64,6 +64,7 @@ class CVantoraApp : public CWinApp {
  private:
   void SettleDirectories();
   void AddToRecentFiles(const std::string& path);
+  void AddToRecentFileList(const std::string& path) override { AddToRecentFiles(path); }
   void RemoveFromRecentFiles(const std::string& path);
   void StoreRecentFiles(const std::vector<std::string>& files);
   std::vector<std::string> RecentFiles() const;
