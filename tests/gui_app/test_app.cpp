@@ -169,7 +169,7 @@ TEST_F(AppTest, FileOpenThroughTheDialog) {
   ASSERT_EQ(desktop.requests.size(), 1u);
   EXPECT_EQ(desktop.requests[0].initialDir, dir.File("site/"));
   EXPECT_EQ(desktop.requests[0].defaultExt, "loc");
-  EXPECT_EQ(desktop.requests[0].filter, "Location (*.loc)|*.loc|");
+  EXPECT_EQ(desktop.requests[0].filter, "Location (*.loc)|*.loc|Graph files (*.vtg)|*.vtg|");
   ASSERT_NE(ActiveLogView(), nullptr);
   EXPECT_EQ(ActiveLogView()->GetDocument()->GetPathName(), desktop.nextChoice);
   EXPECT_TRUE(messages.boxes.empty());

@@ -640,7 +640,10 @@ void CMainFrame::FillWindowList(QMenu* menu) {
   separator->setProperty("windowList", true);
   int n = 0;
   for (QMdiSubWindow* sub : windows) {
-    QAction* a = menu->addAction(QString("&%1 %2").arg(++n).arg(sub->windowTitle()));
+    // The title with its modified mark shown as the frame shows it.
+    QString title = sub->windowTitle();
+    title.replace(QStringLiteral("[*]"), sub->isWindowModified() ? QStringLiteral("*") : QString());
+    QAction* a = menu->addAction(QString("&%1 %2").arg(++n).arg(title));
     a->setProperty("windowList", true);
     a->setCheckable(true);
     a->setChecked(sub == mdi_->activeSubWindow());
