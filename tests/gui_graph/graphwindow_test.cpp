@@ -122,6 +122,7 @@ TEST_F(GraphWindowTest, CreateSaveCloseAndReopenShowTheSamePicture) {
   ASSERT_EQ(requests.size(), 1u);
   EXPECT_EQ(requests[0].filter, "Graph files (*.vtg)|*.vtg|");
   EXPECT_EQ(requests[0].defaultExt, "vtg");
+  EXPECT_EQ(requests[0].initialFile, dir.File("Graph1.vtg"));  // beside the location
   EXPECT_FALSE(doc->IsModified());
   EXPECT_EQ(doc->GetTitle(), "Room graph.vtg");
   EXPECT_EQ(Profile::GetString("Recent File List", "File1"), chosen);

@@ -246,6 +246,11 @@ void CDocument::SetModifiedFlag(bool modified) {
   }
 }
 
+std::string CDocument::ProposedSavePath() const {
+  if (!path_.empty() || !template_) return path_;
+  return title_ + template_->GetDocString(4);
+}
+
 bool CDocument::DoFileSave() { return DoSave(path_); }
 
 bool CDocument::DoSave(const std::string& path) {
@@ -257,7 +262,7 @@ bool CDocument::DoSave(const std::string& path) {
       std::string ext = template_->GetDocString(4);
       request.defaultExt = ext.size() > 1 && ext[0] == '.' ? ext.substr(1) : ext;
       request.filter = template_->GetDocString(3) + "|*" + ext + "|";
-      request.initialFile = path_.empty() ? title_ + ext : path_;
+      request.initialFile = ProposedSavePath();
     }
     if (!AfxGetFileName(request, target)) return false;
   }

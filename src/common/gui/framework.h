@@ -217,6 +217,9 @@ class CDocument : public QObject, public CCmdTarget {
   // Saving. Documents that can be saved return true from CanSave and write
   // themselves in OnSaveDocument, which reports its own failures.
   virtual bool CanSave() const { return false; }
+  // The file Save As proposes: the document's own file, else its title with
+  // the template's extension in the folder the document came from.
+  virtual std::string ProposedSavePath() const;
   virtual bool OnSaveDocument(const std::string& path) { return false; }
   // Save: to the document's file, or through Save As when it has none.
   bool DoFileSave();

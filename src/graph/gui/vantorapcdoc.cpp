@@ -2,6 +2,7 @@
 
 #include "common/gui/framework.h"
 #include "common/logdata.h"
+#include "common/pathutil.h"
 #include "common/platform.h"
 #include "graph/gui/graphprofile.h"
 
@@ -17,9 +18,15 @@ CVantoraPCDoc::~CVantoraPCDoc() { graph::SaveGraphSettings(core_.settings); }
 int CVantoraPCDoc::BuildGraph(const CLogData* log, const graph::GraphSettings* settings) {
   int omitted = 0;
   if (!core_.BuildGraph(log, settings, &omitted)) return -1;
+  sourceFolder_ = SplitPath(log->path).first;
   SetModifiedFlag(true);
   UpdateAllViews();
   return omitted;
+}
+
+std::string CVantoraPCDoc::ProposedSavePath() const {
+  if (!GetPathName().empty() || sourceFolder_.empty()) return CDocument::ProposedSavePath();
+  return sourceFolder_ + GetTitle() + ".vtg";
 }
 
 bool CVantoraPCDoc::OnNewDocument() {

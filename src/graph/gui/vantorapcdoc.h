@@ -37,10 +37,13 @@ class CVantoraPCDoc : public CDocument {
   bool OnNewDocument() override;
   bool OnOpenDocument(const std::string& path) override;
   bool CanSave() const override { return true; }
+  // A new graph is proposed beside the location it was built from.
+  std::string ProposedSavePath() const override;
   bool OnSaveDocument(const std::string& path) override;
 
  private:
   graph::GraphDocument core_;
+  std::string sourceFolder_;  // of the location a new graph was built from
 };
 
 }  // namespace vantora
