@@ -8,12 +8,14 @@
 #include <QMdiArea>
 #include <QMouseEvent>
 #include <QPrinter>
+#include <cmath>
 #include <filesystem>
 
 #include "app/gui/vantoraapp.h"
 #include "chart/chartinteract.h"
 #include "common/gui/framework.h"
 #include "common/profile.h"
+#include "common/timetext.h"
 #include "graph/gui/creategraphdlg.h"
 #include "graph/gui/vantorapcdoc.h"
 #include "graph/gui/vantorapcview.h"
@@ -115,6 +117,8 @@ TEST_F(GraphWindowTest, CreateSaveCloseAndReopenShowTheSamePicture) {
   EXPECT_TRUE(doc->IsModified());
   EXPECT_EQ(doc->Mode(), graph::kModeMultiY);
   EXPECT_EQ(frame->CurrentMenu(), kGraphMenu);
+  frame->UpdateCommandUI();
+  EXPECT_FALSE(frame->Action(ID_GRAPH_SCALE)->isEnabled());  // Multi Y
   const QImage before = view->RenderImage(500, 360);
 
   chosen = dir.File("Room graph.vtg");
@@ -223,7 +227,7 @@ TEST_F(GraphWindowTest, ZoomThenZoomOutRestoresTheRangesExactly) {
   EXPECT_FALSE(chart.Display(0)->display->yRange.fixed);  // only the strip dragged in
   EXPECT_TRUE(chart.Display(1)->display->yRange.fixed);
   frame->UpdateCommandUI();
-  EXPECT_FALSE(frame->Action(ID_GRAPH_SCALE)->isEnabled());
+  EXPECT_FALSE(frame->Action(ID_GRAPH_SCALE)->isEnabled());  // Strip Graph
   frame->Action(ID_GRAPH_ZOOM_OUT)->trigger();
   const auto after = chart::ZoomState(chart);
   ASSERT_EQ(after.size(), before.size());
@@ -249,6 +253,16 @@ TEST_F(GraphWindowTest, ScaleCopyImagesAndTheQuestionOnClose) {
   EXPECT_EQ(doc->GetGraph().Display(0)->display->yRange, (chart::AxisRange{true, 10, 30}));
   EXPECT_EQ(view->ZoomSteps(), 1);
   EXPECT_EQ((view->TipText({0, 0})), "");
+  // The tip of a point: pair 1, X is time, Y the reading.
+  view->RenderImage(view->width(), view->height());
+  (void)view->TipText({0, 0});  // lays the chart out for the window again
+  const chart::SRGraph& chart = doc->GetGraph();
+  const chart::Rect plot = chart.Display(0)->plotArea;
+  const int px = static_cast<int>(
+      std::lround(chart::XToPixel(plot, chart::DrawnXRange(chart, 0), chart.Value(3, 0))));
+  const int py = static_cast<int>(
+      std::lround(chart::YToPixel(plot, chart::DrawnYRange(chart, 0), chart.Value(3, 1))));
+  EXPECT_EQ(view->TipText({px, py}), "Plot 1\nX=Time \nY=" + Format("%g", chart.Value(3, 1)));
 
   boxes.clear();
   frame->Action(ID_EDIT_COPY)->trigger();
@@ -268,6 +282,15 @@ TEST_F(GraphWindowTest, ScaleCopyImagesAndTheQuestionOnClose) {
   EXPECT_EQ(requests[1].initialDir, dir.File("pics/"));
   EXPECT_EQ(requests[1].filter, "Device Independent Bitmap|*.dib|");
   EXPECT_EQ(test::ReadAll(chosen).substr(0, 2), "BM");
+
+  // A save that fails names the file and keeps the changes.
+  boxes.clear();
+  chosen = dir.File("no such folder/g.vtg");
+  frame->Action(ID_FILE_SAVE)->trigger();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_NE(boxes[0].text.find(chosen), std::string::npos);
+  EXPECT_TRUE(doc->IsModified());
+  EXPECT_EQ(doc->GetTitle(), "Graph1");
 
   // Closing the modified graph asks; Cancel keeps it open.
   boxes.clear();
