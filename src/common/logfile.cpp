@@ -159,6 +159,10 @@ void CLogFileIO::ReadHeader() {
     if (version != copy || (version != 2 && version != 3)) SetError(LogFileError::BadVersion);
   }
   timeBits_ = in.Byte();
+  // Record times are offsets of one, two or three bytes; anything else is a
+  // damaged header.
+  if (error_ == LogFileError::None && timeBits_ != 8 && timeBits_ != 16 && timeBits_ != 24)
+    SetError(LogFileError::BadTag);
   in.Word();
   recordCount_ = in.Word();
 

@@ -1,6 +1,7 @@
 #include "common/pathutil.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -107,12 +108,17 @@ bool DirectoryExists(const std::string& path) {
 
 bool ReadTextFile(const std::string& path, std::string& text) {
   text.clear();
-  std::error_code ec;
-  auto p = NativePath(path);
-  if (fs::is_directory(p, ec)) return false;
-  std::ifstream in(p, std::ios::binary);
-  if (!in) return false;
-  std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  // Only a regular file is read: a pipe or a device could wait forever.
+  PlatformFile in;
+  if (!in.OpenRead(path)) return false;
+  std::string data;
+  char block[1 << 16];
+  for (std::int64_t offset = 0;;) {
+    const long long got = in.ReadAt(offset, block, sizeof block);
+    if (got <= 0) break;
+    data.append(block, static_cast<std::size_t>(got));
+    offset += got;
+  }
   bool any = !data.empty();
   auto zero = data.find('\0');
   if (zero != std::string::npos) data.resize(zero);
@@ -120,36 +126,138 @@ bool ReadTextFile(const std::string& path, std::string& text) {
   return any;
 }
 
+FileWriter::FileWriter(std::string target) : target_(std::move(target)) {}
+
+FileWriter::~FileWriter() { Discard(); }
+
+bool FileWriter::Open() {
+  Discard();
+  std::error_code ec;
+  if (fs::is_directory(NativePath(target_), ec)) return false;
+  file_ = std::make_unique<PlatformFile>();
+  // A name taken by another writer (or anything else) is never reused. A
+  // long name is shortened so that the scratch name stays within the limit.
+  auto [folder, name] = SplitPath(target_);
+  if (name.size() > 75) name.resize(75);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    scratch_ = folder + name + "." + RandomNamePart() + ".vtmp";
+    if (file_->CreateNew(scratch_)) {
+      open_ = true;
+      failed_ = false;
+      offset_ = 0;
+      buffer_.clear();
+      return true;
+    }
+    if (FileExists(scratch_) || fs::is_symlink(NativePath(scratch_), ec)) continue;
+    break;
+  }
+  scratch_.clear();
+  file_.reset();
+  return false;
+}
+
+bool FileWriter::Flush() {
+  if (!buffer_.empty()) {
+    if (!file_->WriteAt(offset_, buffer_.data(), buffer_.size())) failed_ = true;
+    offset_ += static_cast<std::int64_t>(buffer_.size());
+    buffer_.clear();
+  }
+  return !failed_;
+}
+
+bool FileWriter::Write(std::string_view data) {
+  constexpr std::size_t kBuffer = 1 << 16;
+  if (!open_ || failed_) return false;
+  if (buffer_.size() + data.size() > kBuffer && !Flush()) return false;
+  if (data.size() >= kBuffer) {
+    if (!file_->WriteAt(offset_, data.data(), data.size())) failed_ = true;
+    offset_ += static_cast<std::int64_t>(data.size());
+    return !failed_;
+  }
+  buffer_.append(data);
+  return true;
+}
+
+bool FileWriter::Commit() {
+  if (!open_) return false;
+  bool ok = Flush() && file_->TakePermissionsOf(target_) && file_->Sync();
+  file_->Close();
+  ok = ok && ReplaceFile(scratch_, target_);
+  if (ok) {
+    open_ = false;
+    scratch_.clear();
+    file_.reset();
+    return true;
+  }
+  Discard();
+  return false;
+}
+
+MoveResult FileWriter::CommitWithoutReplacing(const std::string& path) {
+  if (!open_) return MoveResult::Failed;
+  if (file_->IsOpen()) {
+    const bool ok = Flush() && file_->TakePermissionsOf(std::string()) && file_->Sync();
+    file_->Close();
+    if (!ok) {
+      Discard();
+      return MoveResult::Failed;
+    }
+  }
+  const MoveResult result = MoveFileNoReplace(scratch_, path);
+  if (result == MoveResult::Moved) {
+    open_ = false;
+    scratch_.clear();
+    file_.reset();
+  } else if (result == MoveResult::Failed) {
+    Discard();
+  }
+  return result;
+}
+
+void FileWriter::Discard() {
+  if (file_) file_->Close();
+  file_.reset();
+  if (!scratch_.empty()) {
+    std::error_code ec;
+    fs::remove(NativePath(scratch_), ec);
+  }
+  scratch_.clear();
+  buffer_.clear();
+  open_ = false;
+}
+
 bool WriteTextFile(const std::string& path, const std::string& text) {
   return WriteFilePieces(path, {std::string_view(text)});
 }
 
 bool WriteFilePieces(const std::string& path, const std::vector<std::string_view>& pieces) {
-  auto target = NativePath(path);
-  std::error_code ec;
-  if (fs::is_directory(target, ec)) return false;
-  auto temp = target;
-  temp += ".vtmp";
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    for (auto piece : pieces) out.write(piece.data(), static_cast<std::streamsize>(piece.size()));
-    out.flush();
-    if (!out) {
-      out.close();
-      fs::remove(temp, ec);
-      return false;
-    }
-  }
-  // A read-only file is replaced like any other: make it writable first.
-  if (fs::exists(target, ec))
-    fs::permissions(target, fs::perms::owner_write, fs::perm_options::add, ec);
-  fs::rename(temp, target, ec);
-  if (ec) {
-    fs::remove(temp, ec);
-    return false;
-  }
-  return true;
+  FileWriter writer(path);
+  if (!writer.Open()) return false;
+  for (auto piece : pieces)
+    if (!writer.Write(piece)) return false;
+  return writer.Commit();
+}
+
+bool IsLocationName(const std::string& path) {
+  const std::string name = SplitPath(path).second;
+  if (name.size() < 4) return false;
+  std::string ext = name.substr(name.size() - 4);
+  std::transform(ext.begin(), ext.end(), ext.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return ext == ".loc";
+}
+
+const char* const kLocationOutputRefused =
+    "A location file cannot be replaced by an export or report. Choose another name.";
+
+std::string LocationOutputRefusedMessage(const std::string& output) {
+  return std::string(kLocationOutputRefused) + " (" + output + ")";
+}
+
+bool RefusesOutput(const std::string& output, const std::vector<std::string>& inputs) {
+  if (IsLocationName(output)) return true;
+  return std::any_of(inputs.begin(), inputs.end(),
+                     [&](const std::string& input) { return SameFile(output, input); });
 }
 
 void MakeDirectoryPath(const std::string& pathIn) {

@@ -4,10 +4,14 @@
 // separate folders; folders keep the separator they were written with.
 #pragma once
 
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
+
+#include "common/platform.h"
 
 namespace vantora {
 
@@ -66,13 +70,65 @@ bool DirectoryExists(const std::string& path);
 // byte was read.
 bool ReadTextFile(const std::string& path, std::string& text);
 
-// Replaces the file with `text`. The new contents are written beside the old
-// file and then moved over it, so a failed write never destroys the old one.
-// A read-only file is replaced like any other.
+// Writes a file in one piece as far as readers can tell: the contents go to a
+// private scratch file "<target>.<random>.vtmp" in the target's folder, which
+// Commit() moves over the target. Until then the target is untouched; a
+// failed or abandoned write removes the scratch. The new file keeps the
+// replaced file's permission bits (a read-only file is replaced like any
+// other). Of two writers to one target the last to commit wins whole.
+class FileWriter {
+ public:
+  explicit FileWriter(std::string target);
+  ~FileWriter();
+  FileWriter(const FileWriter&) = delete;
+  FileWriter& operator=(const FileWriter&) = delete;
+
+  // Creates the scratch file. False when the target is a folder or the
+  // scratch cannot be created.
+  bool Open();
+  bool IsOpen() const { return open_; }
+  // False once any write has failed (later writes are ignored).
+  bool Write(std::string_view data);
+  // Moves the complete scratch over the target. False (scratch removed, target
+  // untouched) when anything failed.
+  bool Commit();
+  // Gives the complete scratch the name `path` (a new file's permission bits)
+  // unless that name exists. On Exists the scratch stays, to try another name;
+  // on Failed it is removed.
+  MoveResult CommitWithoutReplacing(const std::string& path);
+  // Removes the scratch; the target stays as it was.
+  void Discard();
+  const std::string& ScratchPath() const { return scratch_; }
+
+ private:
+  bool Flush();
+
+  std::string target_;
+  std::string scratch_;
+  std::unique_ptr<PlatformFile> file_;
+  std::string buffer_;
+  std::int64_t offset_ = 0;
+  bool open_ = false;
+  bool failed_ = false;
+};
+
+// Replaces the file with `text` through a FileWriter.
 bool WriteTextFile(const std::string& path, const std::string& text);
 
 // The same for contents given in pieces, written one after the other.
 bool WriteFilePieces(const std::string& path, const std::vector<std::string_view>& pieces);
+
+// True for a file name ending in ".loc" (any letter case).
+bool IsLocationName(const std::string& path);
+
+// The message for an output that would replace a location file.
+extern const char* const kLocationOutputRefused;
+
+// True when a text, table, image or PDF output written to `output` would
+// replace a location: a ".loc" name, or the same file as one of `inputs`.
+bool RefusesOutput(const std::string& output, const std::vector<std::string>& inputs = {});
+// kLocationOutputRefused naming the refused output.
+std::string LocationOutputRefusedMessage(const std::string& output);
 
 // Creates every folder level of `path` (a trailing name counts as a folder),
 // ignoring levels that exist or cannot be made.

@@ -1,5 +1,6 @@
 #include "common/platform.h"
 
+#include <random>
 #include <system_error>
 
 #include "common/codepage.h"
@@ -11,6 +12,10 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
 #endif
 
 namespace vantora {
@@ -94,6 +99,17 @@ bool PlatformFile::OpenReadWrite(const std::string& path, bool create) {
                   create ? OPEN_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   return IsOpen();
 }
+bool PlatformFile::CreateNew(const std::string& path) {
+  Close();
+  handle_ = CreateFileW(NativePath(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                        CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  return IsOpen();
+}
+bool PlatformFile::TakePermissionsOf(const std::string&) {
+  // The read-only attribute is given back by ReplaceFile.
+  return IsOpen();
+}
+bool PlatformFile::Sync() { return IsOpen() && FlushFileBuffers(handle_); }
 void PlatformFile::Close() {
   if (IsOpen()) CloseHandle(handle_);
   handle_ = INVALID_HANDLE_VALUE;
@@ -125,11 +141,17 @@ std::int64_t PlatformFile::Size() {
 #else
 bool PlatformFile::OpenRead(const std::string& path) {
   Close();
-  std::error_code ec;
-  auto native = NativePath(path);
-  if (fs::is_directory(native, ec)) return false;
-  fd_ = ::open(native.c_str(), O_RDONLY | O_CLOEXEC);
-  return IsOpen();
+  // Opened without waiting (a pipe or a device would wait for a writer), then
+  // kept only when it is a regular file.
+  fd_ = ::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd_ < 0) return false;
+  struct stat st {};
+  if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+    Close();
+    return false;
+  }
+  ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
+  return true;
 }
 bool PlatformFile::OpenReadWrite(const std::string& path, bool create) {
   Close();
@@ -139,6 +161,25 @@ bool PlatformFile::OpenReadWrite(const std::string& path, bool create) {
   fd_ = ::open(native.c_str(), O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0), 0644);
   return IsOpen();
 }
+bool PlatformFile::CreateNew(const std::string& path) {
+  Close();
+  fd_ = ::open(NativePath(path).c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+  return IsOpen();
+}
+bool PlatformFile::TakePermissionsOf(const std::string& model) {
+  if (!IsOpen()) return false;
+  struct stat st {};
+  mode_t mode;
+  if (::stat(NativePath(model).c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+    mode = st.st_mode & 07777;
+  } else {
+    const mode_t mask = ::umask(022);
+    ::umask(mask);
+    mode = 0666 & ~mask;
+  }
+  return ::fchmod(fd_, mode) == 0;
+}
+bool PlatformFile::Sync() { return IsOpen() && ::fsync(fd_) == 0; }
 void PlatformFile::Close() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
@@ -194,6 +235,90 @@ bool RemoveFileForced(const std::string& path) {
   fs::permissions(native, fs::perms::owner_write, fs::perm_options::add, ec);
   fs::remove(native, ec);
   return !fs::exists(native, ec);
+}
+
+#ifdef _WIN32
+bool ReplaceFile(const std::string& from, const std::string& to) {
+  const auto target = NativePath(to);
+  const DWORD attributes = GetFileAttributesW(target.c_str());
+  const bool readOnly =
+      attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+  if (readOnly) SetFileAttributesW(target.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+  if (!MoveFileExW(NativePath(from).c_str(), target.c_str(),
+                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (readOnly) SetFileAttributesW(target.c_str(), attributes);
+    return false;
+  }
+  if (readOnly)
+    SetFileAttributesW(target.c_str(),
+                       GetFileAttributesW(target.c_str()) | FILE_ATTRIBUTE_READONLY);
+  return true;
+}
+
+MoveResult MoveFileNoReplace(const std::string& from, const std::string& to) {
+  if (MoveFileExW(NativePath(from).c_str(), NativePath(to).c_str(), MOVEFILE_WRITE_THROUGH))
+    return MoveResult::Moved;
+  const DWORD error = GetLastError();
+  return error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS ? MoveResult::Exists
+                                                                     : MoveResult::Failed;
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  auto identity = [](const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
+    HANDLE h = CreateFileW(NativePath(path).c_str(), 0,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    const bool ok = GetFileInformationByHandle(h, &info) != 0;
+    CloseHandle(h);
+    return ok;
+  };
+  BY_HANDLE_FILE_INFORMATION x{}, y{};
+  return identity(a, x) && identity(b, y) && x.dwVolumeSerialNumber == y.dwVolumeSerialNumber &&
+         x.nFileIndexHigh == y.nFileIndexHigh && x.nFileIndexLow == y.nFileIndexLow;
+}
+
+void IgnoreFileSizeSignal() {}
+#else
+bool ReplaceFile(const std::string& from, const std::string& to) {
+  return ::rename(NativePath(from).c_str(), NativePath(to).c_str()) == 0;
+}
+
+MoveResult MoveFileNoReplace(const std::string& from, const std::string& to) {
+  const auto source = NativePath(from);
+  const auto target = NativePath(to);
+  if (::link(source.c_str(), target.c_str()) == 0) {
+    ::unlink(source.c_str());
+    return MoveResult::Moved;
+  }
+  if (errno == EEXIST) return MoveResult::Exists;
+#ifdef RENAME_NOREPLACE
+  // File systems without hard links.
+  if (::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0)
+    return MoveResult::Moved;
+  if (errno == EEXIST) return MoveResult::Exists;
+#endif
+  return MoveResult::Failed;
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  struct stat x {
+  }, y{};
+  return ::stat(NativePath(a).c_str(), &x) == 0 && ::stat(NativePath(b).c_str(), &y) == 0 &&
+         x.st_dev == y.st_dev && x.st_ino == y.st_ino;
+}
+
+void IgnoreFileSizeSignal() { std::signal(SIGXFSZ, SIG_IGN); }
+#endif
+
+std::string RandomNamePart() {
+  static const char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+  thread_local std::mt19937_64 engine{std::random_device{}() ^
+                                      (static_cast<std::uint64_t>(Now()) << 20)};
+  std::uniform_int_distribution<int> pick(0, static_cast<int>(sizeof kLetters) - 2);
+  std::string part(8, 'a');
+  for (char& c : part) c = kLetters[pick(engine)];
+  return part;
 }
 
 }  // namespace vantora

@@ -37,6 +37,14 @@ class PlatformFile {
   bool OpenRead(const std::string& path);
   // Read and write, others may read; creates the file when `create` is set.
   bool OpenReadWrite(const std::string& path, bool create);
+  // A new file for writing, readable by its owner only: fails when the name
+  // exists in any form (a file, a folder, a link that is not followed).
+  bool CreateNew(const std::string& path);
+  // Gives the open file the permission bits of `model`, or the default ones
+  // for a new file (0666 less the umask) when `model` does not exist.
+  bool TakePermissionsOf(const std::string& model);
+  // Forces what was written to the disk.
+  bool Sync();
   void Close();
   bool IsOpen() const;
 
@@ -60,5 +68,24 @@ std::string ExecutableFolder();
 
 // Removes the file, first making it writable. True when it is gone.
 bool RemoveFileForced(const std::string& path);
+
+// Moves `from` over `to` in one step: `to` is either the old or the new file,
+// never a mix. A read-only `to` is replaced like any other.
+bool ReplaceFile(const std::string& from, const std::string& to);
+
+enum class MoveResult { Moved, Exists, Failed };
+// Gives `from` the name `to` unless `to` exists; `from` is gone after Moved.
+MoveResult MoveFileNoReplace(const std::string& from, const std::string& to);
+
+// True when both names exist and are the same file (device and file number,
+// whatever the spelling or links).
+bool SameFile(const std::string& a, const std::string& b);
+
+// A few random letters and digits for a private file name.
+std::string RandomNamePart();
+
+// A write past the process's file-size limit fails like a full disk instead
+// of ending the program. Called first thing in each program's main().
+void IgnoreFileSizeSignal();
 
 }  // namespace vantora

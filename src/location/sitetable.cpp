@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 #include "common/logfile.h"
@@ -31,36 +32,6 @@ bool EndsWithLoc(const std::string& name) {
   for (int k = 0; k < 4; ++k)
     if (Upper(name[name.size() - 4 + k]) != kExt[k]) return false;
   return true;
-}
-
-// Text kept as a list of blocks of about a megabyte: growing it never copies
-// what is already there, so memory stays close to the text's own size.
-class ChunkedText {
- public:
-  static constexpr std::size_t kBlock = 1 << 20;
-  void Add(const std::string& text) {
-    if (blocks_.empty() || blocks_.back().size() + text.size() > kBlock) {
-      blocks_.emplace_back();
-      blocks_.back().reserve(std::max(kBlock, text.size()));
-    }
-    blocks_.back() += text;
-    size_ += text.size();
-  }
-  bool empty() const { return size_ == 0; }
-  std::size_t size() const { return size_; }
-  const std::vector<std::string>& blocks() const { return blocks_; }
-
- private:
-  std::vector<std::string> blocks_;
-  std::size_t size_ = 0;
-};
-
-// Writes the heading and the blocks beside `path`, then moves them over it; on
-// failure the old file is left as it was.
-bool WriteTable(const std::string& path, const std::string& heading, const ChunkedText& body) {
-  std::vector<std::string_view> pieces{heading};
-  for (const auto& block : body.blocks()) pieces.emplace_back(block);
-  return WriteFilePieces(path, pieces);
 }
 
 struct Column {
@@ -100,7 +71,54 @@ std::vector<std::string> SiteLocationFiles(const std::string& site) {
 
 namespace {
 
-SiteTableStatus BuildTable(const std::string& site, std::string& heading, ChunkedText& body,
+// Receives the table: the heading once, before the first record line, then
+// each record line. Returning false stops the table (the write failed).
+using LineSink = std::function<bool(const std::string& heading, const std::string& line)>;
+
+// The columns of the table: each parameter and unit measured by a location
+// with records, in file and channel order. Only the headers are read.
+std::vector<Column> TableColumns(const std::string& site, const std::vector<std::string>& files,
+                                 std::string& heading) {
+  const std::string& quote = kCsvQuote;
+  const std::string separator = CsvSeparator();
+  heading = CsvQuoted("Location", quote) + separator + CsvQuoted("Date", quote) + separator +
+            CsvQuoted("Time", quote);
+  std::vector<Column> columns;
+  for (const std::string& file : files) {
+    CLogFile log(JoinPath(site, file), true);
+    if (log.Problem() != LocationProblem::None || log.RecordCount() <= 0) continue;
+    for (int c = 0; c < log.ChannelCount(); ++c) {
+      int param = 0, unit = 0;
+      log.GetChannelParam(c, param);
+      log.GetChannelUnit(c, unit);
+      if (std::any_of(columns.begin(), columns.end(),
+                      [&](const Column& k) { return k.param == param && k.unit == unit; }))
+        continue;
+      columns.push_back({param, unit});
+      heading += separator;
+      heading += CsvQuoted(
+          TheParamNames().GetName(param, true) + " " + TheUnitNames().GetName(unit), quote);
+    }
+  }
+  heading += kCsvLineEnd;
+  return columns;
+}
+
+// Column of each channel of `log` in the table.
+std::vector<int> ChannelColumns(CLogFile& log, const std::vector<Column>& columns) {
+  std::vector<int> result;
+  for (int c = 0; c < log.ChannelCount(); ++c) {
+    int param = 0, unit = 0;
+    log.GetChannelParam(c, param);
+    log.GetChannelUnit(c, unit);
+    auto found = std::find_if(columns.begin(), columns.end(),
+                              [&](const Column& k) { return k.param == param && k.unit == unit; });
+    result.push_back(static_cast<int>(found - columns.begin()));
+  }
+  return result;
+}
+
+SiteTableStatus BuildTable(const std::string& site, const LineSink& sink,
                            const SiteTableProgress& progress, std::vector<std::string>* notices) {
   auto notice = [notices](std::string text) {
     if (notices) notices->push_back(std::move(text));
@@ -108,14 +126,18 @@ SiteTableStatus BuildTable(const std::string& site, std::string& heading, Chunke
   const std::string& quote = kCsvQuote;
   const std::string separator = CsvSeparator();
   const std::string& lineEnd = kCsvLineEnd;
-  heading = CsvQuoted("Location", quote) + separator + CsvQuoted("Date", quote) + separator +
-            CsvQuoted("Time", quote);
-  std::vector<Column> columns;
-  std::vector<std::string> rowValues;
-  std::string line;
-
   const std::vector<std::string> files = SiteLocationFiles(site);
   const int fileCount = static_cast<int>(files.size());
+  if (fileCount == 0) {
+    if (progress && !progress(0, 0)) return SiteTableStatus::Cancelled;
+    return SiteTableStatus::NoFiles;
+  }
+  std::string heading;
+  const std::vector<Column> columns = TableColumns(site, files, heading);
+  std::vector<std::string> rowValues(columns.size());
+  std::string line;
+  bool anyLine = false;
+
   for (int f = 0; f < fileCount; ++f) {
     if (progress && !progress(f, fileCount)) return SiteTableStatus::Cancelled;
     // One location open at a time.
@@ -127,12 +149,10 @@ SiteTableStatus BuildTable(const std::string& site, std::string& heading, Chunke
     }
     if (log.MissingRecordCount() > 0)
       notice(MissingRecordsMessage(path, log.RecordCount(), log.HeaderRecordCount()));
-    const int records = log.RecordCount();
-    if (records <= 0) continue;
+    if (log.RecordCount() <= 0) continue;
     const int channels = log.ChannelCount();
     const std::string name = CsvQuoted(FileTitle(files[f]).first, quote);
-    // Column of each channel, found when one of its values is first read.
-    std::vector<int> channelColumn(static_cast<std::size_t>(channels), -1);
+    const std::vector<int> channelColumn = ChannelColumns(log, columns);
     std::string value;
     for (int r = 0; r <= log.LastRecordIndex(); ++r) {
       std::size_t used = 0;
@@ -140,24 +160,8 @@ SiteTableStatus BuildTable(const std::string& site, std::string& heading, Chunke
       const bool timeOk = log.GetTime(r, t);
       for (int c = 0; timeOk && c < channels; ++c) {
         if (!log.GetValueText(r, c, value)) break;
-        int& column = channelColumn[static_cast<std::size_t>(c)];
-        if (column < 0) {
-          int param = 0, unit = 0;
-          log.GetChannelParam(c, param);
-          log.GetChannelUnit(c, unit);
-          auto found = std::find_if(columns.begin(), columns.end(), [&](const Column& k) {
-            return k.param == param && k.unit == unit;
-          });
-          column = static_cast<int>(found - columns.begin());
-          if (found == columns.end()) {
-            columns.push_back({param, unit});
-            heading += separator;
-            heading += CsvQuoted(
-                TheParamNames().GetName(param, true) + " " + TheUnitNames().GetName(unit), quote);
-          }
-        }
-        const std::size_t k = static_cast<std::size_t>(column);
-        if (rowValues.size() <= k) rowValues.resize(k + 1);
+        const std::size_t k = static_cast<std::size_t>(channelColumn[static_cast<std::size_t>(c)]);
+        if (k >= rowValues.size()) break;  // the file changed since its header was read
         for (; used <= k; ++used) rowValues[used].clear();
         rowValues[k] = value;
       }
@@ -172,14 +176,13 @@ SiteTableStatus BuildTable(const std::string& site, std::string& heading, Chunke
         line += rowValues[k];
       }
       line += lineEnd;
-      body.Add(line);
+      anyLine = true;
+      if (!sink(heading, line)) return SiteTableStatus::WriteFailed;
     }
     if (log.BadRecordCount() > 0) notice(BadRecordsMessage(path, log.BadRecordCount()));
   }
-  heading += lineEnd;
   if (progress && !progress(fileCount, fileCount)) return SiteTableStatus::Cancelled;
-  if (body.empty()) return fileCount == 0 ? SiteTableStatus::NoFiles : SiteTableStatus::NoRecords;
-  return SiteTableStatus::Ok;
+  return anyLine ? SiteTableStatus::Ok : SiteTableStatus::NoRecords;
 }
 
 }  // namespace
@@ -187,21 +190,27 @@ SiteTableStatus BuildTable(const std::string& site, std::string& heading, Chunke
 SiteTableStatus BuildSiteTable(const std::string& site, std::string& heading, std::string& body,
                                const SiteTableProgress& progress,
                                std::vector<std::string>* notices) {
-  ChunkedText blocks;
-  SiteTableStatus status = BuildTable(site, heading, blocks, progress, notices);
+  heading.clear();
   body.clear();
-  body.reserve(blocks.size());
-  for (const auto& block : blocks.blocks()) body += block;
-  return status;
+  auto sink = [&](const std::string& head, const std::string& line) {
+    if (heading.empty()) heading = head;
+    body += line;
+    return true;
+  };
+  return BuildTable(site, sink, progress, notices);
 }
 
 bool ExportSiteTable(const std::string& site, const std::string& output, SiteTableStatus* status,
                      const SiteTableProgress& progress, std::vector<std::string>* notices) {
-  std::string heading;
-  ChunkedText body;
-  SiteTableStatus result = BuildTable(site, heading, body, progress, notices);
-  if (result == SiteTableStatus::Ok && !WriteTable(output, heading, body))
-    result = SiteTableStatus::WriteFailed;
+  // The scratch file is created with the first record line: a site without
+  // records leaves nothing behind.
+  FileWriter writer(output);
+  auto sink = [&](const std::string& heading, const std::string& line) {
+    if (!writer.IsOpen() && (!writer.Open() || !writer.Write(heading))) return false;
+    return writer.Write(line);
+  };
+  SiteTableStatus result = BuildTable(site, sink, progress, notices);
+  if (result == SiteTableStatus::Ok && !writer.Commit()) result = SiteTableStatus::WriteFailed;
   if (status) *status = result;
   return result == SiteTableStatus::Ok;
 }

@@ -291,16 +291,18 @@ TEST_F(LogFileTest, TwentyOneChannelsIsARangeError) {
   EXPECT_LE(hostile.ChannelCount(), kMaxChannels);
 }
 
-TEST_F(LogFileTest, HostileTimeBitsDoNotOverflow) {
-  LocationSpec s = TwoChannels(3);
-  s.timeBits = 255;  // 31 offset bytes
-  s.records = {{0xFFFFFFFF, {1.0f, 2.0f}}};
-  CLogFile log(Write(s));
-  EXPECT_EQ(log.io().recordSize(), 1 + 31 + 8);
-  double values[kMaxChannels];
-  LogTime t;
-  EXPECT_TRUE(log.ReadRecord(0, values, t));
-  EXPECT_EQ(t - log.StartTime(), 0xFFFFFFFFLL);
+TEST_F(LogFileTest, TimeBitsOtherThanWholeBytesUpToThreeAreADamagedHeader) {
+  for (int bits : {0, 7, 32, 255}) {
+    LocationSpec s = TwoChannels(3);
+    s.timeBits = bits;
+    s.records = {{0xFFFFFFFF, {1.0f, 2.0f}}};
+    CLogFile log(Write(s));
+    EXPECT_EQ(log.Error(), LogFileError::BadTag) << bits;
+    EXPECT_EQ(log.Problem(), LocationProblem::BadTag) << bits;
+    double values[kMaxChannels];
+    LogTime t;
+    EXPECT_FALSE(log.ReadRecord(0, values, t)) << bits;
+  }
 }
 
 TEST_F(LogFileTest, MissingFileCannotOpen) {

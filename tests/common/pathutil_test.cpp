@@ -1,10 +1,15 @@
 #include "common/pathutil.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 
 #include "common/codepage.h"
+#include "common/platform.h"
+#include "support/filesizelimit.h"
 #include "support/locbytes.h"
 
 namespace vantora {
@@ -94,6 +99,124 @@ TEST(TextFiles, FailedWriteKeepsTheOldFile) {
   EXPECT_FALSE(WriteTextFile(dir.File("missing/keep.txt"), "x"));
   EXPECT_FALSE(WriteTextFile(dir.path(), "x"));
   EXPECT_EQ(test::ReadAll(path), "precious");
+}
+
+namespace fs = std::filesystem;
+
+int EntryCount(const std::string& folder) {
+  int n = 0;
+  for (auto it = fs::directory_iterator(folder); it != fs::directory_iterator(); ++it) ++n;
+  return n;
+}
+
+unsigned ModeBits(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 07777u : 0u;
+}
+
+TEST(FileWriterTest, ALeftoverScratchNameOrLinkIsNeverWrittenThrough) {
+  test::TempDir dir;
+  const std::string out = dir.File("out.csv"), victim = dir.File("victim.txt");
+  test::WriteBytes(victim, {'k', 'e', 'e', 'p'});
+  fs::create_symlink(victim, out + ".vtmp");
+  ASSERT_TRUE(WriteTextFile(out, "new"));
+  EXPECT_EQ(test::ReadAll(out), "new");
+  EXPECT_EQ(test::ReadAll(victim), "keep");
+  EXPECT_TRUE(fs::is_symlink(out + ".vtmp"));
+  // A name near the file system's limit still has room for its scratch file.
+  EXPECT_TRUE(WriteTextFile(dir.File(std::string(250, 'n')), "x"));
+}
+
+TEST(FileWriterTest, ConcurrentWritersUsePrivateScratchesAndTheLastWinsWhole) {
+  test::TempDir dir;
+  const std::string out = dir.File("table.csv");
+  FileWriter first(out), second(out);
+  ASSERT_TRUE(first.Open());
+  ASSERT_TRUE(second.Open());
+  EXPECT_NE(first.ScratchPath(), second.ScratchPath());
+  EXPECT_EQ(SplitPath(first.ScratchPath()).first, SplitPath(out).first);
+  EXPECT_EQ(ModeBits(first.ScratchPath()), 0600u);
+  const std::string big(300000, 'a');
+  ASSERT_TRUE(first.Write(big));
+  ASSERT_TRUE(second.Write("short"));
+  ASSERT_TRUE(second.Commit());
+  EXPECT_EQ(test::ReadAll(out), "short");
+  ASSERT_TRUE(first.Commit());
+  EXPECT_EQ(test::ReadAll(out), big);
+  EXPECT_EQ(EntryCount(dir.path()), 1);
+  // An abandoned writer leaves nothing and the file as it was.
+  {
+    FileWriter abandoned(out);
+    ASSERT_TRUE(abandoned.Open());
+    abandoned.Write("half");
+  }
+  EXPECT_EQ(test::ReadAll(out), big);
+  EXPECT_EQ(EntryCount(dir.path()), 1);
+}
+
+TEST(FileWriterTest, ReplacingKeepsThePermissionBits) {
+  test::TempDir dir;
+  const std::string readOnly = dir.File("ro.txt"), group = dir.File("group.txt");
+  ASSERT_TRUE(WriteTextFile(readOnly, "old"));
+  ASSERT_TRUE(WriteTextFile(group, "old"));
+  ::chmod(readOnly.c_str(), 0444);
+  ::chmod(group.c_str(), 0640);
+  ASSERT_TRUE(WriteTextFile(readOnly, "new"));
+  ASSERT_TRUE(WriteTextFile(group, "new"));
+  EXPECT_EQ(test::ReadAll(readOnly), "new");
+  EXPECT_EQ(ModeBits(readOnly), 0444u);
+  EXPECT_EQ(ModeBits(group), 0640u);
+  // A new file gets what the umask leaves of 0666.
+  const mode_t mask = ::umask(027);
+  const bool written = WriteTextFile(dir.File("new.txt"), "x");
+  ::umask(mask);
+  ASSERT_TRUE(written);
+  EXPECT_EQ(ModeBits(dir.File("new.txt")), 0640u);
+}
+
+TEST(FileWriterTest, AWriteCutByTheFileSizeLimitKeepsTheOldFileAndNoScratch) {
+  test::TempDir dir;
+  const std::string out = dir.File("stats.txt");
+  ASSERT_TRUE(WriteTextFile(out, "old"));
+  {
+    test::FileSizeLimit limit(1000);
+    EXPECT_FALSE(WriteTextFile(out, std::string(200000, 'x')));
+    EXPECT_FALSE(WriteFilePieces(out, {"abc", std::string_view(std::string(5000, 'y'))}));
+  }
+  EXPECT_EQ(test::ReadAll(out), "old");
+  EXPECT_EQ(EntryCount(dir.path()), 1);
+}
+
+TEST(OutputChecks, LocationNamesAndTheInputsThemselvesAreRefused) {
+  test::TempDir dir;
+  const std::string loc = dir.File("Room.loc");
+  test::WriteBytes(loc, {1, 2, 3});
+  EXPECT_TRUE(RefusesOutput(dir.File("x.LOC")));
+  EXPECT_TRUE(RefusesOutput("C:\\data\\x.Loc"));
+  EXPECT_FALSE(RefusesOutput(dir.File("x.loc.csv"), {loc}));
+  EXPECT_FALSE(RefusesOutput(dir.File("missing.csv"), {loc}));
+  // The same file by another spelling or another name (a hard link).
+  fs::create_directory(dir.File("sub"));
+  ASSERT_EQ(::link(loc.c_str(), dir.File("copy.csv").c_str()), 0);
+  EXPECT_TRUE(RefusesOutput(dir.File("sub/../copy.csv"), {dir.File("other.loc"), loc}));
+  test::WriteBytes(dir.File("plain.csv"), {1, 2, 3});
+  EXPECT_FALSE(RefusesOutput(dir.File("plain.csv"), {loc}));
+  EXPECT_EQ(LocationOutputRefusedMessage("a.loc"),
+            "A location file cannot be replaced by an export or report. Choose another name. "
+            "(a.loc)");
+}
+
+TEST(TextFiles, APipeIsNotReadAndDoesNotWait) {
+  test::TempDir dir;
+  const std::string pipe = dir.File("notes.txt");
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  std::string text = "unchanged";
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(ReadTextFile(pipe, text));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+  EXPECT_TRUE(text.empty());
+  PlatformFile file;
+  EXPECT_FALSE(file.OpenRead(pipe));
 }
 
 TEST(TextFiles, MakeDirectoryPathCreatesEveryLevel) {

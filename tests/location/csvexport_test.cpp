@@ -7,6 +7,7 @@
 
 #include "common/logfile.h"
 #include "common/pathutil.h"
+#include "support/filesizelimit.h"
 #include "support/locbytes.h"
 
 namespace vantora {
@@ -111,11 +112,18 @@ TEST_F(CsvExportTest, ReplacesAReadOnlyFile) {
 
 TEST_F(CsvExportTest, AFailedWriteLeavesTheOldFileAndNoLeftovers) {
   test::WriteBytes(out, {'o', 'l', 'd'});
-  // The file beside the target cannot be created: a folder stands in its way.
-  std::filesystem::create_directory(out + ".vtmp");
   CLogFile log(Write(TempAndRh()));
-  EXPECT_FALSE(log.ExportCsv(out, "\"", ",", "\r\n"));
+  const auto before = std::distance(std::filesystem::directory_iterator(dir.path()),
+                                    std::filesystem::directory_iterator());
+  {
+    // A full disk: the write fails part-way.
+    test::FileSizeLimit full(10);
+    EXPECT_FALSE(log.ExportCsv(out, "\"", ",", "\r\n"));
+  }
   EXPECT_EQ(test::ReadAll(out), "old");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                          std::filesystem::directory_iterator()),
+            before);
   // A folder as the target and a missing folder fail too.
   EXPECT_FALSE(log.ExportCsv(dir.path(), "\"", ",", "\r\n"));
   EXPECT_FALSE(log.ExportCsv(dir.File("missing/out.csv"), "\"", ",", "\r\n"));

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 
+#include "support/filesizelimit.h"
 #include "support/locbytes.h"
 
 namespace vantora {
@@ -41,6 +42,13 @@ class SiteTableTest : public ::testing::Test {
     if (!ExportSiteTable(site, out, &status))
       return std::string("failed: ") + SiteTableMessage(status);
     return test::ReadAll(out);
+  }
+  int OutFiles() {
+    int n = 0;
+    for (auto it = std::filesystem::directory_iterator(outDir.path());
+         it != std::filesystem::directory_iterator(); ++it)
+      ++n;
+    return n;
   }
   test::TempDir dir;
   test::TempDir outDir;
@@ -160,12 +168,15 @@ TEST_F(SiteTableTest, OldTableSurvivesFailureAndCancel) {
   EXPECT_STREQ(SiteTableMessage(status), "Export cancelled. The table was not written.");
   EXPECT_EQ(test::ReadAll(out), "old");
 
-  std::filesystem::create_directory(out + ".vtmp");
-  EXPECT_FALSE(ExportSiteTable(site, out, &status));
+  {
+    // A full disk: the write fails part-way.
+    test::FileSizeLimit full(20);
+    EXPECT_FALSE(ExportSiteTable(site, out, &status));
+  }
   EXPECT_EQ(status, SiteTableStatus::WriteFailed);
   EXPECT_STREQ(SiteTableMessage(status), "Error creating table.");
   EXPECT_EQ(test::ReadAll(out), "old");
-  std::filesystem::remove(out + ".vtmp");
+  EXPECT_EQ(OutFiles(), 1);
 
   // A read-only table is replaced; progress sees every file and the end.
   std::filesystem::permissions(out, std::filesystem::perms::owner_read);
@@ -173,7 +184,10 @@ TEST_F(SiteTableTest, OldTableSurvivesFailureAndCancel) {
   EXPECT_TRUE(ExportSiteTable(site, out, &status, [&](int, int) { return ++calls > 0; }));
   EXPECT_EQ(calls, 3);
   EXPECT_EQ(test::ReadAll(out).substr(0, 10), "\"Location\"");
-  EXPECT_FALSE(std::filesystem::exists(out + ".vtmp"));
+  EXPECT_EQ(OutFiles(), 1);
+  struct stat st {};
+  ASSERT_EQ(::stat(out.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0400u);
 }
 
 TEST(SiteTablePaths, ProposedBesideTheFolder) {
