@@ -32,6 +32,11 @@ const bool registered = RegisterCommand([](CLI::App& app, int& exitCode) {
     }
     UseSystemNumberFormat();
     const std::string target = out->empty() ? ProposedCsvPath(path) : ArgPath(*out);
+    if (RefusesOutput(target, {path})) {
+      Fail(LocationOutputRefusedMessage(target));
+      exitCode = kFailed;
+      return;
+    }
     if (!log->ExportCsv(target, kCsvQuote, CsvSeparator(), kCsvLineEnd)) {
       Fail(kUnableToExport);
       exitCode = kFailed;
@@ -52,6 +57,13 @@ const bool registered = RegisterCommand([](CLI::App& app, int& exitCode) {
     const std::string path = WithTrailingSeparator(ArgPath(*folder));
     UseSystemNumberFormat();
     const std::string target = siteOut->empty() ? ProposedSiteTablePath(path) : ArgPath(*siteOut);
+    std::vector<std::string> locations;
+    for (const std::string& name : SiteLocationFiles(path)) locations.push_back(path + name);
+    if (RefusesOutput(target, locations)) {
+      Fail(LocationOutputRefusedMessage(target));
+      exitCode = kFailed;
+      return;
+    }
     SiteTableStatus status = SiteTableStatus::Ok;
     std::vector<std::string> notices;
     const bool written = ExportSiteTable(path, target, &status, {}, &notices);

@@ -87,16 +87,6 @@ bool ParseComment(const std::string& arg, graph::GraphComment& c) {
   return true;
 }
 
-// Output names a location file would be lost to.
-bool IsLocationName(const std::string& path) {
-  const std::string name = SplitPath(path).second;
-  if (name.size() < 4) return false;
-  std::string ext = name.substr(name.size() - 4);
-  std::transform(ext.begin(), ext.end(), ext.begin(),
-                 [](unsigned char ch) { return static_cast<char>(std::tolower(ch)); });
-  return ext == ".loc";
-}
-
 // ---- JSON description ----------------------------------------------------
 
 std::string JsonString(const std::string& cp1252) {
@@ -258,8 +248,7 @@ bool CheckOutputs(const std::vector<std::string>& outputs, bool info, int& exitC
   }
   for (const std::string& out : outputs) {
     if (IsLocationName(out)) {
-      Fail("A location file cannot be replaced by an export or report. Choose another name. (" +
-           out + ")");
+      Fail(LocationOutputRefusedMessage(out));
       exitCode = kFailed;
       return false;
     }
@@ -311,10 +300,8 @@ void RunGraph(const GraphArgs& a, int& exitCode) {
   auto absolute = std::filesystem::absolute(NativePath(ArgPath(a.file)), ec);
   const std::string path = ec ? ArgPath(a.file) : FromNativePath(absolute);
   for (const auto& out : outputs) {
-    std::error_code same;
-    if (std::filesystem::equivalent(NativePath(out), NativePath(path), same)) {
-      Fail("A location file cannot be replaced by an export or report. Choose another name. (" +
-           out + ")");
+    if (RefusesOutput(out, {path})) {
+      Fail(LocationOutputRefusedMessage(out));
       exitCode = kFailed;
       return;
     }

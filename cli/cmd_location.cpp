@@ -75,6 +75,11 @@ const bool registered = RegisterCommand([](CLI::App& app, int& exitCode) {
   stats->add_flag("--write", *write, "Also write <base>_stats.txt beside the location");
   stats->callback([statsFile, write, &exitCode] {
     std::string path = ArgPath(*statsFile);
+    if (*write && RefusesOutput(StatisticsFilePath(path), {path})) {
+      Fail(LocationOutputRefusedMessage(StatisticsFilePath(path)));
+      exitCode = kFailed;
+      return;
+    }
     auto log = OpenLocation(path);
     if (!log) {
       exitCode = kFailed;

@@ -8,6 +8,7 @@
 #include "cli/cli.h"
 #include "common/codepage.h"
 #include "common/logfile.h"
+#include "common/pathutil.h"
 #include "common/platform.h"
 #include "common/timetext.h"
 #include "location/print/qtreportcanvas.h"
@@ -29,6 +30,11 @@ const bool registered = RegisterCommand([](CLI::App& app, int& exitCode) {
     std::error_code ec;
     auto absolute = std::filesystem::absolute(NativePath(ArgPath(*file)), ec);
     const std::string path = ec ? ArgPath(*file) : FromNativePath(absolute);
+    if (RefusesOutput(ArgPath(*out), {path})) {
+      Fail(LocationOutputRefusedMessage(ArgPath(*out)));
+      exitCode = kFailed;
+      return;
+    }
     auto log = OpenLocation(path);
     if (!log) {
       exitCode = kFailed;

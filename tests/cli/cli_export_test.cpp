@@ -2,6 +2,7 @@
 // must be byte for byte what the application's commands write.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -165,6 +166,56 @@ TEST_F(CliExportTest, DecimalCommaLocalesSeparateWithSemicolons) {
             "\"Hall\";\"01-Jun-2026\";\"10:00:00\";     50\r\n"
             "\"Room\";\"01-Jun-2026\";\"09:00:00\";     45;   21,5\r\n"
             "\"Room\";\"01-Jun-2026\";\"09:01:00\";OverRange;N/A\r\n");
+}
+
+const char* const kRefused =
+    "A location file cannot be replaced by an export or report. Choose another name.";
+
+TEST_F(CliExportTest, OutputsThatWouldReplaceALocationAreRefused) {
+  const std::string room = site + "Room.4.loc", hall = site + "Hall.loc";
+  const std::string roomBytes = test::ReadAll(room), hallBytes = test::ReadAll(hall);
+  // The same files under other names and spellings.
+  ASSERT_EQ(::link(room.c_str(), dir.File("room.csv").c_str()), 0);
+  ASSERT_EQ(::link(hall.c_str(), dir.File("hall.pdf").c_str()), 0);
+  const std::string roomCsv = site + "../room.csv", hallPdf = dir.File("hall.pdf");
+  struct Case {
+    std::string args, output;
+  } cases[] = {
+      {"export-site " + Quoted(site) + " -o " + Quoted(room), room},
+      {"export-site " + Quoted(site) + " -o " + Quoted(hallPdf), hallPdf},
+      {"export " + Quoted(room) + " -o " + Quoted(roomCsv), roomCsv},
+      {"export " + Quoted(hall) + " -o " + Quoted(dir.File("new.LoC")), dir.File("new.LoC")},
+      {"print " + Quoted(room) + " -o " + Quoted(room), room},
+      {"print " + Quoted(hall) + " -o " + Quoted(hallPdf), hallPdf},
+  };
+  for (const Case& c : cases) {
+    CliRun r = Vantora(c.args);
+    if (c.args.rfind("print", 0) == 0 && r.status == 2) continue;  // without the report painter
+    EXPECT_EQ(r.status, 1) << c.args;
+    EXPECT_EQ(r.err, "vantora: " + std::string(kRefused) + " (" + c.output + ")\n") << c.args;
+  }
+  EXPECT_EQ(test::ReadAll(room), roomBytes);
+  EXPECT_EQ(test::ReadAll(hall), hallBytes);
+  EXPECT_FALSE(std::filesystem::exists(dir.File("new.LoC")));
+}
+
+TEST_F(CliExportTest, AFileSizeLimitFailsTheExportAndLeavesNothing) {
+  LocationSpec big;
+  big.channels = {{"T", 0, 0, 1, 6}};
+  for (int r = 0; r < 3000; ++r) big.records.push_back({static_cast<std::uint32_t>(r * 60), {20}});
+  test::WriteBytes(site + "Big.loc", test::LocationBytes(big));
+  const std::string out = dir.File("out");
+  std::filesystem::create_directory(out);
+  test::WriteBytes(out + "/site.csv", {'o', 'l', 'd'});
+  // 8 blocks: room for the messages, not for the table.
+  CliRun r = Vantora("export-site " + Quoted(site) + " -o " + Quoted(out + "/site.csv"),
+                     "ulimit -f 8; LC_ALL=C");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "vantora: Error creating table.\n");
+  EXPECT_EQ(test::ReadAll(out + "/site.csv"), "old");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(out),
+                          std::filesystem::directory_iterator()),
+            1);
 }
 
 TEST_F(CliExportTest, PrintRendersAPdf) {

@@ -1,6 +1,7 @@
 // The vantora tool, run as a separate process on generated files.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -44,6 +45,20 @@ TEST_F(CliTest, StatsPrintsAndWritesTheStatisticsText) {
   run = Vantora("stats --write " + Quote(survey), dir);
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(test::ReadAll(dir.path() + "/Site A/Survey_stats.txt"), test::kDstSurveyStats);
+}
+
+TEST_F(CliTest, StatsNeverWritesOverTheLocation) {
+  // The statistics name is another name of the location itself.
+  const std::string stats = dir.path() + "/Site A/Survey_stats.txt";
+  ASSERT_EQ(::link(survey.c_str(), stats.c_str()), 0);
+  const std::string before = test::ReadAll(survey);
+  CliRun run = Vantora("stats --write " + Quote(survey), dir);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err,
+            "vantora: A location file cannot be replaced by an export or report. Choose another "
+            "name. (" +
+                stats + ")\n");
+  EXPECT_EQ(test::ReadAll(survey), before);
 }
 
 TEST_F(CliTest, CopyPrintsTheClipboardText) {

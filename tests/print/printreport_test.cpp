@@ -3,6 +3,7 @@
 
 #include <QGuiApplication>
 #include <QPdfWriter>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -12,6 +13,7 @@
 #include "common/logfile.h"
 #include "location/logreport.h"
 #include "location/print/qtreportcanvas.h"
+#include "support/filesizelimit.h"
 #include "support/locbytes.h"
 
 namespace vantora {
@@ -165,13 +167,36 @@ TEST_F(PrintReportTest, TwentyChannelsShrinkToFitAndSpreadOverPages) {
   EXPECT_EQ(last->find(" to "), std::string::npos) << *last;
 }
 
+TEST_F(PrintReportTest, AHeaderClaimingMoreRecordsPrintsOnlyThoseHeld) {
+  // 2.4 KB that claims 32,768 records.
+  auto bytes = test::LocationBytes(Survey(20, 15));
+  ASSERT_LT(bytes.size(), 2500u);
+  bytes[5] = 0x00;
+  bytes[6] = 0x80;
+  const std::string path = dir.File("Claims.loc");
+  test::WriteBytes(path, bytes);
+  CLogFile log(path);
+  ASSERT_EQ(log.HeaderRecordCount(), 32768);
+  CLogFile honest(Write(Survey(20, 15), "Honest.loc"));
+  std::string error;
+  int pages = 0, honestPages = 0;
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_TRUE(WriteReportPdf(log, dir.File("claims.pdf"), "Arial", error, &pages)) << error;
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+  ASSERT_TRUE(WriteReportPdf(honest, dir.File("honest.pdf"), "Arial", error, &honestPages));
+  EXPECT_EQ(pages, honestPages);
+  EXPECT_LE(pages, 2);
+}
+
 TEST_F(PrintReportTest, AFailedWriteKeepsTheOldFile) {
   CLogFile log(Write(Survey(3, 2), "Small.loc"));
   const std::string pdf = dir.File("old.pdf");
   test::WriteBytes(pdf, {'o', 'l', 'd'});
-  std::filesystem::create_directory(pdf + ".vtmp");
   std::string error;
-  EXPECT_FALSE(WriteReportPdf(log, pdf, "Arial", error));
+  {
+    test::FileSizeLimit full(100);
+    EXPECT_FALSE(WriteReportPdf(log, pdf, "Arial", error));
+  }
   EXPECT_EQ(error, "cannot write " + pdf);
   EXPECT_EQ(test::ReadAll(pdf), "old");
 }

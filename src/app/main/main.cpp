@@ -5,8 +5,10 @@
 
 #include "app/gui/vantoraapp.h"
 #include "common/codepage.h"
+#include "common/platform.h"
 
 int main(int argc, char* argv[]) {
+  vantora::IgnoreFileSizeSignal();
   QApplication qtApp(argc, argv);
   vantora::CVantoraApp app;
   // QApplication has taken its own options out of argv.

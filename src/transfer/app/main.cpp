@@ -3,10 +3,12 @@
 #include <QDir>
 
 #include "common/codepage.h"
+#include "common/platform.h"
 #include "common/profile.h"
 #include "transfer/gui/transferdlg.h"
 
 int main(int argc, char** argv) {
+  vantora::IgnoreFileSizeSignal();
   QApplication app(argc, argv);
   QApplication::setOrganizationName("Halvorn");
   QApplication::setApplicationName("corvanetransfer");

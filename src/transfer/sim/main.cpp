@@ -24,6 +24,8 @@ void OnSignal(int) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A write past the file-size limit fails instead of ending the program.
+  std::signal(SIGXFSZ, SIG_IGN);
   CLI::App app{"corvane-sim: a Corvane instrument on a pseudo-terminal"};
   std::string scenarioPath, link;
   corvanesim::Faults faults;
