@@ -5,6 +5,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "common/bitmapfile.h"
 #include "common/pathutil.h"
 #include "common/platform.h"
 #include "integrity/recordfile.h"
@@ -102,16 +103,6 @@ DrawingCanvas RenderPointFile(const std::string& drwPath) {
 
 namespace {
 
-void Put16(std::vector<std::uint8_t>& out, unsigned v) {
-  out.push_back(static_cast<std::uint8_t>(v & 0xFF));
-  out.push_back(static_cast<std::uint8_t>((v >> 8) & 0xFF));
-}
-
-void Put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-  Put16(out, v & 0xFFFF);
-  Put16(out, v >> 16);
-}
-
 // Colour table entries (blue, green, red, 0): entry 0 black, the last white.
 std::vector<std::uint32_t> ColourTable(int bits) {
   if (bits > 8) return {};
@@ -136,65 +127,41 @@ std::vector<std::uint32_t> ColourTable(int bits) {
 
 std::vector<std::uint8_t> BitmapFileBytes(const DrawingCanvas& canvas, int bits) {
   if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) bits = 24;
-  const int width = canvas.Width(), height = canvas.Height();
-  const std::uint32_t stride = static_cast<std::uint32_t>(((bits * width + 31) / 32) * 4);
-  const std::uint32_t imageSize = stride * static_cast<std::uint32_t>(height);
-  auto table = ColourTable(bits);
-  const std::uint32_t offset = 14 + 40 + 4 * static_cast<std::uint32_t>(table.size());
-  std::vector<std::uint8_t> out;
-  out.reserve(offset + imageSize);
-  out.push_back('B');
-  out.push_back('M');
-  Put32(out, offset + imageSize);
-  Put16(out, 0);
-  Put16(out, 0);
-  Put32(out, offset);
-  // BITMAPINFOHEADER
-  Put32(out, 40);
-  Put32(out, static_cast<std::uint32_t>(width));
-  Put32(out, static_cast<std::uint32_t>(height));
-  Put16(out, 1);
-  Put16(out, static_cast<unsigned>(bits));
-  Put32(out, 0);  // uncompressed
-  Put32(out, imageSize);
-  Put32(out, 0);
-  Put32(out, 0);
-  Put32(out, 0);
-  Put32(out, 0);
-  for (auto c : table) Put32(out, c);
-  const unsigned whiteIndex = table.empty() ? 0 : static_cast<unsigned>(table.size() - 1);
-  // Rows bottom-up.
-  for (int y = height - 1; y >= 0; --y) {
-    std::vector<std::uint8_t> row(stride, 0);
-    for (int x = 0; x < width; ++x) {
-      bool black = canvas.Black(x, y);
+  BitmapFormat format;
+  format.width = canvas.Width();
+  format.height = canvas.Height();
+  format.bitsPerPixel = bits;
+  format.colours = ColourTable(bits);
+  const unsigned whiteIndex =
+      format.colours.empty() ? 0 : static_cast<unsigned>(format.colours.size() - 1);
+  return BitmapFile(format, [&](int y, std::uint8_t* row) {
+    for (int x = 0; x < format.width; ++x) {
+      const bool black = canvas.Black(x, y);
       switch (bits) {
         case 1:
         case 4:
         case 8: {
-          unsigned index = black ? 0 : whiteIndex;
-          int bitPos = x * bits;
-          int shift = 8 - bits - (bitPos % 8);
-          row[static_cast<std::size_t>(bitPos / 8)] |= static_cast<std::uint8_t>(index << shift);
+          const unsigned index = black ? 0 : whiteIndex;
+          const int bitPos = x * bits;
+          const int shift = 8 - bits - (bitPos % 8);
+          row[bitPos / 8] |= static_cast<std::uint8_t>(index << shift);
           break;
         }
         case 16: {
-          unsigned v = black ? 0 : 0x7FFF;
-          row[static_cast<std::size_t>(x * 2)] = static_cast<std::uint8_t>(v & 0xFF);
-          row[static_cast<std::size_t>(x * 2 + 1)] = static_cast<std::uint8_t>(v >> 8);
+          const unsigned v = black ? 0 : 0x7FFF;
+          row[x * 2] = static_cast<std::uint8_t>(v & 0xFF);
+          row[x * 2 + 1] = static_cast<std::uint8_t>(v >> 8);
           break;
         }
         default: {
-          int bytes = bits / 8;
-          std::uint8_t v = black ? 0 : 0xFF;
-          for (int k = 0; k < 3; ++k) row[static_cast<std::size_t>(x * bytes + k)] = v;
+          const int bytes = bits / 8;
+          const std::uint8_t v = black ? 0 : 0xFF;
+          for (int k = 0; k < 3; ++k) row[x * bytes + k] = v;
           break;
         }
       }
     }
-    out.insert(out.end(), row.begin(), row.end());
-  }
-  return out;
+  });
 }
 
 bool WriteBitmapFile(const std::string& path, const DrawingCanvas& canvas, int bitsPerPixel) {

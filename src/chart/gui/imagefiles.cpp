@@ -14,6 +14,7 @@
 // jpeglib.h needs size_t and FILE declared first.
 #include <jpeglib.h>
 
+#include "common/bitmapfile.h"
 #include "common/gui/qtstrings.h"
 #include "common/pathutil.h"
 
@@ -75,16 +76,6 @@ bool CompressRgb(const QImage& rgb, int quality, JpegOutput* out, JpegErrors* er
   return true;
 }
 
-void Put16(std::string& out, unsigned v) {
-  out.push_back(static_cast<char>(v & 0xFF));
-  out.push_back(static_cast<char>((v >> 8) & 0xFF));
-}
-
-void Put32(std::string& out, std::uint32_t v) {
-  Put16(out, v & 0xFFFF);
-  Put16(out, v >> 16);
-}
-
 bool WriteBytes(const std::string& path, std::string_view bytes, std::string& error) {
   if (!WriteFilePieces(path, {bytes})) {
     error = "cannot write " + path;
@@ -119,44 +110,21 @@ bool JpegBytes(const QImage& image, int quality, std::string& out, std::string& 
 std::string DibBytes(const QImage& image) {
   if (image.isNull()) return std::string();
   const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
-  const std::uint64_t width = static_cast<std::uint64_t>(rgb.width());
-  const std::uint64_t height = static_cast<std::uint64_t>(rgb.height());
-  const std::uint64_t stride = (width * 3 + 3) / 4 * 4;
-  const std::uint64_t imageSize = stride * height;
-  constexpr std::uint32_t kOffset = 14 + 40;
-  if (imageSize + kOffset > 0xFFFFFFFFu) return std::string();
-  std::string out;
-  out.reserve(static_cast<std::size_t>(kOffset + imageSize));
-  // BITMAPFILEHEADER
-  out += "BM";
-  Put32(out, static_cast<std::uint32_t>(kOffset + imageSize));
-  Put16(out, 0);
-  Put16(out, 0);
-  Put32(out, kOffset);
-  // BITMAPINFOHEADER: bottom-up rows of 24-bit BGR, 96 dpi.
-  Put32(out, 40);
-  Put32(out, static_cast<std::uint32_t>(width));
-  Put32(out, static_cast<std::uint32_t>(height));
-  Put16(out, 1);
-  Put16(out, 24);
-  Put32(out, 0);  // BI_RGB
-  Put32(out, static_cast<std::uint32_t>(imageSize));
-  Put32(out, 3780);
-  Put32(out, 3780);
-  Put32(out, 0);
-  Put32(out, 0);
-  std::string row(static_cast<std::size_t>(stride), '\0');
-  for (int y = rgb.height() - 1; y >= 0; --y) {
+  BitmapFormat format;
+  format.width = rgb.width();
+  format.height = rgb.height();
+  format.bitsPerPixel = 24;
+  format.pixelsPerMeter = 3780;  // 96 dpi
+  const std::vector<std::uint8_t> bytes = BitmapFile(format, [&rgb](int y, std::uint8_t* row) {
+    // Rows of blue, green, red.
     const auto* pixels = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
-    char* p = row.data();
     for (int x = 0; x < rgb.width(); ++x) {
-      *p++ = static_cast<char>(qBlue(pixels[x]));
-      *p++ = static_cast<char>(qGreen(pixels[x]));
-      *p++ = static_cast<char>(qRed(pixels[x]));
+      *row++ = static_cast<std::uint8_t>(qBlue(pixels[x]));
+      *row++ = static_cast<std::uint8_t>(qGreen(pixels[x]));
+      *row++ = static_cast<std::uint8_t>(qRed(pixels[x]));
     }
-    out += row;
-  }
-  return out;
+  });
+  return std::string(bytes.begin(), bytes.end());
 }
 
 bool WriteJpegFile(const QImage& image, const std::string& path, std::string& error, int quality) {
