@@ -4,7 +4,7 @@
 #include <map>
 
 #include "common/pathutil.h"
-#include "common/profile.h"
+#include "common/resources.h"
 
 namespace vantora {
 
@@ -209,7 +209,7 @@ std::vector<std::string> CompoundLibrary::SplitLine(const std::string& line) {
 }
 
 void CompoundLibrary::Load() {
-  std::string path = path_.empty() ? ProgramDirectory() + "tvoc.csv" : path_;
+  std::string path = path_.empty() ? ShippedFile("tvoc.csv") : path_;
   std::string text;
   if (!ReadTextFile(path, text)) return;
   loaded_ = true;

@@ -13,7 +13,7 @@ constexpr int kCompoundBase = 10000;
 // Compound names from "tvoc.csv", loaded on first use.
 class CompoundLibrary {
  public:
-  // `path` empty: the program directory's "tvoc.csv", composed at load time.
+  // `path` empty: the shipped "tvoc.csv" (ShippedFile), found at load time.
   explicit CompoundLibrary(std::string path = std::string()) : path_(std::move(path)) {}
 
   // Name of parameter code `code` (10000 and above); "Error" when unknown.

@@ -7,6 +7,7 @@
 #include "common/pathutil.h"
 #include "common/platform.h"
 #include "common/profile.h"
+#include "common/resources.h"
 #include "common/timetext.h"
 #include "integrity/lockfile.h"
 #include "notebook/drawing.h"
@@ -241,7 +242,7 @@ void Notebook::OpenNote(NoteKind kind) {
   switch (kind) {
     case NoteKind::Event: shell.ShowEvents(f); break;
     case NoteKind::Drawing:
-      if (isNew) CopyFileTo(ProgramDirectory() + "bitmap.bmp", f, true);
+      if (isNew) CopyFileTo(ShippedFile("bitmap.bmp"), f, true);
       if (paintProgram_.empty())
         RunShellVerb("open", f);
       else
