@@ -6,14 +6,18 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <cctype>
+#include <ostream>
+#include <utility>
 
 #include "app/gui/appicons.h"
 #include "app/gui/changefontdlg.h"
 #include "app/gui/splashwnd.h"
+#include "common/codepage.h"
 #include "common/gui/qtstrings.h"
 #include "common/pathutil.h"
 #include "common/platform.h"
 #include "common/profile.h"
+#include "common/resources.h"
 #include "common/timetext.h"
 #include "location/gui/vantoralogdoc.h"
 #include "location/gui/vantoralogview.h"
@@ -223,11 +227,45 @@ std::string CVantoraApp::DefaultDocumentsDirectory() {
 }
 
 std::string CVantoraApp::DefaultTemplatesDirectory() const {
-  return programDirectory + "vantora templates" + kPathSeparator;
+  if (!InstalledLayout(programDirectory) && FolderIsWritable(programDirectory))
+    return programDirectory + "vantora templates" + kPathSeparator;
+  return UserDocumentsFolder() + "vantora templates" + kPathSeparator;
 }
 
 std::string CVantoraApp::HelpFilePath(const std::string& name) const {
-  return JoinPath(programDirectory, "help") + kPathSeparator + name;
+  return ShippedFile(programDirectory, "help/" + name);
+}
+
+std::string CVantoraApp::SupportFilePath() const {
+  return ShippedFile(programDirectory, "support.html");
+}
+
+void CVantoraApp::LocateProgram() {
+#ifdef _WIN32
+  programDirectory = ProgramDirectoryFromCommandLine(GetCommandLineA());
+#else
+  programDirectory = WithTrailingSeparator(FromQtPath(QCoreApplication::applicationDirPath()));
+#endif
+  SetProgramFolder(programDirectory);
+}
+
+int CVantoraApp::ReportShippedFiles(std::ostream& out) {
+  LocateProgram();
+  const std::pair<const char*, std::string> files[] = {
+      {"help", HelpFilePath("vantorapchelp.html")},
+      {"support", SupportFilePath()},
+      {"compounds", ShippedFile("tvoc.csv")},
+      {"drawing", ShippedFile("bitmap.bmp")},
+      {"templates", ShippedFile(programDirectory, "templates")},
+  };
+  int missing = 0;
+  for (const auto& [what, path] : files) {
+    bool present = FileExists(path) || DirectoryExists(path);
+    out << what << ": " << Cp1252ToUtf8(path) << (present ? "" : " (missing)") << "\n";
+    if (!present) ++missing;
+  }
+  out << "templates folder: " << Cp1252ToUtf8(DefaultTemplatesDirectory()) << "\n";
+  return missing == 0 ? 0 : 1;
 }
 
 std::string CVantoraApp::GetProfileDirectory(const char* section, const char* key) {
@@ -264,12 +302,7 @@ bool CVantoraApp::InitInstance(const std::vector<std::string>& args) {
   }
 
   // The program's folder (for the optional files beside it).
-#ifdef _WIN32
-  programDirectory = ProgramDirectoryFromCommandLine(GetCommandLineA());
-#else
-  programDirectory = WithTrailingSeparator(FromQtPath(QCoreApplication::applicationDirPath()));
-#endif
-  SetProgramFolder(programDirectory);
+  LocateProgram();
 
   if (qEnvironmentVariable("VANTORA_SKIP_SPLASH") != "1") {
     CSplashWnd splash(CSplashWnd::kSplash, displayResources, frame);
@@ -309,6 +342,10 @@ void CVantoraApp::SettleDirectories() {
   if (templates.empty()) {
     templates = DefaultTemplatesDirectory();
     MakeDirectoryPath(templates);
+    // Away from the program (an installed layout), the new folder starts
+    // with the templates that ship with it.
+    if (templates != programDirectory + "vantora templates" + kPathSeparator)
+      SeedTemplates(programDirectory, templates);
     Profile::WriteString("Directories", "Templates", templates);
   }
 }
@@ -558,7 +595,7 @@ void CVantoraApp::OnWebPage(const char* key, const char* defaultAddress) {
 }
 
 void CVantoraApp::OnSupport() {
-  std::string path = programDirectory + "support.html";
+  std::string path = SupportFilePath();
   if (FileExists(path))
     ShellOpen(path);
   else

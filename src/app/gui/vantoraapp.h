@@ -5,6 +5,7 @@
 // About.
 #pragma once
 
+#include <iosfwd>
 #include <memory>
 #include <string>
 #include <vector>
@@ -54,15 +55,30 @@ class CVantoraApp : public CWinApp {
   bool mobileHelpB = false;
 
   // The data, documents and templates folders used when their settings are
-  // empty.
+  // empty. Templates live beside the program (a build tree, a portable
+  // copy) unless it runs from an installed layout (InstalledLayout) or its
+  // folder is not writable; then in the user's documents folder, which
+  // receives the shipped templates when it is made at first start.
   static std::string DefaultDataDirectory();
   static std::string DefaultDocumentsDirectory();
   std::string DefaultTemplatesDirectory() const;
-  // A page of the help folder beside the program.
+  // A page of the shipped help folder, and the support page (ShippedFile).
   std::string HelpFilePath(const std::string& name) const;
+  std::string SupportFilePath() const;
+
+  // Sets the program directory (and the core's program folder) from the
+  // running executable.
+  void LocateProgram();
+  // The hidden "--shipped-files" option: locates the program and writes the
+  // files its commands would open (help, support page, compound list, blank
+  // drawing, templates) and the default templates folder, one per line, in
+  // UTF-8. Returns 0 when every file exists, else 1.
+  int ReportShippedFiles(std::ostream& out);
+  // Start-up: each empty directory setting gets its default folder, which
+  // is created and stored; the data folder becomes the current directory.
+  void SettleDirectories();
 
  private:
-  void SettleDirectories();
   void AddToRecentFiles(const std::string& path);
   void AddToRecentFileList(const std::string& path) override { AddToRecentFiles(path); }
   void RemoveFromRecentFiles(const std::string& path);

@@ -1,5 +1,6 @@
 // VantoraPC: opens location files, shows their readings and statistics.
 #include <QApplication>
+#include <iostream>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,9 @@ int main(int argc, char* argv[]) {
   std::vector<std::string> args;
   for (int i = 0; i < argc; ++i)
     args.push_back(vantora::Utf8ToCp1252(QString::fromLocal8Bit(argv[i]).toStdString()));
+  // Hidden: "--shipped-files" writes where the shipped files were found
+  // and ends (a check of an installed copy; no window is opened).
+  if (args.size() == 2 && args[1] == "--shipped-files") return app.ReportShippedFiles(std::cout);
   if (!app.InitInstance(args)) return 1;
   return qtApp.exec();
 }
