@@ -2,6 +2,7 @@
 #include "chart/srgraph.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <limits>
 
@@ -18,12 +19,61 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 bool Covers(int first, int last, int v) { return v >= first && (last < 0 || v <= last); }
 
+std::uint64_t NextRevision() {
+  static std::atomic<std::uint64_t> counter{0};
+  return ++counter;
+}
+
 }  // namespace
 
-SRGraph::SRGraph() = default;
+SRGraph::SRGraph() : revision_(NextRevision()) {}
 SRGraph::~SRGraph() = default;
 
+void SRGraph::Touch() { revision_ = NextRevision(); }
+
+PairSummary SRGraph::SummaryOf(int xGroup) const {
+  const DataGroup* xg = Group(xGroup);
+  const DataGroup* yg = Group(xGroup + 1);
+  if (!xg || !yg) return PairSummary();
+  if (summaryRevision_ != revision_) {
+    summaries_.clear();
+    summaryRevision_ = revision_;
+  }
+  const auto slot = static_cast<std::size_t>(xGroup);
+  if (summaries_.size() <= slot) summaries_.resize(slot + 1);
+  auto& [known, out] = summaries_[slot];
+  if (known) return out;
+  const std::size_t n = std::min(xg->values.size(), yg->values.size());
+  const double* xs = xg->values.data();
+  const double* ys = yg->values.data();
+  double xMin = std::numeric_limits<double>::infinity(), xMax = -xMin, yMin = xMin, yMax = -xMin;
+  std::size_t points = 0;
+  bool rising = true;
+  for (std::size_t i = 0; i < n; ++i) {
+    const double x = xs[i], y = ys[i];
+    if (!std::isfinite(x) || !std::isfinite(y)) continue;
+    if (x < xMax) rising = false;
+    ++points;
+    xMin = std::min(xMin, x);
+    xMax = std::max(xMax, x);
+    yMin = std::min(yMin, y);
+    yMax = std::max(yMax, y);
+  }
+  out = PairSummary();
+  out.points = points;
+  out.xNeverDecreases = rising;
+  if (points > 0) {
+    out.xMin = xMin;
+    out.xMax = xMax;
+    out.yMin = yMin;
+    out.yMax = yMax;
+  }
+  known = true;
+  return out;
+}
+
 void SRGraph::EmptyAll() {
+  Touch();
   components_.clear();
   groups_.clear();
   styles_.clear();
@@ -76,6 +126,7 @@ int SRGraph::ItemCount(int group) const {
 
 void SRGraph::SetValue(int index, int group, double value) {
   if (index < 0 || group < 0 || index >= kMaxIndex || group >= kMaxGroup) return;
+  Touch();
   const auto g = static_cast<std::size_t>(group);
   if (g >= groups_.size()) groups_.resize(g + 1);
   auto& v = groups_[g].values;
@@ -108,6 +159,7 @@ void SRGraph::Reserve(int groups, int items) {
   if (groups > kMaxGroup) groups = kMaxGroup;
   if (items < 0) items = 0;
   if (items > kMaxIndex) items = kMaxIndex;
+  Touch();
   if (static_cast<std::size_t>(groups) > groups_.size())
     groups_.resize(static_cast<std::size_t>(groups));
   for (int g = 0; g < groups; ++g)
@@ -117,13 +169,17 @@ void SRGraph::Reserve(int groups, int items) {
 void SRGraph::SetAnnotation(int group, const std::string& text) {
   if (group < 0 || group >= kMaxGroup) return;
   const auto g = static_cast<std::size_t>(group);
-  if (g >= groups_.size()) groups_.resize(g + 1);
+  if (g >= groups_.size()) {
+    Touch();
+    groups_.resize(g + 1);
+  }
   groups_[g].annotation = text;
 }
 
 void SRGraph::SetGroupValues(int group, std::vector<double> values) {
   if (group < 0 || group >= kMaxGroup || values.size() > static_cast<std::size_t>(kMaxIndex))
     return;
+  Touch();
   const auto g = static_cast<std::size_t>(group);
   if (g >= groups_.size()) groups_.resize(g + 1);
   groups_[g].values = std::move(values);

@@ -124,8 +124,8 @@ class SRGraphDisplay : public SRGComponent {
 class SRGraphLabel : public SRGComponent {
  public:
   ComponentKind Kind() const override { return ComponentKind::Label; }
-  std::string text;  // Windows-1252
-  int fontSize = 9;  // points
+  std::string text;      // Windows-1252
+  int fontSize = 9;      // points
   bool rotated = false;  // reads bottom to top
   Side side = Side::Top;
   // The box the text is centred in, set by AutoLayout (chart labels and the
@@ -196,6 +196,14 @@ struct DataGroup {
   std::string annotation;      // Windows-1252, shown in the legend
 };
 
+// Summary of the points (group g, group g + 1) of a pair: a point counts
+// only when both its values are finite.
+struct PairSummary {
+  std::size_t points = 0;
+  double xMin = 0, xMax = 0, yMin = 0, yMax = 0;  // meaningful when points > 0
+  bool xNeverDecreases = true;                    // X in record order
+};
+
 class SRGraph {
  public:
   SRGraph();
@@ -249,6 +257,15 @@ class SRGraph {
   void SetGroupValues(int group, std::vector<double> values);
   std::string Annotation(int group) const;
 
+  // A number that changes with every change of the data (values, groups,
+  // reservations, EmptyAll), unique across every chart of the process: two
+  // equal revisions mean the same values, so views may keep what they
+  // derived from them.
+  std::uint64_t Revision() const { return revision_; }
+  // The summary of the pair of groups (xGroup, xGroup + 1), computed once
+  // per revision. Not thread-safe (a cache behind a const method).
+  PairSummary SummaryOf(int xGroup) const;
+
   // Series styles, applied in order; the last one covering a group and index
   // wins.
   void ApplyStyle(int firstGroup, int lastGroup, int firstIndex, int lastIndex, bool lines,
@@ -269,6 +286,11 @@ class SRGraph {
   std::vector<std::unique_ptr<SRGComponent>> components_;
   std::vector<DataGroup> groups_;
   std::vector<SRGraphStyle> styles_;
+
+  void Touch();
+  std::uint64_t revision_;
+  mutable std::uint64_t summaryRevision_ = 0;
+  mutable std::vector<std::pair<bool, PairSummary>> summaries_;  // by xGroup: (known, summary)
 };
 
 // Colour of series k (the pair drawn from groups 2k and 2k + 1), and of the
@@ -283,7 +305,7 @@ void SerializeChart(const SRGraph& chart, std::string& out);
 // Every count and length is checked against the bytes that remain before
 // anything is allocated. On failure the chart is left empty and `error`
 // says what was wrong.
-bool DeserializeChart(const std::uint8_t* data, std::size_t size, SRGraph& chart,
-                      std::size_t& used, std::string& error);
+bool DeserializeChart(const std::uint8_t* data, std::size_t size, SRGraph& chart, std::size_t& used,
+                      std::string& error);
 
 }  // namespace vantora::chart

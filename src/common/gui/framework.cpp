@@ -120,9 +120,41 @@ void SetDesktopHooks(DesktopHooks hooks) { TheDesktopHooks() = std::move(hooks);
 
 bool AfxGetFileName(const FileDialogRequest& request, std::string& chosen) {
   chosen.clear();
+  auto refused = [&request](const std::string& name) {
+    if (!request.save || !request.refuseLocationNames || !RefusesOutput(name, request.keepFiles))
+      return false;
+    AfxMessageBox(kLocationOutputRefused, MsgIcon::Exclamation);
+    return true;
+  };
   if (TheDesktopHooks().chooseFile) {
-    chosen = TheDesktopHooks().chooseFile(request);
+    do chosen = TheDesktopHooks().chooseFile(request);
+    while (!chosen.empty() && refused(chosen));
     return !chosen.empty();
+  }
+  if (request.save && request.refuseLocationNames) {
+    // The name is checked before the overwrite question, which is asked here.
+    FileDialogRequest again = request;
+    for (;;) {
+      QFileDialog dialog(AfxGetMainWnd());
+      dialog.setAcceptMode(QFileDialog::AcceptSave);
+      dialog.setFileMode(QFileDialog::AnyFile);
+      dialog.setOption(QFileDialog::DontConfirmOverwrite);
+      dialog.setDirectory(NativeQtPath(again.initialDir));
+      dialog.setDefaultSuffix(ToQt(again.defaultExt));
+      dialog.setNameFilter(QtFilter(again.filter));
+      if (!again.initialFile.empty()) dialog.selectFile(NativeQtPath(again.initialFile));
+      if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
+      chosen = FromQtPath(dialog.selectedFiles().first());
+      if (chosen.empty()) return false;
+      again.initialDir = SplitPath(chosen).first;
+      again.initialFile = chosen;
+      if (refused(chosen)) continue;
+      if (FileExists(chosen) &&
+          AfxMessageBox(SplitPath(chosen).second + " already exists.\nDo you want to replace it?",
+                        MsgIcon::Exclamation, MsgButtons::YesNo) != IDYES)
+        continue;
+      return true;
+    }
   }
   QFileDialog dialog(AfxGetMainWnd());
   dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);

@@ -96,6 +96,10 @@ struct FileDialogRequest {
   std::string filter;      // "Location (*.loc)|*.loc|"
   bool save = false;
   std::string initialFile;  // proposed file (full path), Windows-1252; may be empty
+  // For exports and reports: a ".loc" name or one of `keepFiles` (by identity)
+  // is refused with a message and the dialog asked again.
+  bool refuseLocationNames = false;
+  std::vector<std::string> keepFiles;
 };
 
 struct DesktopHooks {

@@ -7,10 +7,13 @@
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <algorithm>
+#include <string_view>
 
 #include "common/gui/framework.h"
 #include "common/gui/qtstrings.h"
 #include "common/logdata.h"
+#include "common/pathutil.h"
 #include "location/logreport.h"
 #include "location/print/qtreportcanvas.h"
 
@@ -97,11 +100,48 @@ bool PrintLocation(const CLogData& data, QPrinter& printer) {
   return PrintReport(report, printer, face, std::max(from, 1), to);
 }
 
+bool PrintLocationToFile(const CLogData& data, QPrinter& printer, const std::string& path) {
+  QBuffer buffer;
+  buffer.open(QIODevice::WriteOnly);
+  {
+    QPdfWriter writer(&buffer);
+    writer.setCreator(QStringLiteral("VantoraPC"));
+    writer.setTitle(ToQt(data.path));
+    writer.setResolution(printer.resolution());
+    writer.setPageLayout(printer.pageLayout());
+    CLogReport report(&data);
+    int from = printer.fromPage(), to = printer.toPage();
+    if (from == 0 && to == 0) to = 1 << 30;
+    CWaitCursor wait;
+    if (!PrintReport(report, writer, ReportFaceName(printer), std::max(from, 1), to)) return false;
+  }
+  buffer.close();
+  const QByteArray& bytes = buffer.data();
+  return WriteFilePieces(
+      path, {std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()))});
+}
+
 void PrintLocationCommand(const CLogData& data, bool direct) {
   QPrinter& printer = ThePrinter();
-  if (direct) {
-    printer.setFromTo(0, 0);
-  } else if (!RunPrinterDialog(printer, kPrintDialog, PrintedPageCount(data, printer))) {
+  for (;;) {
+    if (direct) {
+      printer.setFromTo(0, 0);
+    } else if (!RunPrinterDialog(printer, kPrintDialog, PrintedPageCount(data, printer))) {
+      return;
+    }
+    // Printing to a file: the PDF goes through our own writer, never straight
+    // from QPrinter onto the chosen name.
+    const bool toFile =
+        printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty();
+    if (!toFile) break;
+    const std::string file = FromQtPath(printer.outputFileName());
+    if (RefusesOutput(file, {data.path})) {
+      AfxMessageBox(kLocationOutputRefused, MsgIcon::Exclamation);
+      if (direct) return;
+      continue;
+    }
+    if (!PrintLocationToFile(data, printer, file))
+      AfxMessageBox("Unable to print: " + file + " could not be written.", MsgIcon::Exclamation);
     return;
   }
   if (!PrintLocation(data, printer))

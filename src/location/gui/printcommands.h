@@ -5,6 +5,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 
 class QPrinter;
 class QString;
@@ -27,6 +28,9 @@ int PrintedPageCount(const CLogData& data, QPrinter& printer);
 // Prints the report of `data` on `printer`: the pages of its range, every
 // page when no range is set. False when printing could not start.
 bool PrintLocation(const CLogData& data, QPrinter& printer);
+// The report as the printer would print it (layout, resolution, pages), as a
+// PDF file written through FileWriter. False when it could not be written.
+bool PrintLocationToFile(const CLogData& data, QPrinter& printer, const std::string& path);
 
 // Test hooks. The dialog hook replaces the print dialog (kind 0) and the page
 // setup dialog (kind 1) and returns whether it was accepted; the preview hook
