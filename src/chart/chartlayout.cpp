@@ -6,6 +6,7 @@
 #include <cfloat>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 namespace vantora::chart {
 
@@ -93,7 +94,8 @@ StepFit TryStep(double min, double max, double step, double offset, int lengthPx
   if (last < first) return StepFit::Empty;
   const double span = max - min;
   const int height = measure.Height(fontPx);
-  const int gap = Gap(height);
+  // Vertical labels stand two lines apart, horizontal ones a character apart.
+  const int gap = horizontal ? Gap(height) : height;
   const double spacing = span > 0 ? step / span * lengthPx : 0;
   if (last > first && !horizontal && spacing < height + gap) return StepFit::Overlaps;
   int prevSize = 0;
@@ -148,6 +150,24 @@ template <class Label>
 std::vector<Tick> Ends(double min, double max, const Label& label) {
   if (min == max) return {{min, label(min)}};
   return {{min, label(min)}, {max, label(max)}};
+}
+
+// A scale left with fewer than two labelled ticks labels its two ends when
+// they fit apart (and tell the ends apart).
+template <class Label>
+std::vector<Tick> EndsWhenFew(std::vector<Tick> ticks, double min, double max, int lengthPx,
+                              bool horizontal, int fontPx, const TextMeasure& measure,
+                              const Label& label) {
+  if (ticks.size() >= 2 || !(max > min)) return ticks;
+  std::vector<Tick> ends = Ends(min, max, label);
+  if (ends[0].label == ends[1].label) return ticks;
+  const int height = measure.Height(fontPx);
+  const double need =
+      horizontal
+          ? (measure.Width(ends[0].label, fontPx) + measure.Width(ends[1].label, fontPx)) / 2.0 +
+                Gap(height)
+          : 2.0 * height;
+  return lengthPx >= need ? ends : ticks;
 }
 
 bool Sane(double& min, double& max) {
@@ -298,8 +318,9 @@ std::vector<Tick> DecimalTicks(double min, double max, int lengthPx, bool horizo
   if (span == 0 || span < std::abs(min) * 1e-12) return {{min, label(min)}};
   lengthPx = std::max(lengthPx, 1);
   const double step = NiceStepAtLeast(span / kMaxTicks);
-  return ChooseTicks(min, max, step, 0.0, lengthPx, horizontal, fontPx, measure, label,
-                     NextDecimalStep);
+  return EndsWhenFew(ChooseTicks(min, max, step, 0.0, lengthPx, horizontal, fontPx, measure, label,
+                                 NextDecimalStep),
+                     min, max, lengthPx, horizontal, fontPx, measure, label);
 }
 
 std::vector<Tick> TimeTicks(double min, double max, int lengthPx, bool horizontal,
@@ -372,18 +393,13 @@ DisplayRanges RangesOf(const SRGraph& chart, const SRGCompoundDisplay& display) 
     // Points are (group g, group g + 1) for even g; a point counts only
     // when both its values are there.
     for (int g = first + (first & 1); g + 1 <= last; g += 2) {
-      const auto& xs = chart.Group(g)->values;
-      const auto& ys = chart.Group(g + 1)->values;
-      const std::size_t n = std::min(xs.size(), ys.size());
-      for (std::size_t i = 0; i < n; ++i) {
-        const double x = xs[i], y = ys[i];
-        if (!std::isfinite(x) || !std::isfinite(y)) continue;
-        any = true;
-        xMin = std::min(xMin, x);
-        xMax = std::max(xMax, x);
-        yMin = std::min(yMin, y);
-        yMax = std::max(yMax, y);
-      }
+      const PairSummary sum = chart.SummaryOf(g);
+      if (sum.points == 0) continue;
+      any = true;
+      xMin = std::min(xMin, sum.xMin);
+      xMax = std::max(xMax, sum.xMax);
+      yMin = std::min(yMin, sum.yMin);
+      yMax = std::max(yMax, sum.yMax);
     }
   }
   out.hasData = any;
@@ -607,6 +623,144 @@ int FitFontSize(const std::string& text, int fontPx, int availablePx, double dpi
     if (measure.Width(text, px) <= availablePx) return px;
   }
   return minPx;
+}
+
+int EndLabelFontSize(int fontPx, int roomPx, double dpi, const TextMeasure& measure) {
+  const int minPx = PointsToPixels(6, dpi);
+  for (int px = std::min(fontPx, 1000); px > minPx; --px) {
+    if (measure.Height(px) <= roomPx) return px;
+  }
+  return minPx;
+}
+
+namespace {
+
+std::string Trimmed(const std::string& text) {
+  const auto first = text.find_first_not_of(' ');
+  if (first == std::string::npos) return std::string();
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+int WidestLabel(const std::vector<Tick>& ticks, int px, const TextMeasure& measure) {
+  int w = 0;
+  for (const Tick& t : ticks) w = std::max(w, measure.Width(t.label, px));
+  return w;
+}
+
+std::vector<Tick> TrimmedTicks(std::vector<Tick> ticks) {
+  for (Tick& t : ticks) t.label = Trimmed(t.label);
+  return ticks;
+}
+
+// The text around the one conversion of a printf-style format, its flags
+// and its conversion letter; false when there is none.
+bool SplitFormat(const std::string& format, std::string& before, std::string& flags,
+                 std::string& after, char& conversion) {
+  for (std::size_t i = 0; i < format.size(); ++i) {
+    if (format[i] != '%') continue;
+    if (i + 1 < format.size() && format[i + 1] == '%') {
+      ++i;
+      continue;
+    }
+    std::size_t j = i + 1;
+    while (j < format.size() && std::string("-+ #").find(format[j]) != std::string::npos) ++j;
+    flags = format.substr(i + 1, j - i - 1);
+    while (j < format.size() &&
+           (std::isdigit(static_cast<unsigned char>(format[j])) || format[j] == '.'))
+      ++j;
+    if (j >= format.size()) return false;
+    before = format.substr(0, i);
+    conversion = format[j];
+    after = format.substr(j + 1);
+    return true;
+  }
+  return false;
+}
+
+// True when every label reads back as its tick's value.
+bool LabelsExact(const std::vector<Tick>& ticks, double tolerance) {
+  for (const Tick& t : ticks) {
+    char* end = nullptr;
+    const double v = std::strtod(t.label.c_str(), &end);
+    if (end == t.label.c_str() || std::abs(v - t.value) > tolerance) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+FittedTicks BandTicks(double min, double max, int lengthPx, const std::string& format, int fontPx,
+                      int roomPx, double dpi, const TextMeasure& measure) {
+  const int minPx = std::min(fontPx, PointsToPixels(6, dpi));
+  for (int px = fontPx; px >= minPx; --px) {
+    auto ticks = TrimmedTicks(DecimalTicks(min, max, lengthPx, false, format, px, measure));
+    if (WidestLabel(ticks, px, measure) <= roomPx) return {std::move(ticks), px};
+  }
+  // Fewer decimals: fixed-point labels on steps they show exactly.
+  std::string before, flags, after;
+  char conversion = 0;
+  if (SplitFormat(format, before, flags, after, conversion) &&
+      std::string("feEgG").find(conversion) != std::string::npos && Sane(min, max) &&
+      max - min < 1e15) {
+    // No '#': it keeps a point after whole numbers.
+    flags.erase(std::remove(flags.begin(), flags.end(), '#'), flags.end());
+    const auto fixed = [&](int decimals) {
+      return before + "%" + flags + "." + std::to_string(decimals) + "f" + after;
+    };
+    const auto label = [](const std::string& f) {
+      return [f](double v) { return Trimmed(FormatDecimal(f, v)); };
+    };
+    const std::string original = Trimmed(FormatDecimal(format, max));
+    for (int decimals = 6; decimals >= 0; --decimals) {
+      const std::string f = fixed(decimals);
+      // Only shorter than the original labels.
+      if (Trimmed(FormatDecimal(f, max)).size() >= original.size()) continue;
+      const double step = std::pow(10.0, -decimals);
+      std::vector<Tick> ticks = ChooseTicks(min, max, step, 0.0, std::max(lengthPx, 1), false,
+                                            minPx, measure, label(f), NextDecimalStep);
+      if (ticks.empty() || !LabelsExact(ticks, step * 1e-6) ||
+          WidestLabel(ticks, minPx, measure) > roomPx)
+        continue;
+      return {std::move(ticks), minPx};
+    }
+  }
+  auto ticks = TrimmedTicks(DecimalTicks(min, max, lengthPx, false, format, minPx, measure));
+  for (Tick& t : ticks)
+    if (measure.Width(t.label, minPx) > roomPx) t.label.clear();
+  return {std::move(ticks), minPx};
+}
+
+SideTitle FitSideTitle(const std::string& text, int fontPx, int alongPx, int acrossPx, int heightPx,
+                       double dpi, const TextMeasure& measure) {
+  SideTitle out;
+  const int minPx = std::min(fontPx, PointsToPixels(6, dpi));
+  if (measure.Width(text, minPx) <= alongPx) {
+    out.fontPx = FitFontSize(text, fontPx, alongPx, dpi, measure);
+    out.text = text;
+    return out;
+  }
+  out.rotated = false;
+  out.fontPx = FitFontSize(text, fontPx, acrossPx, dpi, measure);
+  out.fontPx = std::max(minPx, std::min(out.fontPx, fontPx));
+  if (measure.Height(out.fontPx) > heightPx) {
+    // A shorter line when the margin is low too.
+    out.fontPx = EndLabelFontSize(out.fontPx, heightPx, dpi, measure);
+    if (measure.Height(out.fontPx) > heightPx) return out;
+  }
+  if (measure.Width(text, out.fontPx) <= acrossPx) {
+    out.text = text;
+    return out;
+  }
+  for (std::size_t n = text.size(); n-- > 0;) {
+    std::string cut = text.substr(0, n);
+    while (!cut.empty() && cut.back() == ' ') cut.pop_back();
+    cut += "...";
+    if (measure.Width(cut, out.fontPx) <= acrossPx) {
+      out.text = n > 0 ? cut : std::string();
+      return out;
+    }
+  }
+  return out;
 }
 
 }  // namespace vantora::chart

@@ -64,8 +64,7 @@ std::vector<Tick> TimeTicks(double min, double max, int lengthPx, bool horizonta
 // number of days, at least `stepDays`, so that labels never overlap; when no
 // midnight falls in the range, one tick labels the range's start.
 std::vector<Tick> DateLineTicks(double min, double max, int lengthPx, int stepDays,
-                                const std::string& format, int fontPx,
-                                const TextMeasure& measure);
+                                const std::string& format, int fontPx, const TextMeasure& measure);
 
 // The X and Y ranges a plot display shows: its fixed range, else the range of
 // its groups' values (X from even groups, Y from odd ones; NaN skipped),
@@ -87,5 +86,36 @@ void AutoLayout(SRGraph& chart, int width, int height, double dpi, const TextMea
 // down to the pixels of 6 points; never below that.
 int FitFontSize(const std::string& text, int fontPx, int availablePx, double dpi,
                 const TextMeasure& measure);
+
+// The font (pixels) of the end labels of a vertical scale whose plot area is
+// shorter than two labels: they stand outside it, the maximum above its top
+// edge and the minimum below its bottom edge, each in `roomPx` pixels of
+// margin. The largest size from `fontPx` down whose line fits, never below
+// 6 points.
+int EndLabelFontSize(int fontPx, int roomPx, double dpi, const TextMeasure& measure);
+
+// Ticks of a vertical scale whose labels must stay within `roomPx` pixels
+// across (an extra Y scale bar's band after its tick and gap): at `fontPx`
+// when the widest label fits, else in a smaller font down to 6 points, else
+// with fewer decimals where every label still shows its tick's exact value,
+// else without the labels that do not fit. Labels carry no padding spaces.
+struct FittedTicks {
+  std::vector<Tick> ticks;
+  int fontPx = 0;
+};
+FittedTicks BandTicks(double min, double max, int lengthPx, const std::string& format, int fontPx,
+                      int roomPx, double dpi, const TextMeasure& measure);
+
+// How a title beside a plot area fits: rotated along the side (`alongPx`)
+// when it fits there at 6 points or more; otherwise across the margin
+// (`acrossPx` wide, `heightPx` tall), shrunk down to 6 points and cut with
+// "..." when still too wide (empty text when nothing fits).
+struct SideTitle {
+  bool rotated = true;
+  int fontPx = 0;
+  std::string text;
+};
+SideTitle FitSideTitle(const std::string& text, int fontPx, int alongPx, int acrossPx, int heightPx,
+                       double dpi, const TextMeasure& measure);
 
 }  // namespace vantora::chart

@@ -81,10 +81,11 @@ void ExpectReadable(const std::vector<Tick>& ticks, double min, double max, int 
     EXPECT_LE(ticks[i].value, max + span * 1e-9) << what;
     if (i == 0) continue;
     const double d = (ticks[i].value - ticks[i - 1].value) / span * length;
-    const double need = horizontal
-                            ? (m.Width(ticks[i].label, px) + m.Width(ticks[i - 1].label, px)) / 2.0
-                            : m.Height(px);
-    EXPECT_GE(d, need + 4) << what << " at " << ticks[i].label;
+    // Horizontal labels keep a gap, vertical ones stand two lines apart.
+    const double need =
+        horizontal ? (m.Width(ticks[i].label, px) + m.Width(ticks[i - 1].label, px)) / 2.0 + 4
+                   : 2 * m.Height(px);
+    EXPECT_GE(d, need) << what << " at " << ticks[i].label;
     if (i > 1) {
       const double step = ticks[1].value - ticks[0].value;
       EXPECT_NEAR(ticks[i].value - ticks[i - 1].value, step, step * 1e-6) << what;
@@ -139,6 +140,77 @@ TEST(ChartTicks, DegenerateRanges) {
   // A whole step is never shown as "-0.00".
   for (const auto& t : DecimalTicks(-1, 1, 800, true, "%4.2f", 12, m)) EXPECT_NE(t.label, "-0.00");
   EXPECT_EQ(TimeTicks(46000.5, 46000.5, 500, true, "%H:%M", 12, m).size(), 1u);
+}
+
+TEST(ChartTicks, ShortAxesLabelTheirEnds) {
+  FakeMeasure m;
+  // 30 px for 13.2 units: a nice step leaves one tick; both ends fit.
+  auto ticks = DecimalTicks(13.4, 26.6, 30, false, "%4.2f", 8, m);
+  ASSERT_EQ(ticks.size(), 2u);
+  EXPECT_EQ(ticks[0].label, "13.40");
+  EXPECT_EQ(ticks[1].label, "26.60");
+  // Too short for two labels apart: still one.
+  EXPECT_EQ(DecimalTicks(13.4, 26.6, 15, false, "%4.2f", 8, m).size(), 1u);
+}
+
+TEST(ChartTicks, BandLabelsStayInTheirBand) {
+  FakeMeasure m;
+  const auto expectInBand = [&](const FittedTicks& f, int room, const std::string& what) {
+    ASSERT_FALSE(f.ticks.empty()) << what;
+    for (const Tick& t : f.ticks) EXPECT_LE(m.Width(t.label, f.fontPx), room) << what;
+  };
+  // Wide enough: the scale's own font and format.
+  FittedTicks f = BandTicks(13.4, 26.6, 330, "%4.2f", 12, 100, 96, m);
+  EXPECT_EQ(f.fontPx, 12);
+  EXPECT_EQ(f.ticks[0].label, "14.00");
+  // 13 px: 6 points and whole numbers, each the exact value of its tick.
+  f = BandTicks(13.4, 26.6, 330, "%4.2f", 12, 13, 96, m);
+  expectInBand(f, 13, "whole numbers");
+  EXPECT_EQ(f.fontPx, PointsToPixels(6, 96));
+  ASSERT_GE(f.ticks.size(), 5u);
+  for (const Tick& t : f.ticks) EXPECT_EQ(std::stod(t.label), t.value) << t.label;
+  // Half units cannot show as whole numbers: their labels are left out.
+  f = BandTicks(0.1, 0.9, 330, "%4.2f", 12, 13, 96, m);
+  expectInBand(f, 13, "fractions");
+  for (const Tick& t : f.ticks) {
+    if (!t.label.empty()) {
+      EXPECT_EQ(std::stod(t.label), t.value) << t.label;
+    }
+  }
+  // Four digits never fit 13 px: no label at all rather than one across the edge.
+  f = BandTicks(1000, 5000, 330, "%4.0f", 12, 13, 96, m);
+  expectInBand(f, 13, "thousands");
+  // Significant-digit formats shorten too.
+  f = BandTicks(13.4, 26.6, 330, "%#4.4g", 12, 13, 96, m);
+  expectInBand(f, 13, "%#4.4g");
+  EXPECT_EQ(f.ticks[0].label, "14");
+}
+
+TEST(ChartLayout, SideTitlesAndEndLabelsFitTheirRoom) {
+  FakeMeasure m;
+  const int six = PointsToPixels(6, 96);
+  // Fits along a 20 px side at 10 px.
+  SideTitle t = FitSideTitle("ppm", 12, 20, 40, 25, 96, m);
+  EXPECT_TRUE(t.rotated);
+  EXPECT_EQ(t.text, "ppm");
+  EXPECT_LE(m.Width(t.text, t.fontPx), 20);
+  EXPECT_GT(m.Width(t.text, t.fontPx + 1), 20);
+  // Too long even at 6 points: across the margin, shrunk, then cut.
+  t = FitSideTitle("Conductivity", 12, 20, 70, 25, 96, m);
+  EXPECT_FALSE(t.rotated);
+  EXPECT_EQ(t.text, "Conductivity");
+  EXPECT_EQ(t.fontPx, six);
+  t = FitSideTitle("Conductivity", 12, 20, 40, 25, 96, m);
+  EXPECT_EQ(t.text, "Cond...");
+  EXPECT_GT(m.Width("Condu...", t.fontPx), 40);
+  EXPECT_LE(m.Width(t.text, t.fontPx), 40);
+  EXPECT_TRUE(FitSideTitle("Conductivity", 12, 20, 10, 25, 96, m).text.empty());
+  // A strip lower than a line at 6 points gets no title.
+  EXPECT_TRUE(FitSideTitle("Conductivity", 12, 5, 100, 5, 96, m).text.empty());
+
+  EXPECT_EQ(EndLabelFontSize(11, 30, 96, m), 11);
+  EXPECT_EQ(m.Height(EndLabelFontSize(11, 12, 96, m)), 12);
+  EXPECT_EQ(EndLabelFontSize(11, 3, 96, m), six);
 }
 
 TEST(ChartTicks, DateLine) {
@@ -212,6 +284,36 @@ TEST(ChartRanges, DataFixedSingleAndEmpty) {
   chart.SetValue(1, 0, 10);
   r = RangesOf(chart, *d);
   EXPECT_NEAR(r.x.max - r.x.min, 2.0 / 1440, 1e-9);  // one minute each side
+}
+
+TEST(ChartRanges, EveryChangeOfTheDataIsSeen) {
+  SRGraph chart;
+  auto* d = chart.AddNew<SRGCompoundDisplay>();
+  d->display = std::make_unique<SRGraphDisplay>();
+  d->display->axisType = kAxisDateOnX;
+  chart.SetGroupValues(0, {1, 2, 3});
+  chart.SetGroupValues(1, {5, 6, 7});
+  EXPECT_EQ(RangesOf(chart, *d).x.max, 3);
+  EXPECT_TRUE(chart.SummaryOf(0).xNeverDecreases);
+  std::uint64_t seen = chart.Revision();
+
+  chart.SetValue(1, 0, 9);
+  EXPECT_NE(chart.Revision(), seen);
+  EXPECT_EQ(RangesOf(chart, *d).x.max, 9);
+  EXPECT_FALSE(chart.SummaryOf(0).xNeverDecreases);
+  chart.SetGroupValues(0, {4, std::nan(""), 8});
+  EXPECT_EQ(RangesOf(chart, *d).x.min, 4);
+  EXPECT_EQ(chart.SummaryOf(0).points, 2u);
+  seen = chart.Revision();
+  chart.Reserve(4, 10);
+  EXPECT_NE(chart.Revision(), seen);
+
+  // Another chart never has the revision of this one.
+  SRGraph other;
+  EXPECT_NE(other.Revision(), chart.Revision());
+  chart.EmptyAll();
+  EXPECT_EQ(chart.SummaryOf(0).points, 0u);
+  EXPECT_NE(other.Revision(), chart.Revision());
 }
 
 void ExpectInside(const Rect& inner, const Rect& outer, const std::string& what) {

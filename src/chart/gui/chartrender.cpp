@@ -8,6 +8,7 @@
 #include <QPicture>
 #include <algorithm>
 #include <cmath>
+#include <deque>
 #include <limits>
 #include <map>
 
@@ -149,6 +150,113 @@ std::vector<Series> SeriesOf(const SRGraph& chart, const SRGraphDisplay& display
   return out;
 }
 
+QColor LineColour(Rgb c) {
+  const auto linear = [](int v) {
+    const double s = v / 255.0;
+    return s <= 0.04045 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+  };
+  const double r = linear(c.r), g = linear(c.g), b = linear(c.b);
+  const double luminance = 0.2126 * r + 0.7152 * g + 0.0722 * b;
+  constexpr double kLightest = 0.45;
+  if (luminance <= kLightest) return ToQColor(c);
+  const double f = kLightest / luminance;
+  const auto back = [f](double v) {
+    v *= f;
+    const double s = v <= 0.0031308 ? v * 12.92 : 1.055 * std::pow(v, 1 / 2.4) - 0.055;
+    return std::clamp(static_cast<int>(std::lround(s * 255)), 0, 255);
+  };
+  return QColor(back(r), back(g), back(b));
+}
+
+// The points of a series as the plots hold them, kept for the next drawing
+// of the same data: a redraw of an unchanged chart copies nothing. Entries
+// are keyed by the chart's revision (unique to its data in the process) and
+// the series' X group; a chart whose data changed drops its older entries.
+class SeriesCache {
+ public:
+  struct Entry {
+    const SRGraph* chart = nullptr;
+    std::uint64_t revision = 0;
+    int xGroup = 0;
+    bool rising = true;
+    std::size_t points = 0;
+    QSharedPointer<QCPGraphDataContainer> graph;  // when X never decreases
+    QSharedPointer<QCPCurveDataContainer> curve;  // otherwise, in record order
+  };
+
+  static SeriesCache& Instance() {
+    static SeriesCache cache;
+    return cache;
+  }
+
+  const Entry& Get(const SRGraph& chart, int xGroup) {
+    const std::uint64_t revision = chart.Revision();
+    for (const Entry& e : entries_)
+      if (e.revision == revision && e.xGroup == xGroup) return e;
+    entries_.erase(
+        std::remove_if(entries_.begin(), entries_.end(),
+                       [&](const Entry& e) { return e.chart == &chart && e.revision != revision; }),
+        entries_.end());
+    entries_.push_front(Make(chart, xGroup));
+    // The oldest go first beyond a bound on the points kept.
+    std::size_t kept = 0;
+    for (auto it = entries_.begin(); it != entries_.end(); ++it) {
+      kept += it->points;
+      if (kept > kMaxPoints && it != entries_.begin()) {
+        entries_.erase(it, entries_.end());
+        break;
+      }
+    }
+    return entries_.front();
+  }
+
+ private:
+  static constexpr std::size_t kMaxPoints = 4u << 20;
+
+  static Entry Make(const SRGraph& chart, int xGroup) {
+    Entry e;
+    e.chart = &chart;
+    e.revision = chart.Revision();
+    e.xGroup = xGroup;
+    const DataGroup* xs = chart.Group(xGroup);
+    const DataGroup* ys = chart.Group(xGroup + 1);
+    const PairSummary summary = chart.SummaryOf(xGroup);
+    e.rising = summary.xNeverDecreases;
+    e.points = summary.points;
+    const std::size_t n = xs && ys ? std::min(xs->values.size(), ys->values.size()) : 0;
+    const double* xv = n ? xs->values.data() : nullptr;
+    const double* yv = n ? ys->values.data() : nullptr;
+    if (e.rising) {
+      e.graph = QSharedPointer<QCPGraphDataContainer>::create();
+      QVector<QCPGraphData> points;
+      points.reserve(static_cast<qsizetype>(e.points));
+      for (std::size_t i = 0; i < n; ++i)
+        if (std::isfinite(xv[i]) && std::isfinite(yv[i])) points.push_back({xv[i], yv[i]});
+      e.graph->set(points, true);
+    } else {
+      e.curve = QSharedPointer<QCPCurveDataContainer>::create();
+      QVector<QCPCurveData> points;
+      points.reserve(static_cast<qsizetype>(e.points));
+      for (std::size_t i = 0; i < n; ++i)
+        if (std::isfinite(xv[i]) && std::isfinite(yv[i]))
+          points.push_back(QCPCurveData(points.size(), xv[i], yv[i]));
+      e.curve->set(points, true);
+    }
+    return e;
+  }
+
+  std::deque<Entry> entries_;
+};
+
+// A label drawn by the renderer itself beside an axis.
+struct LooseLabel {
+  QRect box;
+  int align = 0;
+  QString text;
+  int pixelSize = 0;
+  QColor colour;
+};
+
 class Renderer {
  public:
   Renderer(SRGraph& chart, int width, int height, const RenderOptions& options)
@@ -174,18 +282,30 @@ class Renderer {
   }
 
   void Build();
-  QCPAxisRect* AddAxisRect(const SRGCompoundDisplay& display);
+  QCPAxisRect* AddAxisRect(const SRGCompoundDisplay& display, std::size_t displayIndex);
   void PrepareAxis(QCPAxis* axis, const QColor& colour);
-  // Ticks and labels of `scale` on `axis` for [min, max].
-  void SetScale(QCPAxis* axis, const SRGScale& scale, const SRGTickMarks* marks, double min,
-                double max, int lengthPx, bool horizontal);
+  // Ticks and labels of `scale` on `axis` for [min, max]; returns them.
+  std::vector<Tick> SetScale(QCPAxis* axis, const SRGScale& scale, const SRGTickMarks* marks,
+                             double min, double max, int lengthPx, bool horizontal);
+  void SetTicks(QCPAxis* axis, const std::vector<Tick>& ticks, int pixelSize);
   std::vector<Tick> TicksOf(const SRGScale& scale, double min, double max, int lengthPx,
                             bool horizontal);
-  void AddSeries(const SRGCompoundDisplay& display, QCPAxis* keyAxis, QCPAxis* valueAxis);
+  // A Y scale too short for two labels: its end labels outside the plot
+  // area, drawn by DrawLabels.
+  void PlaceEndLabels(QCPAxis* axis, const SRGCompoundDisplay& d, const SRGScale& scale,
+                      const std::vector<Tick>& ticks, std::size_t displayIndex);
+  void SetBarScale(QCPAxis* axis, const SRGScaleBar& bar, double min, double max, int lengthPx);
+  FittedTicks BarTicks(const SRGScaleBar& bar, double min, double max, int lengthPx, int fontPx,
+                       int& tick, int& gap);
+  // The one font of the scale bars' labels: the smallest any bar needs.
+  void ChooseBarFont();
+  void AddSeries(const SRGCompoundDisplay& display, QCPAxis* keyAxis, QCPAxis* valueAxis,
+                 int plotWidth);
   void AddLegend();
   void DrawLabels(QCPPainter& painter);
   void DrawText(QCPPainter& painter, const QRect& band, const std::string& text, int pixelSize,
-                bool rotated, int availablePx);
+                bool rotated);
+  void DrawSideTitles(QCPPainter& painter);
 
   SRGraph& chart_;
   int width_, height_;
@@ -196,7 +316,18 @@ class Renderer {
   FixedLayout* layout_ = nullptr;
   QCPLegend* legend_ = nullptr;
   std::vector<QCPAxisRect*> rects_;  // per compound display (null: drawn on another's)
-  std::vector<QCPAxis*> barAxes_;    // per scale bar (null: not drawn)
+  // Per compound display: how far its Y labels reach out from the plot area
+  // (tick, gap and widest label), left and right.
+  std::vector<std::pair<int, int>> yLabelReach_;
+  std::vector<LooseLabel> looseLabels_;
+  int barFontPx_ = std::numeric_limits<int>::max();
+  struct BarFit {
+    double min = 0, max = 0;
+    int lengthPx = 0, fontPx = 0;
+    FittedTicks fitted;
+  };
+  std::map<const SRGScaleBar*, BarFit> barFits_;
+  std::vector<QCPAxis*> barAxes_;                    // per scale bar (null: not drawn)
   std::map<int, QCPAbstractPlottable*> plottables_;  // by Y group
 };
 
@@ -253,9 +384,7 @@ void Renderer::PrepareAxis(QCPAxis* axis, const QColor& colour) {
   axis->setAntialiased(false);
 }
 
-void Renderer::SetScale(QCPAxis* axis, const SRGScale& scale, const SRGTickMarks* marks, double min,
-                        double max, int lengthPx, bool horizontal) {
-  const std::vector<Tick> ticks = TicksOf(scale, min, max, lengthPx, horizontal);
+void Renderer::SetTicks(QCPAxis* axis, const std::vector<Tick>& ticks, int pixelSize) {
   QVector<double> positions;
   QVector<QString> labels;
   positions.reserve(static_cast<int>(ticks.size()));
@@ -269,15 +398,103 @@ void Renderer::SetScale(QCPAxis* axis, const SRGScale& scale, const SRGTickMarks
   ticker->setSubTickCount(0);
   axis->setTicker(ticker);
   axis->setTickLabels(true);
-  axis->setTickLabelFont(measure_.Font(FontPx(scale.fontSize)));
+  axis->setTickLabelFont(measure_.Font(pixelSize));
+}
+
+std::vector<Tick> Renderer::SetScale(QCPAxis* axis, const SRGScale& scale,
+                                     const SRGTickMarks* marks, double min, double max,
+                                     int lengthPx, bool horizontal) {
+  std::vector<Tick> ticks = TicksOf(scale, min, max, lengthPx, horizontal);
+  SetTicks(axis, ticks, FontPx(scale.fontSize));
   const bool showMarks = !marks || marks->visible;
   axis->setTicks(showMarks);
   // The layout leaves 5 px for the marks and 3 px before the labels.
   axis->setTickLength(0, showMarks ? Px(5) : 0);
   axis->setTickLabelPadding(showMarks ? Px(3) : Px(8));
+  return ticks;
 }
 
-QCPAxisRect* Renderer::AddAxisRect(const SRGCompoundDisplay& d) {
+void Renderer::PlaceEndLabels(QCPAxis* axis, const SRGCompoundDisplay& d, const SRGScale& scale,
+                              const std::vector<Tick>& ticks, std::size_t displayIndex) {
+  axis->setTickLabels(false);
+  const Rect& r = d.rect;
+  const Rect& p = d.plotArea;
+  const int room = std::max(0, std::min(p.top - r.top, r.bottom - p.bottom));
+  const int px = EndLabelFontSize(FontPx(scale.fontSize), room, dpi_, measure_);
+  const int height = measure_.Height(px);
+  const bool right = axis->axisType() == QCPAxis::atRight;
+  const int reach = axis->tickLengthOut() + axis->tickLabelPadding();
+  int widest = 0;
+  for (const Tick& t : ticks) widest = std::max(widest, measure_.Width(t.label, px));
+  const int x = right ? p.right + reach : p.left - reach - widest;
+  const bool single = ticks.size() < 2;
+  for (const Tick& t : ticks) {
+    // The maximum stands on the top edge, the minimum hangs from the bottom.
+    const bool top = single || t.value >= ticks.back().value;
+    LooseLabel l;
+    l.box = QRect(x, top ? p.top - height : p.bottom, widest, height);
+    l.align = (right ? Qt::AlignLeft : Qt::AlignRight) | (top ? Qt::AlignBottom : Qt::AlignTop);
+    l.text = ToQt(t.label);
+    l.pixelSize = px;
+    l.colour = axis->tickLabelColor();
+    looseLabels_.push_back(l);
+  }
+  auto& [left, rightReach] = yLabelReach_[displayIndex];
+  (right ? rightReach : left) = reach + widest;
+}
+
+FittedTicks Renderer::BarTicks(const SRGScaleBar& bar, double min, double max, int lengthPx,
+                               int fontPx, int& tick, int& gap) {
+  // Labels stay inside the bar's own band, in a smaller font or fewer when
+  // they must. Short marks well apart from the labels: a mark next to a
+  // number reads as its minus sign.
+  const int band = bar.rect.Width();
+  tick = Px(3);
+  gap = band < Px(40) ? Px(4) : Px(5);
+  const int room = band - tick - gap - Px(2);
+  fontPx = std::min(fontPx, FontPx(bar.scale.fontSize));
+  // The same bar is fitted when its font is chosen and when it is set up.
+  BarFit& memo = barFits_[&bar];
+  if (memo.fitted.ticks.empty() || memo.min != min || memo.max != max ||
+      memo.lengthPx != lengthPx || memo.fontPx != fontPx) {
+    memo = {min, max, lengthPx, fontPx,
+            BandTicks(min, max, lengthPx, bar.scale.format, fontPx, room, dpi_, measure_)};
+  }
+  return memo.fitted;
+}
+
+void Renderer::ChooseBarFont() {
+  for (const auto& c : chart_.Components()) {
+    if (c->Kind() != ComponentKind::ScaleBar) continue;
+    const auto& bar = static_cast<const SRGScaleBar&>(*c);
+    const SRGCompoundDisplay* d = chart_.Display(bar.boundDisplay);
+    if (!d || !bar.scale.labelsFarSide) continue;
+    const DisplayRanges ranges = RangesOf(chart_, *d);
+    int tick = 0, gap = 0;
+    barFontPx_ = std::min(
+        barFontPx_, BarTicks(bar, ranges.y.min, ranges.y.max, std::max(1, d->plotArea.Height()),
+                             FontPx(bar.scale.fontSize), tick, gap)
+                        .fontPx);
+  }
+}
+
+void Renderer::SetBarScale(QCPAxis* axis, const SRGScaleBar& bar, double min, double max,
+                           int lengthPx) {
+  if (!bar.scale.labelsFarSide) {
+    SetScale(axis, bar.scale, nullptr, min, max, lengthPx, false);
+    axis->setTickLabelSide(QCPAxis::lsInside);
+    return;
+  }
+  int tick = 0, gap = 0;
+  const FittedTicks fitted = BarTicks(bar, min, max, lengthPx, barFontPx_, tick, gap);
+  SetTicks(axis, fitted.ticks, fitted.fontPx);
+  axis->setTicks(true);
+  axis->setTickLength(0, tick);
+  axis->setTickLabelPadding(gap);
+  axis->setTickLabelSide(QCPAxis::lsOutside);
+}
+
+QCPAxisRect* Renderer::AddAxisRect(const SRGCompoundDisplay& d, std::size_t displayIndex) {
   auto* rect = new QCPAxisRect(&plot_, true);
   rect->setAutoMargins(QCP::msNone);
   rect->setMinimumSize(0, 0);
@@ -309,7 +526,18 @@ QCPAxisRect* Renderer::AddAxisRect(const SRGCompoundDisplay& d) {
   QCPAxis* yAxis = left;
   if (d.yScale) {
     yAxis = d.yScale->labelsFarSide ? right : left;
-    SetScale(yAxis, *d.yScale, d.yTicks.get(), ranges.y.min, ranges.y.max, plotHeight, false);
+    const std::vector<Tick> ticks =
+        SetScale(yAxis, *d.yScale, d.yTicks.get(), ranges.y.min, ranges.y.max, plotHeight, false);
+    const int px = FontPx(d.yScale->fontSize);
+    if (plotHeight < 2 * measure_.Height(px)) {
+      PlaceEndLabels(yAxis, d, *d.yScale, ticks, displayIndex);
+    } else {
+      int widest = 0;
+      for (const Tick& t : ticks) widest = std::max(widest, measure_.Width(t.label, px));
+      const int reach = yAxis->tickLengthOut() + yAxis->tickLabelPadding() + widest;
+      auto& [l, r] = yLabelReach_[displayIndex];
+      (yAxis == right ? r : l) = reach;
+    }
   }
   // Grid lines follow the ticks of their scale; without one, a plain
   // decimal spacing.
@@ -335,33 +563,15 @@ QCPAxisRect* Renderer::AddAxisRect(const SRGCompoundDisplay& d) {
   return rect;
 }
 
-void Renderer::AddSeries(const SRGCompoundDisplay& d, QCPAxis* keyAxis, QCPAxis* valueAxis) {
+void Renderer::AddSeries(const SRGCompoundDisplay& d, QCPAxis* keyAxis, QCPAxis* valueAxis,
+                         int plotWidth) {
   if (!d.display) return;
   for (const Series& s : SeriesOf(chart_, *d.display)) {
-    const DataGroup* xs = chart_.Group(s.xGroup);
-    const DataGroup* ys = chart_.Group(s.yGroup);
-    if (!xs || !ys) continue;
-    const std::size_t n = std::min(xs->values.size(), ys->values.size());
-    QVector<QCPGraphData> points(static_cast<qsizetype>(n));
-    QCPGraphData* out = points.data();
-    int count = 0;
-    bool rising = true;
-    double last = -std::numeric_limits<double>::infinity();
-    const double* xv = xs->values.data();
-    const double* yv = ys->values.data();
-    for (std::size_t i = 0; i < n; ++i) {
-      const double x = xv[i], y = yv[i];
-      if (!std::isfinite(x) || !std::isfinite(y)) continue;
-      if (x < last) rising = false;
-      last = x;
-      out[count].key = x;
-      out[count].value = y;
-      ++count;
-    }
-    points.resize(count);
+    if (!chart_.Group(s.xGroup) || !chart_.Group(s.yGroup)) continue;
+    const SeriesCache::Entry& data = SeriesCache::Instance().Get(chart_, s.xGroup);
 
     const int k = s.yGroup / 2;
-    const QColor colour = ToQColor(SeriesColour(k));
+    const QColor colour = ToQColor(SeriesLineColour(k));
     const SRGraphStyle style = chart_.StyleAt(0, s.yGroup);
     QPen pen(colour, scale_);
     pen.setJoinStyle(Qt::RoundJoin);
@@ -369,27 +579,28 @@ void Renderer::AddSeries(const SRGCompoundDisplay& d, QCPAxis* keyAxis, QCPAxis*
         style.markers ? QCPScatterStyle(QCPScatterStyle::ssDisc, colour, 5 * scale_)
                       : QCPScatterStyle(QCPScatterStyle::ssNone);
     QCPAbstractPlottable* plottable = nullptr;
-    if (rising) {
+    if (data.rising) {
       auto* graph = new QCPGraph(keyAxis, valueAxis);
-      graph->data()->set(points, true);
+      graph->setData(data.graph);
       graph->setAdaptiveSampling(true);
       graph->setLineStyle(style.lines ? QCPGraph::lsLine : QCPGraph::lsNone);
       graph->setScatterStyle(marker);
       plottable = graph;
     } else {
       // Points stay joined in record order (local times that go back).
-      QVector<QCPCurveData> curvePoints(count);
-      for (int i = 0; i < count; ++i)
-        curvePoints[i] = QCPCurveData(i, points[i].key, points[i].value);
       auto* curve = new QCPCurve(keyAxis, valueAxis);
-      curve->data()->set(curvePoints, true);
+      curve->setData(data.curve);
       curve->setLineStyle(style.lines ? QCPCurve::lsLine : QCPCurve::lsNone);
       curve->setScatterStyle(marker);
       plottable = curve;
     }
     plottable->setPen(pen);
     plottable->setBrush(Qt::NoBrush);
-    plottable->setAntialiased(true);
+    // A series with more points than its plot has pixel columns is drawn
+    // as runs of short vertical strokes (the sampled minimum and maximum of
+    // each column): crisper and several times faster without smoothing.
+    plottable->setAntialiased(!data.rising ||
+                              data.points <= 2 * static_cast<std::size_t>(std::max(1, plotWidth)));
     plottable->setAntialiasedScatters(true);
     plottables_[s.yGroup] = plottable;
   }
@@ -474,14 +685,15 @@ void Renderer::Build() {
   for (int i = 0; SRGCompoundDisplay* d = chart_.Display(i); ++i) {
     opaque = opaque || !d->transparent;
     rects_.push_back(nullptr);
+    yLabelReach_.emplace_back(0, 0);
     if (d->yScale || !host) {
-      QCPAxisRect* rect = AddAxisRect(*d);
+      QCPAxisRect* rect = AddAxisRect(*d, rects_.size() - 1);
       rects_.back() = rect;
       host = rect;
       const bool yRight = d->yScale && d->yScale->labelsFarSide;
       const bool xTop = d->xScale && d->xScale->labelsFarSide && !d->xScale2;
       AddSeries(*d, rect->axis(xTop ? QCPAxis::atTop : QCPAxis::atBottom),
-                rect->axis(yRight ? QCPAxis::atRight : QCPAxis::atLeft));
+                rect->axis(yRight ? QCPAxis::atRight : QCPAxis::atLeft), d->plotArea.Width());
     } else {
       overlays.push_back(d);
       overlayIndex.push_back(i);
@@ -491,6 +703,7 @@ void Renderer::Build() {
 
   // Displays without a scale of their own draw on the display before them,
   // against the scale bar bound to them.
+  ChooseBarFont();
   barAxes_.assign(static_cast<std::size_t>(chart_.Count(ComponentKind::ScaleBar)), nullptr);
   for (std::size_t o = 0; o < overlays.size(); ++o) {
     const SRGCompoundDisplay& d = *overlays[o];
@@ -518,21 +731,18 @@ void Renderer::Build() {
       // The axis line stands on the left edge of the bar's band (a right
       // axis is drawn one pixel right of the plot area's last column).
       axis->setOffset(bar->rect.left - plotArea.right);
-      SetScale(axis, bar->scale, nullptr, ranges.y.min, ranges.y.max,
-               std::max(1, plotArea.Height()), false);
-      axis->setTickLabelSide(bar->scale.labelsFarSide ? QCPAxis::lsOutside : QCPAxis::lsInside);
+      SetBarScale(axis, *bar, ranges.y.min, ranges.y.max, std::max(1, plotArea.Height()));
       barAxes_[static_cast<std::size_t>(b)] = axis;
       break;
     }
-    AddSeries(d, rect->axis(QCPAxis::atBottom), axis);
+    AddSeries(d, rect->axis(QCPAxis::atBottom), axis, plotArea.Width());
   }
   AddLegend();
 }
 
 void Renderer::DrawText(QCPPainter& painter, const QRect& band, const std::string& text,
-                        int pixelSize, bool rotated, int availablePx) {
+                        int pixelSize, bool rotated) {
   if (text.empty() || IsBlank(text) || band.isEmpty()) return;
-  if (rotated) pixelSize = FitFontSize(text, pixelSize, availablePx, dpi_, measure_);
   painter.setFont(measure_.Font(pixelSize));
   painter.setPen(Qt::black);
   const QString qtext = ToQt(text);
@@ -549,24 +759,97 @@ void Renderer::DrawText(QCPPainter& painter, const QRect& band, const std::strin
   painter.restore();
 }
 
+void Renderer::DrawSideTitles(QCPPainter& painter) {
+  // Titles beside plot areas: rotated along the side when every title of
+  // that side fits so, else all across their margins (between the display's
+  // edge and its Y labels); one font per side, the smallest any needs.
+  struct Title {
+    const SRGCompoundDisplay* display;
+    const SRGraphLabel* label;
+    QRect along;   // the rotated title's box
+    QRect across;  // the margin for a title across
+    SideTitle fit;
+  };
+  const QRect chart(0, 0, width_, height_);
+  const int pad = Px(3);
+  std::vector<Title> titles[2];  // left, right
+  for (int i = 0; const SRGCompoundDisplay* d = chart_.Display(i); ++i) {
+    const auto [leftReach, rightReach] = yLabelReach_[static_cast<std::size_t>(i)];
+    const QRect strip = ToQRect(d->rect).intersected(chart);
+    for (const SRGraphLabel& label : d->labels) {
+      if (!label.rotated || (label.side != Side::Left && label.side != Side::Right)) continue;
+      const bool left = label.side == Side::Left;
+      const int from = left ? d->rect.left + pad : d->plotArea.right + rightReach + pad;
+      const int to = left ? d->plotArea.left - leftReach - pad : d->rect.right - pad;
+      QRect along = ToQRect(label.rect);
+      if (along.intersects(chart)) along = along.intersected(chart);
+      titles[left ? 0 : 1].push_back(
+          {d, &label, along, QRect(from, strip.top(), std::max(0, to - from), strip.height()),
+           SideTitle()});
+    }
+  }
+  for (auto& side : titles) {
+    const auto fit = [&](Title& t, int px, bool mayRotate) {
+      t.fit = FitSideTitle(t.label->text, px, mayRotate ? t.along.height() : 0, t.across.width(),
+                           t.across.height(), dpi_, measure_);
+    };
+    bool rotate = true;
+    int px = std::numeric_limits<int>::max();
+    for (Title& t : side) {
+      fit(t, FontPx(t.label->fontSize), true);
+      rotate = rotate && t.fit.rotated;
+    }
+    for (Title& t : side) {
+      if (!rotate) fit(t, FontPx(t.label->fontSize), false);
+      if (!IsBlank(t.fit.text) && t.fit.text != "\n") px = std::min(px, t.fit.fontPx);
+    }
+    for (Title& t : side) {
+      if (px != std::numeric_limits<int>::max()) fit(t, std::min(px, t.fit.fontPx), rotate);
+      if (t.fit.rotated) {
+        DrawText(painter, t.along, t.fit.text, t.fit.fontPx, true);
+        continue;
+      }
+      const int height = measure_.Height(t.fit.fontPx);
+      const Rect& p = t.display->plotArea;
+      const int top = std::clamp((p.top + p.bottom) / 2 - height / 2, t.across.top(),
+                                 t.across.bottom() + 1 - height);
+      DrawText(painter, QRect(t.across.left(), top, t.across.width(), height), t.fit.text,
+               t.fit.fontPx, false);
+    }
+  }
+}
+
 void Renderer::DrawLabels(QCPPainter& painter) {
   // Every label is centred in the box the layout gave it: chart labels in
   // the strips the displays leave free, display labels in the margins
   // between a display's rectangle and its plot area.
   const QRect chart(0, 0, width_, height_);
-  const auto draw = [&](const SRGraphLabel& label) {
-    // A box reaching past the chart (the last strip ends a pixel below it)
-    // is cut to the chart, so that the text stays whole.
+  // A box reaching past the chart (the last strip ends a pixel below it) is
+  // cut to the chart, so that the text stays whole.
+  const auto boxOf = [&](const SRGraphLabel& label) {
     QRect box = ToQRect(label.rect);
     if (box.intersects(chart)) box = box.intersected(chart);
-    DrawText(painter, box, label.text, FontPx(label.fontSize), label.rotated, box.height());
+    return box;
+  };
+  const auto draw = [&](const SRGraphLabel& label) {
+    const QRect box = boxOf(label);
+    int px = FontPx(label.fontSize);
+    if (label.rotated) px = FitFontSize(label.text, px, box.height(), dpi_, measure_);
+    DrawText(painter, box, label.text, px, label.rotated);
   };
   for (const auto& component : chart_.Components()) {
-    if (component->Kind() == ComponentKind::Label)
+    if (component->Kind() == ComponentKind::Label) {
       draw(static_cast<const SRGraphLabel&>(*component));
-    else if (component->Kind() == ComponentKind::CompoundDisplay)
+    } else if (component->Kind() == ComponentKind::CompoundDisplay) {
       for (const SRGraphLabel& label : static_cast<const SRGCompoundDisplay&>(*component).labels)
-        draw(label);
+        if (!label.rotated || (label.side != Side::Left && label.side != Side::Right)) draw(label);
+    }
+  }
+  DrawSideTitles(painter);
+  for (const LooseLabel& l : looseLabels_) {
+    painter.setFont(measure_.Font(l.pixelSize));
+    painter.setPen(l.colour);
+    painter.drawText(l.box, l.align | Qt::TextDontClip, l.text);
   }
 }
 
@@ -617,6 +900,12 @@ bool IsRaster(const QPaintDevice* device) {
 
 }  // namespace
 
+Rgb SeriesLineColour(int k) {
+  const QColor c = LineColour(SeriesColour(k));
+  return Rgb{static_cast<std::uint8_t>(c.red()), static_cast<std::uint8_t>(c.green()),
+             static_cast<std::uint8_t>(c.blue())};
+}
+
 RenderReport RenderChartOnDevice(SRGraph& chart, QPaintDevice& device, int width, int height,
                                  const RenderOptions& options) {
   if (width <= 0 || height <= 0) return RenderReport();
@@ -632,9 +921,16 @@ RenderReport RenderChart(SRGraph& chart, QPainter& painter, int width, int heigh
   if (width <= 0 || height <= 0) return RenderReport();
   RenderReport report;
   if (IsRaster(painter.device())) {
-    // Pixel surfaces get the very pixels of the image files.
-    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
+    // Pixel surfaces get the very pixels of the image files: a chart with an
+    // opaque display paints its whole white background, so it is drawn as
+    // they are (and copied over without blending); a transparent one is
+    // laid over what the surface shows.
+    bool opaque = false;
+    for (int i = 0; const SRGCompoundDisplay* d = chart.Display(i); ++i)
+      opaque = opaque || !d->transparent;
+    QImage image(width, height,
+                 opaque ? QImage::Format_RGB32 : QImage::Format_ARGB32_Premultiplied);
+    image.fill(opaque ? Qt::white : Qt::transparent);
     report = RenderChartOnDevice(chart, image, width, height, options);
     painter.drawImage(QPoint(0, 0), image);
   } else {
