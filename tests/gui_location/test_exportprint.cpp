@@ -1,6 +1,7 @@
 // Export and print commands of VantoraPC, driven headless through the
 // framework's dialog and message hooks.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QAction>
 #include <QDir>
@@ -49,6 +50,11 @@ class ExportPrintTest : public ::testing::Test {
     DesktopHooks hooks;
     hooks.chooseFile = [this](const FileDialogRequest& request) {
       requests.push_back(request);
+      if (!choices.empty()) {
+        std::string next = choices.front();
+        choices.erase(choices.begin());
+        return next;
+      }
       return chosen;
     };
     hooks.open = [this](const std::string& file) {
@@ -79,6 +85,7 @@ class ExportPrintTest : public ::testing::Test {
   std::vector<FileDialogRequest> requests;
   std::vector<std::string> opened;
   std::string chosen;
+  std::vector<std::string> choices;  // answered before `chosen`, first to last
   int answer = IDNO;
   bool registered = true;
 };
@@ -250,6 +257,7 @@ TEST_F(ExportPrintTest, PrintGoesThroughThePrintDialogToThePrinter) {
   // Direct print: no dialog, every page.
   PrintLocationCommand(log, true);
   EXPECT_EQ(kinds.size(), 2u);
+  for (const auto& box : boxes) ADD_FAILURE() << box.text;
   ASSERT_TRUE(std::filesystem::exists(pdf));
   EXPECT_EQ(test::ReadAll(pdf).substr(0, 5), "%PDF-");
 }
@@ -289,7 +297,69 @@ TEST_F(ExportPrintTest, APrinterThatCannotStartIsReported) {
   });
   PrintLocationCommand(log, false);
   ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].text, "Unable to print: the printer could not be started.");
+  EXPECT_EQ(boxes[0].text,
+            "Unable to print: " + dir.File("missing/folder/out.pdf") + " could not be written.");
+}
+
+const char* const kRefused =
+    "A location file cannot be replaced by an export or report. Choose another name.";
+
+TEST_F(ExportPrintTest, ExportsNeverReplaceALocation) {
+  CLogFile log(Write("Room.loc", Survey(3)));
+  const std::string other = Write("Other.loc", Survey(2));
+  const std::string roomBytes = test::ReadAll(log.path), otherBytes = test::ReadAll(other);
+  // A location name in any case, then a good one: asked again after the message.
+  choices = {site + "Other.loc", dir.File("new.LOC")};
+  chosen = dir.File("room.csv");
+  ExportLocationCsv(log);
+  ASSERT_EQ(requests.size(), 3u);
+  EXPECT_TRUE(requests[0].refuseLocationNames);
+  ASSERT_EQ(boxes.size(), 3u);
+  EXPECT_EQ(boxes[0].text, kRefused);
+  EXPECT_EQ(boxes[1].text, kRefused);
+  EXPECT_EQ(boxes[2].text.substr(0, 17), "Export sucessful.");
+  EXPECT_EQ(test::ReadAll(chosen), LocationCsvText(log, "\"", ",", "\r\n"));
+  EXPECT_FALSE(std::filesystem::exists(dir.File("new.LOC")));
+
+  // A site location under another name (a hard link); then cancel.
+  SetSiteChooser([&](std::string& path) {
+    path = site;
+    return true;
+  });
+  ASSERT_EQ(::link(other.c_str(), dir.File("other.csv").c_str()), 0);
+  choices = {dir.File("other.csv")};
+  chosen.clear();
+  boxes.clear();
+  ExportSite();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, kRefused);
+  EXPECT_EQ(test::ReadAll(log.path), roomBytes);
+  EXPECT_EQ(test::ReadAll(other), otherBytes);
+}
+
+TEST_F(ExportPrintTest, PrintingToAFileGoesThroughOurWriterAndSparesTheLocation) {
+  CLogFile log(Write("Room.loc", Survey(3)));
+  const std::string roomBytes = test::ReadAll(log.path);
+  const std::string pdf = dir.File("report.pdf");
+  test::WriteBytes(pdf, {'o', 'l', 'd'});
+  std::filesystem::permissions(pdf, std::filesystem::perms::owner_read);
+  std::vector<std::string> targets = {log.path, pdf};
+  int dialogs = 0;
+  SetPrinterDialogHook([&](QPrinter& printer, PrinterDialogKind) {
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(targets[dialogs]));
+    ++dialogs;
+    return true;
+  });
+  PrintLocationCommand(log, false);
+  EXPECT_EQ(dialogs, 2);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, kRefused);
+  EXPECT_EQ(test::ReadAll(log.path), roomBytes);
+  // The read-only PDF is replaced and stays read-only.
+  EXPECT_EQ(test::ReadAll(pdf).substr(0, 5), "%PDF-");
+  EXPECT_EQ(std::filesystem::status(pdf).permissions() & std::filesystem::perms::all,
+            std::filesystem::perms::owner_read);
 }
 
 }  // namespace

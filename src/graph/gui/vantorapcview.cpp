@@ -350,6 +350,7 @@ void CVantoraPCView::ZoomOut() {
 void CVantoraPCView::SaveImage(bool jpeg) {
   FileDialogRequest request;
   request.save = true;
+  request.refuseLocationNames = true;
   request.initialDir = WithTrailingSeparator(Profile::GetString("Directories", "Graphics"));
   request.defaultExt = jpeg ? "jpg" : "dib";
   request.filter = jpeg ? "JPEG image files |*.jpg|" : "Device Independent Bitmap|*.dib|";

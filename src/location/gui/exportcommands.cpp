@@ -35,8 +35,12 @@ std::function<void(QProgressDialog&)>& ProgressHook() {
 }
 
 // The save dialog of both exports, proposing `proposed`.
-bool ChooseCsvFile(const std::string& proposed, std::string& chosen) {
+// `keep`: the locations the table is made from, never to be replaced by it.
+bool ChooseCsvFile(const std::string& proposed, std::string& chosen,
+                   std::vector<std::string> keep) {
   FileDialogRequest request;
+  request.refuseLocationNames = true;
+  request.keepFiles = std::move(keep);
   request.initialDir = SplitPath(proposed).first;
   request.initialFile = proposed;
   request.defaultExt = "csv";
@@ -93,7 +97,7 @@ void ShowExportDone(const std::string& path) {
 
 void ExportLocationCsv(const CLogData& data) {
   std::string file;
-  if (!ChooseCsvFile(ProposedCsvPath(data.path), file)) return;
+  if (!ChooseCsvFile(ProposedCsvPath(data.path), file, {data.path})) return;
   bool ok;
   {
     CWaitCursor wait;
@@ -111,7 +115,9 @@ void ExportSite() {
   if (site.empty()) site = UserDocumentsFolder() + "vantora" + kPathSeparator;
   if (!ChooseSite(site)) return;
   std::string file;
-  if (!ChooseCsvFile(ProposedSiteTablePath(site), file)) return;
+  std::vector<std::string> locations;
+  for (const std::string& name : SiteLocationFiles(site)) locations.push_back(site + name);
+  if (!ChooseCsvFile(ProposedSiteTablePath(site), file, std::move(locations))) return;
 
   SiteTableStatus status = SiteTableStatus::Ok;
   std::vector<std::string> notices;
