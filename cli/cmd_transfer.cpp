@@ -84,12 +84,13 @@ const bool registered = RegisterCommand([](CLI::App& app, int& exitCode) {
       exitCode = kFailed;
       return;
     }
+    // The files that were written are listed also when others could not be.
+    for (const auto& file : job.WrittenFiles()) WriteOut(Cp1252ToUtf8(file) + "\n");
     if (!ok) {
       Fail(job.FailureText());
       exitCode = kFailed;
       return;
     }
-    for (const auto& file : job.WrittenFiles()) WriteOut(Cp1252ToUtf8(file) + "\n");
     std::fprintf(stderr, "Transfer complete.\n");
   });
 });

@@ -78,6 +78,9 @@ int CInstrument::Transact(const std::uint8_t* command, int n, std::uint8_t* repl
   bool answered = false;
   for (int attempt = 0; attempt < 3; ++attempt) {
     error_ = 0;
+    // The link's error is sticky; a reply cut short on the last attempt must
+    // not silence the next ones.
+    link_->TakeError();
     std::memset(reply, 0, static_cast<std::size_t>(replyLength));
     link_->Purge();
     link_->Write(frame.data(), static_cast<int>(frame.size()));

@@ -224,7 +224,13 @@ bool CTransferJob::Download(TransferObserver* o) {
   }
   if (instrument_.SiteList().state != 0) instrument_.SetState(0);
   if (Poll(o)) return EndCancelled(false);
-  instrument_.ReadSiteList();
+  // Without the site list every log would land nameless in the destination.
+  if (!instrument_.ReadSiteList()) {
+    if (cancelled_) return EndCancelled(false);
+    errorText_ = instrument_.NoReply() ? kStoppedAnswering : kSiteListUnreadable;
+    instrument_.CloseLink();
+    return false;
+  }
   if (cancelled_) return EndCancelled(false);
   Progress(o, 100);
 
@@ -346,6 +352,11 @@ bool CTransferJob::Download(TransferObserver* o) {
     ok = false;
   }
   if (ok && !ConvertLogDump(destination_, o)) return EndCancelled(false);
+  // The files that were written stay; the run still fails for the others.
+  if (ok && unwritten_ > 0) {
+    errorText_ = Format("%i of %i logs could not be written.", unwritten_, toWrite_);
+    ok = false;
+  }
   Progress(o, kProgressMax);
 
   if (!keepDumps_) RemoveDumps();
@@ -379,6 +390,7 @@ bool CTransferJob::ReadChannelTable(std::uint32_t address, std::vector<DumpChann
 
 bool CTransferJob::ConvertLogDump(const std::string& destinationIn, TransferObserver* o) {
   written_.clear();
+  toWrite_ = unwritten_ = 0;
   std::string destination = WithTrailingSeparator(destinationIn);
   CDumpReader in(TempFilePath(kLogDump));
   if (!in.IsOpen()) return true;
@@ -502,6 +514,7 @@ bool CTransferJob::ConvertLogDump(const std::string& destinationIn, TransferObse
                  " (timed before the start of the log or too far after it).");
     Converted entry{destination + folder, std::string(), path};
     if (writer) {
+      ++toWrite_;
       writer->Close();
       bool sound = writer->Error() == LogFileError::None;
       writer.reset();
@@ -512,6 +525,7 @@ bool CTransferJob::ConvertLogDump(const std::string& destinationIn, TransferObse
         // one that could not be placed, so that its loss is not silent.
         std::error_code ec;
         fs::remove(NativePath(scratch), ec);
+        ++unwritten_;
         if (o) o->Warning("Cannot write " + path + ".");
       }
     }
@@ -522,10 +536,12 @@ bool CTransferJob::ConvertLogDump(const std::string& destinationIn, TransferObse
     MakeDirectoryPath(c.folder);
     if (c.scratch.empty()) continue;
     std::string placed = PlaceFile(c.scratch, c.path);
-    if (!placed.empty())
+    if (!placed.empty()) {
       written_.push_back(placed);
-    else if (o)
-      o->Warning("Cannot write " + c.path + ".");
+    } else {
+      ++unwritten_;
+      if (o) o->Warning("Cannot write " + c.path + ".");
+    }
   }
   dropScratch();
   return true;

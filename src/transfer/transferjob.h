@@ -67,6 +67,8 @@ class CTransferJob {
   static constexpr int kMemoryFrom = 100, kMemoryTo = 300;
   static constexpr const char* kStoppedAnswering = "The instrument stopped answering.";
   static constexpr const char* kCancelledText = "Transfer cancelled.";
+  static constexpr const char* kSiteListUnreadable =
+      "The instrument's site list could not be read.";
 
   explicit CTransferJob(std::string destination);
   ~CTransferJob();
@@ -108,6 +110,11 @@ class CTransferJob {
   const std::string& Destination() const { return destination_; }
   // Location files written by the last conversion.
   const std::vector<std::string>& WrittenFiles() const { return written_; }
+  // Logs of the last conversion that were to become files, and those of
+  // them whose file could not be written or placed (logs refused for their
+  // content are in neither count).
+  int LogsToWrite() const { return toWrite_; }
+  int UnwrittenLogs() const { return unwritten_; }
 
  private:
   void Progress(TransferObserver* o, int pos);
@@ -128,6 +135,8 @@ class CTransferJob {
   bool keepDumps_ = false;
   bool cancelled_ = false;
   std::vector<std::string> written_;
+  int toWrite_ = 0;
+  int unwritten_ = 0;
 };
 
 }  // namespace vantora

@@ -389,6 +389,9 @@ TEST_F(ConversionTest, OversizedTablesAreRefusedButTheNextLogStaysAligned) {
   EXPECT_FALSE(fs::exists(Dest("location_01.loc")));
   EXPECT_FALSE(fs::exists(Dest("location_02.loc")));
   ASSERT_EQ(job.WrittenFiles().size(), 1u);
+  // Refused logs are no write failure.
+  EXPECT_EQ(job.LogsToWrite(), 1);
+  EXPECT_EQ(job.UnwrittenLogs(), 0);
   CLogFile f(Dest("location_03.loc"));
   ASSERT_EQ(f.ChannelCount(), 12);
   double values[20];
@@ -456,6 +459,8 @@ TEST_F(ConversionTest, ALogThatCannotBeWrittenIsNamed) {
   // The next log, which fits, is written.
   ASSERT_EQ(job.WrittenFiles().size(), 1u);
   EXPECT_EQ(job.WrittenFiles()[0], Dest("location_02.loc"));
+  EXPECT_EQ(job.LogsToWrite(), 2);
+  EXPECT_EQ(job.UnwrittenLogs(), 1);
 }
 #endif
 

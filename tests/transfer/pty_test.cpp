@@ -193,7 +193,7 @@ TEST_F(PtyTest, CommandFailedAndUnimplementedOverTheLine) {
   EXPECT_FLOAT_EQ(inst.Version(), 2.0f);
 }
 
-TEST_F(PtyTest, ShortReplyKillsTheLink) {
+TEST_F(PtyTest, AReplyCutShortIsRetriedLikeACorruptedOne) {
   corvanesim::Faults f;
   f.shortReplies = {2};
   SimRunner sim("", f);
@@ -201,13 +201,68 @@ TEST_F(PtyTest, ShortReplyKillsTheLink) {
   ResetProfile(sim.Device());
   CInstrument inst;
   ASSERT_EQ(inst.Connect(), 1);
-  EXPECT_EQ(inst.ReadState(), 0);
-  EXPECT_EQ(inst.Link()->ErrorText(), "Read error 0");
-  // One command went out for the three attempts.
-  EXPECT_EQ(sim.Count(0x06), 1);
-  // A new connection recovers.
-  ASSERT_EQ(inst.Connect(), 1);
   EXPECT_EQ(inst.ReadState(), 1);
+  EXPECT_EQ(sim.Count(0x06), 2);
+
+  // A whole download survives a cut reply to a site entry (reply 3) and to
+  // the size query of the reserved area (reply 10, after the retried site
+  // entry, two location entries, the last site entry, "<" and the version).
+  corvanesim::Faults g;
+  g.shortReplies = {3, 10};
+  SimRunner cut("fill 600\nsite 1 Lab\nlocation 1 Room\n", g);
+  ASSERT_TRUE(cut.ok());
+  ResetProfile(cut.Device());
+  CTransferJob job(dest.path());
+  ASSERT_TRUE(job.Download(nullptr)) << job.ErrorText();
+  EXPECT_EQ(cut.Count(0x43), 3);
+  EXPECT_FALSE(job.WrittenFiles().empty());
+}
+
+TEST_F(PtyTest, ASiteListThatCannotBeReadFailsTheRun) {
+  // Every site entry comes back damaged: nothing is read from the memory and
+  // no nameless location appears.
+  corvanesim::Faults f;
+  f.corruptCodes = {0x43};
+  SimRunner sim(kThreeModes, f);
+  ASSERT_TRUE(sim.ok());
+  ResetProfile(sim.Device());
+  CTransferJob job(dest.path());
+  EXPECT_FALSE(job.Download(nullptr));
+  EXPECT_EQ(job.ErrorText(), "The instrument's site list could not be read.");
+  EXPECT_EQ(sim.Count(0x43), 3);
+  EXPECT_EQ(sim.Count(0x18), 0);
+  EXPECT_TRUE(fs::is_empty(dest.path()));
+
+  // A location entry that gets no answer at all is a lost line.
+  corvanesim::Faults g;
+  g.muteCodes = {0x44};
+  SimRunner mute(kThreeModes, g);
+  ASSERT_TRUE(mute.ok());
+  ResetProfile(mute.Device());
+  CTransferJob job2(dest.path());
+  EXPECT_FALSE(job2.Download(nullptr));
+  EXPECT_EQ(job2.ErrorText(), "The instrument stopped answering.");
+  EXPECT_TRUE(fs::is_empty(dest.path()));
+}
+
+TEST_F(PtyTest, LogsThatCannotBeWrittenFailTheRunAfterTheRest) {
+  // A file where the folder of the site Plant belongs: its log cannot be
+  // placed, the other four are.
+  WriteBytes(Dest("Plant"), {1});
+  SimRunner sim(kThreeModes);
+  ASSERT_TRUE(sim.ok());
+  ResetProfile(sim.Device());
+  CTransferJob job(dest.path());
+  Recorder rec;
+  EXPECT_FALSE(job.Download(&rec));
+  EXPECT_FALSE(job.Cancelled());
+  EXPECT_EQ(job.ErrorText(), "1 of 5 logs could not be written.");
+  EXPECT_EQ(job.WrittenFiles().size(), 4u);
+  EXPECT_TRUE(fs::exists(Dest("Lab/Room_01.loc")));
+  EXPECT_TRUE(fs::exists(Dest("location_04.loc")));
+  ASSERT_EQ(rec.warnings.size(), 1u);
+  EXPECT_EQ(rec.warnings[0], "Cannot write " + Dest("Plant/Boiler_03.loc") + ".");
+  EXPECT_EQ(sim.Count(0x3D), 1);
 }
 
 TEST_F(PtyTest, BlockCountsAndDumpSizes) {
@@ -320,8 +375,8 @@ TEST_F(PtyTest, ProgressFollowsTheBytesOfBothAreas) {
 }
 
 TEST_F(PtyTest, AnInstrumentThatFallsSilentIsALostConnection) {
-  // It answers the probe and the first site entry, then nothing: the version
-  // query gets no reply, which is not old firmware.
+  // It answers the probe, the state and the first site entry, then nothing:
+  // the site list is cut off by a lost line, and nothing further is asked.
   corvanesim::Faults f;
   f.silentAfter = 3;
   SimRunner sim("site 1 Lab\nlocation 5 Room\n", f);
@@ -330,7 +385,19 @@ TEST_F(PtyTest, AnInstrumentThatFallsSilentIsALostConnection) {
   CTransferJob job(dest.path());
   EXPECT_FALSE(job.Download(nullptr));
   EXPECT_EQ(job.ErrorText(), "The instrument stopped answering.");
-  EXPECT_GE(sim.Count(0x01), 1);
+  EXPECT_EQ(sim.Count(0x44), 3);
+  EXPECT_EQ(sim.Count(0x01), 0);
+
+  // A version query without a reply is a lost line, not old firmware.
+  corvanesim::Faults v;
+  v.muteCodes = {0x01};
+  SimRunner noVersion("site 1 Lab\nlocation 5 Room\n", v);
+  ASSERT_TRUE(noVersion.ok());
+  ResetProfile(noVersion.Device());
+  CTransferJob job1(dest.path());
+  EXPECT_FALSE(job1.Download(nullptr));
+  EXPECT_EQ(job1.ErrorText(), "The instrument stopped answering.");
+  EXPECT_EQ(noVersion.Count(0x01), 3);
 
   // Silent right after the probe: the state query goes unanswered.
   corvanesim::Faults g;
@@ -543,6 +610,30 @@ TEST_F(PtyTest, CommandLineTransfer) {
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("Incompatible instrument version."), std::string::npos) << run.err;
   EXPECT_EQ(Transfer("", dest.path()).status, 2);
+}
+
+TEST_F(PtyTest, CommandLineFailsForAnUnreadSiteListAndForUnwrittenLogs) {
+  corvanesim::Faults f;
+  f.corruptCodes = {0x43};
+  SimRunner sim(kThreeModes, f);
+  ASSERT_TRUE(sim.ok());
+  CliRun run = Transfer(sim.Device(), dest.path());
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("The instrument's site list could not be read."), std::string::npos)
+      << run.err;
+  EXPECT_EQ(run.err.find("Transfer complete."), std::string::npos) << run.err;
+  EXPECT_TRUE(fs::is_empty(dest.path()));
+
+  WriteBytes(Dest("Lab"), {1});
+  SimRunner sim2(kThreeModes);
+  ASSERT_TRUE(sim2.ok());
+  run = Transfer(sim2.Device(), dest.path());
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("3 of 5 logs could not be written."), std::string::npos) << run.err;
+  EXPECT_EQ(run.err.find("Transfer complete."), std::string::npos) << run.err;
+  // The files that were written are listed and stay.
+  EXPECT_NE(run.out.find("Boiler_03.loc"), std::string::npos) << run.out;
+  EXPECT_TRUE(fs::exists(Dest("Plant/Boiler_03.loc")));
 }
 
 TEST_F(PtyTest, CommandLineBlockFailureFallsBackToTransferError) {

@@ -30,7 +30,7 @@ int main(int argc, char** argv) {
   std::string scenarioPath, link;
   corvanesim::Faults faults;
   std::string version;
-  std::vector<int> corrupt, badCode, shortReply, unimplemented;
+  std::vector<int> corrupt, badCode, shortReply, unimplemented, corruptCode, mute;
   app.add_option("scenario", scenarioPath, "Scenario file (sites, locations, logs)")->required();
   app.add_option("--link", link, "Also make this symbolic link to the device");
   app.add_option("--baud", faults.onlyBaud, "Answer only at this baud rate");
@@ -39,6 +39,9 @@ int main(int argc, char** argv) {
   app.add_option("--short", shortReply, "Cut reply N to half its length");
   app.add_option("--unimplemented", unimplemented,
                  "Answer command CODE (e.g. 0x19) as not implemented");
+  app.add_option("--corrupt-code", corruptCode,
+                 "Corrupt the checksum of every reply to command CODE (e.g. 0x43)");
+  app.add_option("--mute-code", mute, "Never answer command CODE");
   app.add_option("--silent-after", faults.silentAfter, "Stop answering after N replies (0: mute)");
   app.add_option("--disconnect-at", faults.disconnectAt,
                  "Hang up when the log area is read at or beyond this address");
@@ -53,6 +56,8 @@ int main(int argc, char** argv) {
   faults.badCodeReplies.insert(badCode.begin(), badCode.end());
   faults.shortReplies.insert(shortReply.begin(), shortReply.end());
   faults.unimplemented.insert(unimplemented.begin(), unimplemented.end());
+  faults.corruptCodes.insert(corruptCode.begin(), corruptCode.end());
+  faults.muteCodes.insert(mute.begin(), mute.end());
 
   std::ifstream in(scenarioPath, std::ios::binary);
   if (!in) {

@@ -449,7 +449,7 @@ void Simulator::Reply(std::vector<std::uint8_t> payload, std::uint8_t code) {
   std::uint8_t sum = 0;
   for (auto b : r) sum = static_cast<std::uint8_t>(sum + b);
   r.push_back(static_cast<std::uint8_t>(-sum));
-  if (faults_.corruptReplies.count(number)) r.back() ^= 0x5A;
+  if (faults_.corruptReplies.count(number) || faults_.corruptCodes.count(code)) r.back() ^= 0x5A;
   if (faults_.shortReplies.count(number)) r.resize(r.size() / 2);
   SendBytes(r);
 }
@@ -468,6 +468,7 @@ void Simulator::Handle(const std::vector<std::uint8_t>& frame) {
     std::this_thread::sleep_for(std::chrono::nanoseconds(1000000000LL * bits / baud) *
                                 static_cast<long>(frame.size()));
   if (faults_.onlyBaud && baud != faults_.onlyBaud) return;  // garbage at the wrong speed
+  if (faults_.muteCodes.count(code)) return;
   if (faults_.unimplemented.count(code)) {
     ++replies_;
     std::vector<std::uint8_t> r = {2, code};

@@ -81,6 +81,8 @@ struct Faults {
   std::set<int> badCodeReplies;  // replies whose code lacks the 0x80 bit
   std::set<int> shortReplies;    // replies cut to half their length
   std::set<int> unimplemented;   // command codes answered as unimplemented
+  std::set<int> corruptCodes;    // command codes whose every reply has a wrong checksum
+  std::set<int> muteCodes;       // command codes never answered
   long long silentAfter = -1;    // stop answering after this many replies
   long long disconnectAt = -1;   // close the line at a block read from this log address
   int replyDelayMs = 0;          // wait this long before answering each command
