@@ -1,5 +1,6 @@
 #include "common/platform.h"
 
+#include <cstdio>
 #include <random>
 #include <system_error>
 
@@ -11,6 +12,7 @@
 #else
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -320,5 +322,60 @@ std::string RandomNamePart() {
   for (char& c : part) c = kLetters[pick(engine)];
   return part;
 }
+
+#ifdef _WIN32
+bool ReadHiddenLine(const std::string& prompt, std::string& line) {
+  line.clear();
+  HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
+  DWORD mode = 0;
+  if (in == INVALID_HANDLE_VALUE || !GetConsoleMode(in, &mode)) return false;
+  std::fputs(prompt.c_str(), stderr);
+  std::fflush(stderr);
+  SetConsoleMode(in, mode & ~static_cast<DWORD>(ENABLE_ECHO_INPUT));
+  char c = 0;
+  DWORD n = 0;
+  while (ReadFile(in, &c, 1, &n, nullptr) && n == 1 && c != '\n')
+    if (c != '\r') line += c;
+  SetConsoleMode(in, mode);
+  std::fputc('\n', stderr);
+  return true;
+}
+#else
+namespace {
+termios hiddenLineSaved;
+// An interrupted question gives the terminal its echo back before the
+// signal ends the program.
+extern "C" void RestoreEchoAndRaise(int sig) {
+  ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &hiddenLineSaved);
+  std::signal(sig, SIG_DFL);
+  std::raise(sig);
+}
+}  // namespace
+
+bool ReadHiddenLine(const std::string& prompt, std::string& line) {
+  line.clear();
+  termios quiet{};
+  if (!::isatty(STDIN_FILENO) || ::tcgetattr(STDIN_FILENO, &quiet) != 0) return false;
+  hiddenLineSaved = quiet;
+  quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+  std::fputs(prompt.c_str(), stderr);
+  std::fflush(stderr);
+  auto oldInt = std::signal(SIGINT, RestoreEchoAndRaise);
+  auto oldTerm = std::signal(SIGTERM, RestoreEchoAndRaise);
+  ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
+  char c = 0;
+  for (;;) {
+    ssize_t n = ::read(STDIN_FILENO, &c, 1);
+    if (n < 0 && errno == EINTR) continue;
+    if (n != 1 || c == '\n') break;
+    if (c != '\r') line += c;
+  }
+  ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &hiddenLineSaved);
+  std::signal(SIGINT, oldInt);
+  std::signal(SIGTERM, oldTerm);
+  std::fputc('\n', stderr);
+  return true;
+}
+#endif
 
 }  // namespace vantora

@@ -88,4 +88,9 @@ std::string RandomNamePart();
 // of ending the program. Called first thing in each program's main().
 void IgnoreFileSizeSignal();
 
+// Asks on the terminal for a line that is not echoed: the prompt goes to
+// standard error, the answer (without its line end) to `line`. False, with
+// nothing asked, when standard input is not a terminal.
+bool ReadHiddenLine(const std::string& prompt, std::string& line);
+
 }  // namespace vantora
