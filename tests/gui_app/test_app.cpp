@@ -7,8 +7,12 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QTextBrowser>
 #include <QToolBar>
+#include <QWindow>
 #include <filesystem>
 #include <memory>
 
@@ -233,15 +237,20 @@ TEST_F(AppTest, ClosingTheDocumentClosesItsWindowAndReturnsToTheMainMenu) {
 
 TEST_F(AppTest, WindowGeometryKeptBetweenRuns) {
   ASSERT_TRUE(Start(Location("Office 101.loc")));
-  app->MainFrame()->setGeometry(40, 50, 900, 640);
+  app->MainFrame()->move(40, 50);
+  app->MainFrame()->resize(900, 640);
+  const QRect frame = app->MainFrame()->frameGeometry();
   QMdiSubWindow* child = app->MainFrame()->MdiArea()->subWindowList().front();
   child->resize(500, 300);
   app->MainFrame()->close();
   app.reset();
-  EXPECT_EQ(Profile::GetInt("User", "WindowCX", 0), 900);
+  // The stored rectangle is the frame's, title bar included.
+  EXPECT_EQ(Profile::GetInt("User", "WindowX", 0), 40);
+  EXPECT_EQ(Profile::GetInt("User", "WindowCX", 0), frame.width());
+  EXPECT_EQ(Profile::GetInt("User", "WindowCY", 0), frame.height());
   EXPECT_EQ(Profile::GetInt("User", "ChildCX", 0), 500);
   ASSERT_TRUE(Start(Location("Office 101.loc")));
-  EXPECT_EQ(app->MainFrame()->geometry(), QRect(40, 50, 900, 640));
+  EXPECT_EQ(app->MainFrame()->frameGeometry(), frame);
   child = app->MainFrame()->MdiArea()->subWindowList().front();
   EXPECT_EQ(child->size(), QSize(500, 300));
   EXPECT_EQ(child->pos(), QPoint(0, 0));
@@ -257,7 +266,15 @@ TEST_F(AppTest, WindowGeometryKeptBetweenRuns) {
   app->MainFrame()->close();
   app.reset();
   EXPECT_EQ(Profile::GetInt("User", "WindowX", 0), 40);
-  EXPECT_EQ(Profile::GetInt("User", "WindowCY", 0), 640);
+  EXPECT_EQ(Profile::GetInt("User", "WindowCY", 0), frame.height());
+  // ... and the window opens maximised again.
+  EXPECT_EQ(Profile::GetInt("User", "WindowMaximized", 0), 1);
+  ASSERT_TRUE(Start());
+  EXPECT_TRUE(app->MainFrame()->windowState() & Qt::WindowMaximized);
+  app->MainFrame()->showNormal();
+  app->MainFrame()->close();
+  app.reset();
+  EXPECT_EQ(Profile::GetInt("User", "WindowMaximized", 1), 0);
 
   // A stored child width of 0 gives 100.
   Profile::WriteInt("User", "ChildCX", 0);
@@ -598,6 +615,166 @@ TEST_F(AppTest, AboutBoxShowsOkAfterTheAnimationCrossed) {
   CSplashWnd splash(CSplashWnd::kSplash, app->displayResources, app->MainFrame());
   for (int i = 0; i < 100; ++i) splash.Step();
   EXPECT_FALSE(splash.okButton()->isVisibleTo(&splash));
+}
+
+TEST(MainFrameStartRect, FirstStartAndStoredRectangles) {
+  const QRect wide(0, 0, 1920, 1200), square(0, 0, 1280, 1024);
+  // First start: 80 % of the available area, centred.
+  EXPECT_EQ(MainFrameStartRect(false, QRect(), wide, {wide}), QRect(192, 120, 1536, 960));
+  EXPECT_EQ(MainFrameStartRect(false, QRect(), square, {square}), QRect(128, 102, 1024, 819));
+  // A panel at the top: the available area starts below it.
+  QRect below(0, 32, 1920, 1168);
+  QRect first = MainFrameStartRect(false, QRect(), below, {below});
+  EXPECT_TRUE(below.contains(first));
+  // A stored rectangle with its title bar on some screen stays, also on a
+  // second screen.
+  const QRect second(1920, 0, 1280, 1024);
+  EXPECT_EQ(MainFrameStartRect(true, QRect(40, 50, 900, 640), wide, {wide}),
+            QRect(40, 50, 900, 640));
+  EXPECT_EQ(MainFrameStartRect(true, QRect(2000, 100, 900, 640), wide, {wide, second}),
+            QRect(2000, 100, 900, 640));
+  // Off every screen (a screen since removed), or with the title bar above
+  // the top edge: back onto the primary screen, centred, size kept.
+  EXPECT_EQ(MainFrameStartRect(true, QRect(2000, 100, 900, 640), wide, {wide}),
+            QRect(510, 280, 900, 640));
+  EXPECT_EQ(MainFrameStartRect(true, QRect(100, -30, 900, 640), wide, {wide}),
+            QRect(510, 280, 900, 640));
+  // Larger than the screen: cut to it.
+  EXPECT_EQ(MainFrameStartRect(true, QRect(-5000, 0, 3000, 2000), wide, {wide}), wide);
+  // Stored extents below 1 give 100.
+  EXPECT_EQ(MainFrameStartRect(true, QRect(10, 10, 0, -4), wide, {wide}).size(), QSize(100, 100));
+}
+
+TEST_F(AppTest, FirstStartTakesMostOfTheScreenWithTheTitleBarOnIt) {
+  ASSERT_TRUE(Start());
+  QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+  QRect frame = app->MainFrame()->frameGeometry();
+  EXPECT_EQ(frame, MainFrameStartRect(false, QRect(), available, {available}));
+  EXPECT_NEAR(frame.width(), available.width() * 0.8, 2);
+  EXPECT_NEAR(frame.height(), available.height() * 0.8, 2);
+  EXPECT_TRUE(available.contains(frame));
+  // A stored place off every screen comes back onto it.
+  app->MainFrame()->close();
+  app.reset();
+  Profile::WriteInt("User", "WindowX", available.right() + 3000);
+  Profile::WriteInt("User", "WindowY", 40);
+  ASSERT_TRUE(Start());
+  EXPECT_TRUE(available.contains(app->MainFrame()->frameGeometry()));
+}
+
+}  // namespace
+}  // namespace vantora
+
+// Sends a key to a widget the way a key press reaches the shortcut map.
+Q_GUI_EXPORT bool qt_sendShortcutOverrideEvent(QObject* o, ulong timestamp, int k,
+                                               Qt::KeyboardModifiers mods, const QString& text,
+                                               bool autorep, ushort count);
+
+namespace vantora {
+namespace {
+
+TEST_F(AppTest, MaximisedTitleCtrlF4CascadeAndTile) {
+  ASSERT_TRUE(Start(Location("Office 101.loc")));
+  CMainFrame* frame = app->MainFrame();
+  frame->resize(1000, 760);
+  frame->show();
+  QMdiArea* area = frame->MdiArea();
+  QMdiSubWindow* child = area->activeSubWindow();
+  ASSERT_NE(child, nullptr);
+  child->showMaximized();
+  QCoreApplication::processEvents();
+  // The title as the window shows it.
+  ASSERT_NE(frame->windowHandle(), nullptr);
+  EXPECT_EQ(frame->windowHandle()->title().toStdString(), "VantoraPC - [Office 101.loc]");
+  child->showNormal();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(frame->windowHandle()->title().toStdString(), "VantoraPC - Office 101.loc");
+
+  // Cascade keeps every window's size.
+  app->OpenDocumentFile(Location("Lab 2.loc"));
+  ASSERT_EQ(area->subWindowList().size(), 2);
+  area->subWindowList()[0]->resize(520, 330);
+  area->subWindowList()[1]->resize(610, 300);
+  frame->RouteCommand(ID_WINDOW_CASCADE);
+  EXPECT_EQ(area->subWindowList()[0]->size(), QSize(520, 330));
+  EXPECT_EQ(area->subWindowList()[1]->size(), QSize(610, 300));
+  EXPECT_NE(area->subWindowList()[0]->pos(), area->subWindowList()[1]->pos());
+
+  // Tile: side by side while the views keep their least useful size ...
+  frame->RouteCommand(ID_WINDOW_TILE_HORZ);
+  EXPECT_FALSE(
+      area->subWindowList()[0]->geometry().intersects(area->subWindowList()[1]->geometry()));
+  // ... and cascaded in a main window too small for that.
+  frame->resize(420, 330);
+  QCoreApplication::processEvents();
+  frame->RouteCommand(ID_WINDOW_TILE_HORZ);
+  for (QMdiSubWindow* sub : area->subWindowList()) {
+    auto* view = qobject_cast<CChildFrame*>(sub)->GetActiveView();
+    QSize need = view->SmallestUsefulSize();
+    EXPECT_GE(view->width(), std::min(need.width(), area->viewport()->width()));
+    EXPECT_GE(view->height(), std::min(need.height(), area->viewport()->height() - 40));
+  }
+
+  // Ctrl+F4 closes the active document window.
+  frame->activateWindow();
+  QCoreApplication::processEvents();
+  area->setActiveSubWindow(area->subWindowList()[0]);
+  QWidget* target = area->activeSubWindow()->widget();
+  ASSERT_TRUE(qt_sendShortcutOverrideEvent(target, 0, Qt::Key_F4, Qt::ControlModifier, QString(),
+                                           false, 1));
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(area->subWindowList().size(), 1);
+}
+
+TEST_F(AppTest, PagesWithoutADesktopProgramOpenInTheBuiltInViewer) {
+  ASSERT_TRUE(Start());
+  DesktopHooks hooks;
+  std::vector<std::string> asked;
+  hooks.open = [&asked](const std::string& f) {
+    asked.push_back(f);
+    return false;  // no handler
+  };
+  SetDesktopHooks(hooks);
+  auto viewers = [] {
+    std::vector<QWidget*> found;
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (w->objectName() == "builtInViewer" && w->isVisible()) found.push_back(w);
+    return found;
+  };
+  // A help page: a browser whose links work.
+  std::string help = app->programDirectory + "help/vantorapchelp.html";
+  EXPECT_TRUE(ShellOpen(help));
+  ASSERT_EQ(viewers().size(), 1u);
+  auto* browser = qobject_cast<QTextBrowser*>(viewers()[0]);
+  ASSERT_NE(browser, nullptr);
+  EXPECT_EQ(browser->source().toLocalFile().toStdString(), help);
+  EXPECT_FALSE(browser->toPlainText().isEmpty());
+  viewers()[0]->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  // A text note: read-only, its Windows-1252 text shown as such.
+  std::string note = dir.File("Room 4.txt");
+  test::WriteBytes(note, {'2', '1', ' ', 0xB0, 'C', '\r', '\n'});
+  EXPECT_TRUE(ShellOpen(note));
+  ASSERT_EQ(viewers().size(), 1u);
+  auto* text = qobject_cast<QPlainTextEdit*>(viewers()[0]);
+  ASSERT_NE(text, nullptr);
+  EXPECT_TRUE(text->isReadOnly());
+  EXPECT_EQ(text->toPlainText().trimmed(), QString::fromUtf8("21 \xC2\xB0"
+                                                             "C"));
+  viewers()[0]->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  // Other kinds of file are not shown; web addresses are never.
+  test::WriteBytes(dir.File("Room 4.wav"), {'R', 'I', 'F', 'F'});
+  EXPECT_FALSE(ShellOpen(dir.File("Room 4.wav")));
+  EXPECT_FALSE(ShellOpen("https://example.test/"));
+  EXPECT_TRUE(viewers().empty());
+  EXPECT_EQ(asked.size(), 4u);
+  // With a handler the desktop opens it and no viewer appears.
+  hooks.open = [](const std::string&) { return true; };
+  SetDesktopHooks(hooks);
+  EXPECT_TRUE(ShellOpen(note));
+  EXPECT_TRUE(viewers().empty());
+  SetDesktopHooks({});
 }
 
 }  // namespace

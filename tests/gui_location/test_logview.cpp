@@ -365,3 +365,30 @@ TEST_F(LogViewTest, AnUnreadableHeaderGivesNoDocument) {
 
 }  // namespace
 }  // namespace vantora
+
+namespace vantora {
+namespace {
+
+TEST_F(LogViewTest, OverRangeFitsItsCellAtEveryFontSize) {
+  test::LocationSpec spec = Spec(3, 10);
+  spec.records[0].values[1] = -300.0f;  // reads "OverRange"
+  for (QSize size : {QSize(420, 260), QSize(800, 560), QSize(1600, 900)}) {
+    Open(spec, "Room 4.loc", size);
+    ASSERT_EQ(Cell(0, 2), "OverRange");
+    QFontMetrics fm(view->Panel()->normalFont());
+    for (const DrawnText& t : view->Panel()->drawnTexts()) {
+      if (t.kind != DrawnText::kCell && t.kind != DrawnText::kHeading) continue;
+      QFont font = view->Panel()->normalFont();
+      font.setBold(t.bold);
+      EXPECT_GE(t.rect.width(),
+                QFontMetrics(font).horizontalAdvance(QString::fromStdString(t.text)))
+          << t.text << " at " << size.width() << "x" << size.height();
+    }
+    view.reset();
+    doc->OnCloseDocument();
+    doc = nullptr;
+  }
+}
+
+}  // namespace
+}  // namespace vantora

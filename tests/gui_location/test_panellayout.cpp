@@ -78,5 +78,50 @@ TEST(PanelLayout, ColumnWidthHasSixCharactersAtLeast) {
   EXPECT_EQ(PanelColumnWidth(8, 10), 8 * 10 + 9);
 }
 
+// Caption, date line, arrow buttons, scroll bar, headings and cells never
+// cover one another, down to panels far too small for them.
+TEST(PanelLayout, NothingOverlapsAtAnySize) {
+  const std::vector<int> chars = {14, 9, 6, 12};
+  for (int w = 40; w <= 900; w += 23) {
+    for (int h = 20; h <= 700; h += 17) {
+      PanelLayout l = ComputePanelLayout(QRect(0, 0, w, h), 7, 14, 3, 0, chars, {90, 70, 60, 80});
+      std::vector<QRect> parts = {l.captionRect, l.titleRect, l.leftButton, l.rightButton,
+                                  l.scrollBar};
+      for (const QRect& r : l.columnRects) parts.push_back(r);
+      for (const auto& row : l.cellRects)
+        for (const QRect& r : row) parts.push_back(r);
+      for (std::size_t i = 0; i < parts.size(); ++i)
+        for (std::size_t j = i + 1; j < parts.size(); ++j)
+          ASSERT_FALSE(parts[i].intersects(parts[j]))
+              << w << "x" << h << ": part " << i << " and " << j;
+      // The lines and buttons stay above the grid, the scroll bar beside it.
+      EXPECT_LT(l.titleRect.bottom(), l.gridRect.top()) << w << "x" << h;
+      EXPECT_LT(l.rightButton.bottom(), l.gridRect.top()) << w << "x" << h;
+      EXPECT_GT(l.scrollBar.left(), l.gridRect.right()) << w << "x" << h;
+    }
+  }
+}
+
+TEST(PanelLayout, ColumnsAreWideEnoughForTheirWidestText) {
+  // Six digits would give 7 * 6 + 9 = 51 pixels; "OverRange" needs 62.
+  PanelLayout l = ComputePanelLayout(QRect(0, 0, 800, 560), 7, 14, 2, 0, {14, 6, 6}, {90, 62, 40});
+  ASSERT_EQ(l.columnRects.size(), 3u);
+  EXPECT_EQ(l.columnRects[1].width(), 62 + 9);
+  EXPECT_EQ(l.columnRects[2].width(), 7 * 6 + 9);
+  EXPECT_EQ(l.cellRects[0][1].width(), 62 + 9);
+}
+
+TEST(PanelLayout, SmallestSizeShowsTheLinesHeadingsAndOneRow) {
+  QSize least = PanelSmallestSize(7, 14, {14}, {100});
+  PanelLayout l = ComputePanelLayout(QRect(QPoint(0, 0), least), 7, 14, 3, 0, {14}, {100});
+  EXPECT_LE(l.cellRects[0][0].bottom(), least.height() - 2);
+  EXPECT_GE(l.columnRects[0].width(), 109);
+  EXPECT_LE(l.columnRects[0].right(), l.gridRect.right());
+  // One pixel less in either direction loses something.
+  PanelLayout lower =
+      ComputePanelLayout(QRect(0, 0, least.width(), least.height() - 1), 7, 14, 3, 0, {14}, {100});
+  EXPECT_GT(lower.cellRects[0][0].bottom(), least.height() - 3);
+}
+
 }  // namespace
 }  // namespace vantora

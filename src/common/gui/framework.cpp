@@ -5,19 +5,30 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeDatabase>
+#include <QPlainTextEdit>
 #include <QProcess>
+#include <QScreen>
+#include <QShortcut>
 #include <QStandardPaths>
 #include <QStatusBar>
+#include <QStyle>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QToolBar>
 #include <QUrl>
 #include <algorithm>
+#include <limits>
 
 #include "common/gui/qtstrings.h"
 #include "common/pathutil.h"
@@ -168,13 +179,84 @@ bool AfxGetFileName(const FileDialogRequest& request, std::string& chosen) {
   return !chosen.empty();
 }
 
+namespace {
+
+// Whether the desktop has a program for the local file: xdg-open is there
+// and the file's type has a default handler.
+bool DesktopHandles(const QString& path) {
+  if (QStandardPaths::findExecutable("xdg-open").isEmpty()) return false;
+  QString mime = QMimeDatabase().mimeTypeForFile(path).name();
+  QString query = QStandardPaths::findExecutable("xdg-mime");
+  if (query.isEmpty()) return true;  // xdg-open decides alone
+  QProcess process;
+  process.start(query, {"query", "default", mime});
+  if (!process.waitForFinished(3000)) {
+    process.kill();
+    process.waitForFinished(1000);
+    return true;
+  }
+  return !process.readAllStandardOutput().trimmed().isEmpty();
+}
+
+}  // namespace
+
+bool IsBuiltInViewerFile(const std::string& path) {
+  QMimeDatabase db;
+  QMimeType type = db.mimeTypeForFile(NativeQtPath(path), QMimeDatabase::MatchExtension);
+  return type.inherits("text/plain") || type.inherits("text/html");
+}
+
+QWidget* ShowBuiltInViewer(const std::string& path) {
+  QString file = NativeQtPath(path);
+  QFile in(file);
+  if (!IsBuiltInViewerFile(path) || !in.open(QIODevice::ReadOnly)) return nullptr;
+  const bool html =
+      QMimeDatabase().mimeTypeForFile(file, QMimeDatabase::MatchExtension).inherits("text/html");
+  QWidget* viewer = nullptr;
+  if (html) {
+    // A small help browser: links between the pages work, web links go to
+    // the desktop's browser.
+    auto* browser = new QTextBrowser;
+    browser->setOpenExternalLinks(true);
+    browser->setSource(QUrl::fromLocalFile(QFileInfo(file).absoluteFilePath()));
+    viewer = browser;
+  } else {
+    auto* text = new QPlainTextEdit;
+    text->setReadOnly(true);
+    text->setLineWrapMode(QPlainTextEdit::NoWrap);
+    text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    // Note and statistics files are Windows-1252 text.
+    QByteArray bytes = in.readAll();
+    text->setPlainText(ToQt(std::string(bytes.constData(), static_cast<size_t>(bytes.size()))));
+    viewer = text;
+  }
+  viewer->setObjectName("builtInViewer");
+  viewer->setAttribute(Qt::WA_DeleteOnClose);
+  viewer->setWindowTitle(QFileInfo(file).fileName() + " - VantoraPC");
+  QRect screen = QGuiApplication::primaryScreen()
+                     ? QGuiApplication::primaryScreen()->availableGeometry()
+                     : QRect(0, 0, 1024, 768);
+  viewer->resize(std::min(760, screen.width() * 8 / 10), std::min(640, screen.height() * 8 / 10));
+  viewer->show();
+  viewer->raise();
+  viewer->activateWindow();
+  return viewer;
+}
+
 bool ShellOpen(const std::string& fileOrUrl) {
-  if (TheDesktopHooks().open) return TheDesktopHooks().open(fileOrUrl);
   QString text = ToQt(fileOrUrl);
   QUrl url(text);
-  if (url.scheme() == "http" || url.scheme() == "https" || url.scheme() == "mailto")
+  const bool web = url.scheme() == "http" || url.scheme() == "https" || url.scheme() == "mailto";
+  bool opened = false;
+  if (TheDesktopHooks().open)
+    opened = TheDesktopHooks().open(fileOrUrl);
+  else if (web)
     return QDesktopServices::openUrl(url);
-  return QDesktopServices::openUrl(QUrl::fromLocalFile(NativeQtPath(fileOrUrl)));
+  else if (DesktopHandles(NativeQtPath(fileOrUrl)))
+    opened = QDesktopServices::openUrl(QUrl::fromLocalFile(NativeQtPath(fileOrUrl)));
+  if (opened || web) return opened;
+  // No program for the file: text and HTML open in a window of our own.
+  return ShowBuiltInViewer(fileOrUrl) != nullptr;
 }
 
 bool StartDetachedProcess(const std::string& program, const std::vector<std::string>& args,
@@ -467,6 +549,13 @@ CChildFrame::CChildFrame(CView* view, QWidget* parent) : QMdiSubWindow(parent), 
   setAttribute(Qt::WA_DeleteOnClose);
   setWidget(view);
   resize(StoredExtent("ChildCX", 605), StoredExtent("ChildCY", 345));
+  // Ctrl+F4 belongs to the main frame (it closes whichever window is active);
+  // the system menu's copy of it would make the key ambiguous.
+  if (QMenu* menu = systemMenu())
+    for (QAction* action : menu->actions()) {
+      QList<QKeySequence> keys = action->shortcuts();
+      if (keys.removeAll(QKeySequence("Ctrl+F4")) > 0) action->setShortcuts(keys);
+    }
 }
 
 CChildFrame::~CChildFrame() = default;
@@ -504,9 +593,7 @@ CMainFrame::CMainFrame(CWinApp* app) : app_(app) {
   mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   setCentralWidget(mdi_);
-  int x = Profile::GetInt("User", "WindowX", 5);
-  int y = Profile::GetInt("User", "WindowY", 5);
-  setGeometry(x, y, StoredExtent("WindowCX", 630), StoredExtent("WindowCY", 470));
+  PlaceOnScreen();
   connect(mdi_, &QMdiArea::subWindowActivated, this, &CMainFrame::OnSubWindowActivated);
   BuildToolBar();
   BuildStatusBar();
@@ -514,6 +601,64 @@ CMainFrame::CMainFrame(CWinApp* app) : app_(app) {
   auto* idle = new QTimer(this);
   connect(idle, &QTimer::timeout, this, &CMainFrame::UpdateCommandUI);
   idle->start(400);
+  // Ctrl+F4 closes the active document window.
+  auto* closeChild = new QShortcut(QKeySequence("Ctrl+F4"), this);
+  connect(closeChild, &QShortcut::activated, this, [this] {
+    if (QMdiSubWindow* sub = mdi_->activeSubWindow()) sub->close();
+  });
+}
+
+QRect MainFrameStartRect(bool hasStored, const QRect& stored, const QRect& primary,
+                         const std::vector<QRect>& screens) {
+  auto centred = [&primary](QSize size) {
+    size = size.boundedTo(primary.size());
+    QRect r(QPoint(0, 0), size);
+    r.moveCenter(primary.center());
+    return r;
+  };
+  if (!hasStored) return centred(QSize(primary.width() * 4 / 5, primary.height() * 4 / 5));
+  QRect r(stored.topLeft(), QSize(stored.width() < 1 ? 100 : stored.width(),
+                                  stored.height() < 1 ? 100 : stored.height()));
+  // The title bar must be reachable on some screen: a strip along the top
+  // edge at least 60 pixels wide (or the window's width) and 20 high.
+  const QRect titleStrip(r.left(), r.top(), r.width(), 20);
+  for (const QRect& screen : screens) {
+    QRect seen = titleStrip.intersected(screen);
+    if (seen.height() >= 20 && seen.width() >= std::min(60, r.width())) return r;
+  }
+  return centred(r.size());
+}
+
+void CMainFrame::PlaceOnScreen() {
+  QScreen* primaryScreen = QGuiApplication::primaryScreen();
+  QRect primary = primaryScreen ? primaryScreen->availableGeometry() : QRect(0, 0, 1024, 768);
+  std::vector<QRect> screens;
+  for (QScreen* screen : QGuiApplication::screens()) screens.push_back(screen->availableGeometry());
+  const int missing = std::numeric_limits<int>::min();
+  int x = Profile::GetInt("User", "WindowX", missing);
+  int y = Profile::GetInt("User", "WindowY", missing);
+  bool hasStored = x != missing && y != missing;
+  QRect stored;
+  if (hasStored)
+    stored = QRect(x, y, Profile::GetInt("User", "WindowCX", 630),
+                   Profile::GetInt("User", "WindowCY", 470));
+  frameRect_ = MainFrameStartRect(hasStored, stored, primary, screens);
+  // The stored rectangle is the frame's; the frame's margins are known once
+  // shown, when showEvent takes them off the size.
+  move(frameRect_.topLeft());
+  resize(frameRect_.size());
+  if (Profile::GetInt("User", "WindowMaximized", 0) != 0) setWindowState(Qt::WindowMaximized);
+}
+
+void CMainFrame::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (framePlaced_) return;
+  framePlaced_ = true;
+  if (isMaximized() || isFullScreen()) return;
+  QRect frame = frameGeometry(), client = geometry();
+  int dw = frame.width() - client.width(), dh = frame.height() - client.height();
+  if (dw > 0 || dh > 0)
+    resize(std::max(100, frameRect_.width() - dw), std::max(100, frameRect_.height() - dh));
 }
 
 CMainFrame::~CMainFrame() {
@@ -524,8 +669,10 @@ CMainFrame::~CMainFrame() {
 void CMainFrame::StoreGeometry() {
   if (stored_) return;
   stored_ = true;
+  if (isMaximized() && !isMinimized()) Profile::WriteInt("User", "WindowMaximized", 1);
   if (isMinimized() || isMaximized() || isFullScreen()) return;
-  QRect r = geometry();
+  Profile::WriteInt("User", "WindowMaximized", 0);
+  QRect r = frameGeometry();
   Profile::WriteInt("User", "WindowX", r.x());
   Profile::WriteInt("User", "WindowY", r.y());
   Profile::WriteInt("User", "WindowCX", r.width());
@@ -744,10 +891,88 @@ CDocument* CMainFrame::ActiveDocument() const {
 CChildFrame* CMainFrame::AddChild(CView* view) {
   auto* child = new CChildFrame(view);
   mdi_->addSubWindow(child);
+  connect(child, &QMdiSubWindow::windowStateChanged, this, [this] { UpdateFrameTitle(); });
   // The area places a new window itself (at once while shown, else when
   // shown unless the window was moved): every child starts at the corner.
   child->move(0, 0);
   return child;
+}
+
+void CMainFrame::Cascade() {
+  // Each window keeps its size (as far as the area allows) and steps one
+  // title bar down and right from the one before.
+  QList<QMdiSubWindow*> windows;
+  for (QMdiSubWindow* sub : mdi_->subWindowList(QMdiArea::StackingOrder))
+    if (!sub->isMinimized() && !sub->isHidden()) windows << sub;
+  if (windows.isEmpty()) return;
+  QMdiSubWindow* active = mdi_->activeSubWindow();
+  const QSize area = mdi_->viewport()->size();
+  const int step = std::max(
+      16, style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, windows.front()) +
+              style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, windows.front()));
+  int k = 0;
+  for (QMdiSubWindow* sub : windows) {
+    if (sub->isMaximized()) sub->showNormal();
+    QSize size = sub->size().boundedTo(area);
+    QPoint at(k * step, k * step);
+    if (at.y() + size.height() > area.height() || at.x() + size.width() > area.width()) {
+      k = 0;
+      at = QPoint(0, 0);
+    }
+    sub->setGeometry(QRect(at, size));
+    sub->raise();
+    ++k;
+  }
+  if (active) mdi_->setActiveSubWindow(active);
+}
+
+void CMainFrame::Tile() {
+  std::vector<std::pair<QPointer<QMdiSubWindow>, QSize>> sizes;
+  for (QMdiSubWindow* sub : mdi_->subWindowList()) sizes.emplace_back(sub, sub->size());
+  mdi_->tileSubWindows();
+  // Tiles too small for a view's least useful size: the windows take their
+  // sizes back and are cascaded instead.
+  for (QMdiSubWindow* sub : mdi_->subWindowList()) {
+    if (sub->isMinimized()) continue;
+    auto* child = qobject_cast<CChildFrame*>(sub);
+    CView* view = child ? child->GetActiveView() : nullptr;
+    if (!view) continue;
+    QSize need = view->SmallestUsefulSize();
+    if (view->width() < need.width() || view->height() < need.height()) {
+      for (auto& [window, size] : sizes)
+        if (window && !window->isMinimized()) window->resize(size);
+      Cascade();
+      return;
+    }
+  }
+}
+
+void CMainFrame::UpdateFrameTitle() {
+  CDocument* doc = ActiveDocument();
+  QString title("VantoraPC");
+  if (doc) {
+    CChildFrame* child = ActiveChild();
+    // Maximised, the child's own title (with its modified placeholder) in
+    // brackets: the form the MDI area itself writes, so it leaves it alone.
+    if (child && child->isMaximized())
+      title += " - [" + child->windowTitle() + "]";
+    else
+      title += " - " + ToQt(doc->GetTitle());
+  }
+  if (windowTitle() != title) setWindowTitle(title);
+}
+
+void CMainFrame::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  // A maximised child puts its own title after the frame's; ours replaces it
+  // once that is done.
+  if (event->type() == QEvent::WindowTitleChange && !titlePending_) {
+    titlePending_ = true;
+    QTimer::singleShot(0, this, [this] {
+      titlePending_ = false;
+      UpdateFrameTitle();
+    });
+  }
 }
 
 void CMainFrame::OnSubWindowActivated() {
@@ -755,7 +980,7 @@ void CMainFrame::OnSubWindowActivated() {
   int menu = kMainMenu;
   if (doc && doc->GetDocTemplate()) menu = doc->GetDocTemplate()->ResourceId();
   if (menu != currentMenu_) ShowMenu(menu);
-  setWindowTitle(doc ? ToQt("VantoraPC - " + doc->GetTitle()) : QString("VantoraPC"));
+  UpdateFrameTitle();
   UpdateCommandUI();
 }
 
@@ -784,8 +1009,8 @@ bool CMainFrame::OnCommand(int id) {
   switch (id) {
     case ID_VIEW_TOOLBAR: toolBar_->setVisible(!toolBar_->isVisible()); return true;
     case ID_VIEW_STATUS_BAR: statusBar()->setVisible(!statusBar()->isVisible()); return true;
-    case ID_WINDOW_CASCADE: mdi_->cascadeSubWindows(); return true;
-    case ID_WINDOW_TILE_HORZ: mdi_->tileSubWindows(); return true;
+    case ID_WINDOW_CASCADE: Cascade(); return true;
+    case ID_WINDOW_TILE_HORZ: Tile(); return true;
     case ID_WINDOW_ARRANGE: {
       // Minimised windows in a row along the bottom edge.
       int x = 0;

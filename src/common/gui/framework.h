@@ -117,8 +117,14 @@ void SetDesktopHooks(DesktopHooks hooks);
 
 // The system's open (or save) dialog owned by the main window; false on cancel.
 bool AfxGetFileName(const FileDialogRequest& request, std::string& chosen);
-// The shell's "open" action on a file path (Windows-1252) or a URL.
+// The shell's "open" action on a file path (Windows-1252) or a URL. A text
+// or HTML file the desktop has no program for opens in ShowBuiltInViewer.
 bool ShellOpen(const std::string& fileOrUrl);
+// Whether the built-in viewer shows the file (text and HTML files).
+bool IsBuiltInViewerFile(const std::string& path);
+// A window of the program showing the file: a read-only text view, or a
+// help browser for HTML with working links. Null when it cannot be shown.
+QWidget* ShowBuiltInViewer(const std::string& path);
 // Starts `program` as an independent process, not waiting for it.
 bool StartDetachedProcess(const std::string& program, const std::vector<std::string>& args,
                           const std::string& workingDir);
@@ -270,6 +276,9 @@ class CView : public QWidget, public CCmdTarget {
   // After the view is attached to its document and before it is shown.
   virtual void OnInitialUpdate() {}
   virtual void OnUpdate(CView* sender) { update(); }
+  // The least size at which the view shows anything useful; Tile cascades
+  // rather than make a view smaller.
+  virtual QSize SmallestUsefulSize() const { return QSize(60, 40); }
 
  private:
   CDocument* document_ = nullptr;
@@ -363,10 +372,20 @@ class CMainFrame : public QMainWindow, public CCmdTarget {
   bool OnCommand(int id) override;
   bool QueryCommand(int id, bool& enabled, bool& checked) override;
 
+  // Window > Cascade: every window keeps its size. Window > Tile: side by
+  // side, or cascaded when tiles would be too small for the views.
+  void Cascade();
+  void Tile();
+
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
+  void PlaceOnScreen();
+  // "VantoraPC - <title>", or "VantoraPC - [<title>]" with the child maximised.
+  void UpdateFrameTitle();
   void BuildToolBar();
   void FillWindowList(QMenu* menu);
   void BuildStatusBar();
@@ -383,7 +402,17 @@ class CMainFrame : public QMainWindow, public CCmdTarget {
   std::vector<QMenu*> menus_;
   int currentMenu_ = 0;
   bool stored_ = false;
+  QRect frameRect_;  // the frame's rectangle at start
+  bool framePlaced_ = false;
+  bool titlePending_ = false;
 };
+
+// Where the main frame opens: the stored frame rectangle, or about 80 % of
+// the primary screen's available area centred there at first start
+// (`hasStored` false) or when the stored one shows its title bar on none of
+// `screens` (available areas).
+QRect MainFrameStartRect(bool hasStored, const QRect& stored, const QRect& primary,
+                         const std::vector<QRect>& screens);
 
 // ------------------------------------------------------------ application
 

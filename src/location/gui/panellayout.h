@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QRect>
+#include <QSize>
 #include <string>
 #include <vector>
 
@@ -40,9 +41,19 @@ struct PanelLayout {
 
 // `columnChars[i]`: characters of the i-th column asked for (the time column
 // first, then channel firstChannel, firstChannel + 1, ...).
+// `textWidths[i]` (optional): pixel width of the widest text the column
+// shows (its heading, "OverRange"); the column is made wide enough for it.
+// On a panel too small for its parts, the grid moves down below the caption
+// and date lines; nothing is laid over anything else.
 PanelLayout ComputePanelLayout(const QRect& panel, int digitWidth, int digitHeight,
                                int channelCount, int firstChannel,
-                               const std::vector<int>& columnChars);
+                               const std::vector<int>& columnChars,
+                               const std::vector<int>& textWidths = {});
+
+// The smallest panel that shows the caption, the date line, the headings and
+// one row of the time column.
+QSize PanelSmallestSize(int digitWidth, int digitHeight, const std::vector<int>& columnChars,
+                        const std::vector<int>& textWidths = {});
 
 // Largest first row: records less the rows shown, at least 0.
 int MaxTopRow(int recordCount, int visibleRows);

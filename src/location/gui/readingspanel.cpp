@@ -22,6 +22,7 @@ const char kTimeHeading[] = "Time (H:M:S) ";
 const char kNoData[] = "No data";
 const char kCaptionPrefix[] = "Location File:";
 const char kDateTo[] = " to ";
+const char kOverRange[] = "OverRange";
 
 }  // namespace
 
@@ -145,12 +146,45 @@ std::vector<int> ReadingsPanel::ColumnCharacters() const {
   return chars;
 }
 
+std::vector<int> ReadingsPanel::ColumnTextWidths(const QFont& normal, const QFont& bold) const {
+  // Headings may be drawn bold (selected); cells in the normal font. Every
+  // channel cell may read "OverRange".
+  QFontMetrics fn(normal), fb(bold);
+  // The cell's text inset and two pixels to spare, less the column's own nine.
+  const int padding = 6 + 2 - 9;
+  std::vector<int> widths;
+  widths.push_back(std::max(fb.horizontalAdvance(kTimeHeading), fn.horizontalAdvance("00:00:00")) +
+                   padding);
+  int channels = data_ ? data_->ChannelCount() : 0;
+  for (int c = firstChannel_; c < channels && static_cast<int>(widths.size()) < kPanelMaxColumns;
+       ++c) {
+    std::string name;
+    data_->GetChannelName(c, name);
+    widths.push_back(std::max(fb.horizontalAdvance(ToQt(name)), fn.horizontalAdvance(kOverRange)) +
+                     padding);
+  }
+  return widths;
+}
+
+QSize ReadingsPanel::SmallestSize() const {
+  QFont normal(ToQt(resources_.faceName));
+  normal.setPixelSize(PanelFontSize(0, 0));
+  QFont bold = normal;
+  bold.setWeight(QFont::Bold);
+  QFontMetrics fm(normal);
+  std::vector<int> widths = ColumnTextWidths(normal, bold);
+  widths.resize(1);
+  return PanelSmallestSize(fm.horizontalAdvance('0'), fm.height(),
+                           {static_cast<int>(std::string(kTimeHeading).size()) + 1}, widths);
+}
+
 void ReadingsPanel::LayOut() {
   QFontMetrics fm(normalFont_);
   int w0 = fm.horizontalAdvance('0');
   int h0 = fm.height();
   int channels = data_ ? data_->ChannelCount() : 0;
-  layout_ = ComputePanelLayout(panelRect_, w0, h0, channels, firstChannel_, ColumnCharacters());
+  layout_ = ComputePanelLayout(panelRect_, w0, h0, channels, firstChannel_, ColumnCharacters(),
+                               ColumnTextWidths(normalFont_, boldFont_));
   laidOut_ = true;
   columnsChanged_ = false;
   if (leftButton_) {

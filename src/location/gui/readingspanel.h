@@ -108,6 +108,9 @@ class ReadingsPanel {
   QToolButton* leftButton() const { return leftButton_; }
   QToolButton* rightButton() const { return rightButton_; }
   const QPixmap& NoteIcon(int bitmap) const;
+  // The smallest panel (at the smallest font) that shows the caption, the
+  // date line, the headings and one row.
+  QSize SmallestSize() const;
 
   // Draws `bitmap` at (x, y) leaving pixels of `maskColour` transparent.
   static void DrawTransparentBitmap(QPainter& painter, const QPixmap& bitmap, int x, int y,
@@ -117,6 +120,8 @@ class ReadingsPanel {
   void CreateControls();
   void LayOut();
   std::vector<int> ColumnCharacters() const;
+  // Pixel widths of the widest text of each column (PanelLayout's textWidths).
+  std::vector<int> ColumnTextWidths(const QFont& normal, const QFont& bold) const;
   std::string HeadingText(int column) const;
   void DrawText(QPainter& painter, DrawnText::Kind kind, const QRect& rect, const std::string& text,
                 int flags, bool bold, int row = -1, int column = -1);

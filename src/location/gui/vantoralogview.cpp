@@ -77,6 +77,11 @@ void CVantoraLogView::paintEvent(QPaintEvent* event) {
   panel->Draw(painter, area, redraw);
 }
 
+QSize CVantoraLogView::SmallestUsefulSize() const {
+  if (!panel) return CView::SmallestUsefulSize();
+  return panel->SmallestSize() + QSize(0, kBottomMargin);
+}
+
 void CVantoraLogView::resizeEvent(QResizeEvent* event) {
   CView::resizeEvent(event);
   update();

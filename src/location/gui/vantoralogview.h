@@ -34,6 +34,7 @@ class CVantoraLogView : public CView {
 
   void OnInitialUpdate() override;
   void OnUpdate(CView* sender) override;
+  QSize SmallestUsefulSize() const override;
   bool OnCommand(int id) override;
   bool QueryCommand(int id, bool& enabled, bool& checked) override;
 
