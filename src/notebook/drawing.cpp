@@ -1,5 +1,7 @@
 #include "notebook/drawing.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <string_view>
@@ -28,21 +30,54 @@ void DrawingCanvas::SetBlack(int x, int y) {
 }
 
 void DrawingCanvas::Line(int x0, int y0, int x1, int y1) {
-  int dx = std::abs(x1 - x0), sx = x0 < x1 ? 1 : -1;
-  int dy = -std::abs(y1 - y0), sy = y0 < y1 ? 1 : -1;
-  int err = dx + dy;
-  for (;;) {
+  // The pixels of the classic Bresenham line in closed form: at step k along
+  // the major axis the minor axis has moved floor((2 * minor * k + major) /
+  // (2 * major)). Only the steps that land on the canvas are visited, so a
+  // line far outside costs nothing.
+  const std::int64_t dx = std::abs(x1 - x0), dy = std::abs(y1 - y0);
+  const bool xMajor = dx >= dy;
+  const std::int64_t major = xMajor ? dx : dy, minor = xMajor ? dy : dx;
+  if (major == 0) {
     SetBlack(x0, y0);
-    if (x0 == x1 && y0 == y1) break;
-    int e2 = 2 * err;
-    if (e2 >= dy) {
-      err += dy;
-      x0 += sx;
+    return;
+  }
+  const int sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
+  const int a0 = xMajor ? x0 : y0, b0 = xMajor ? y0 : x0;
+  const int sa = xMajor ? sx : sy, sb = xMajor ? sy : sx;
+  const int aSize = xMajor ? width_ : height_, bSize = xMajor ? height_ : width_;
+  auto minorAt = [&](std::int64_t k) { return (2 * minor * k + major) / (2 * major); };
+  // Offsets t along one axis that keep start + step * t on the canvas.
+  auto onCanvas = [](int start, int step, int size, std::int64_t& lo, std::int64_t& hi) {
+    lo = step > 0 ? -start : start - (size - 1);
+    hi = step > 0 ? size - 1 - start : start;
+  };
+  std::int64_t lo = 0, hi = 0, minorLo = 0, minorHi = 0;
+  onCanvas(a0, sa, aSize, lo, hi);
+  onCanvas(b0, sb, bSize, minorLo, minorHi);
+  lo = std::max<std::int64_t>(lo, 0);
+  hi = std::min(hi, major);
+  if (lo > hi || minorHi < 0 || minorLo > minor) return;
+  // The minor offset never decreases: the first step at or past minorLo and
+  // the last one not past minorHi.
+  auto firstStep = [&](std::int64_t from, std::int64_t to, auto past) {
+    while (from < to) {
+      const std::int64_t mid = from + (to - from) / 2;
+      if (past(minorAt(mid)))
+        to = mid;
+      else
+        from = mid + 1;
     }
-    if (e2 <= dx) {
-      err += dx;
-      y0 += sy;
-    }
+    return from;
+  };
+  const std::int64_t first = firstStep(lo, hi + 1, [&](std::int64_t t) { return t >= minorLo; });
+  const std::int64_t end = firstStep(first, hi + 1, [&](std::int64_t t) { return t > minorHi; });
+  for (std::int64_t k = first; k < end; ++k) {
+    const int a = a0 + sa * static_cast<int>(k);
+    const int b = b0 + sb * static_cast<int>(minorAt(k));
+    if (xMajor)
+      SetBlack(a, b);
+    else
+      SetBlack(b, a);
   }
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "common/platform.h"
 #include "common/timetext.h"
 #include "integrity/recordfile.h"
 
@@ -9,8 +10,22 @@ namespace vantora {
 
 std::vector<EventRecord> ReadEvents(const std::string& path) {
   std::vector<EventRecord> events;
+  // The file is read in one piece and parsed from memory.
+  std::vector<unsigned char> bytes;
+  {
+    PlatformFile file;
+    if (!file.OpenRead(path)) return events;
+    unsigned char block[1 << 16];
+    for (std::int64_t offset = 0;;) {
+      const long long got = file.ReadAt(offset, block, sizeof block);
+      if (got <= 0) break;
+      bytes.insert(bytes.end(), block, block + got);
+      offset += got;
+    }
+  }
   RecordFile in(path);
-  in.OpenForRead();
+  in.OpenMemoryForRead(bytes.data(), bytes.size());
+  bytes = {};
   if (in.Error() != RecordFileError::None) return events;
   in.ExpectByte(kEventMarker);
   while (in.Error() == RecordFileError::None && !in.AtEnd()) {

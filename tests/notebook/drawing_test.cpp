@@ -3,7 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
+#include <random>
+#include <utility>
+#include <vector>
 
 #include "notebook/notebook.h"
 #include "support/clirun.h"
@@ -148,6 +152,58 @@ TEST(PointFile, StrokeCutByTheEndOfTheFile) {
   b.U16(9);  // x without y
   test::WriteBytes(dir.File("c.drw"), b.data);
   EXPECT_EQ(RenderPointFile(dir.File("c.drw")).BlackCount(), 5);
+}
+
+// The line as traced pixel by pixel before clipping, for comparison.
+void TracedLine(std::vector<std::pair<int, int>>& pixels, int x0, int y0, int x1, int y1) {
+  int dx = std::abs(x1 - x0), sx = x0 < x1 ? 1 : -1;
+  int dy = -std::abs(y1 - y0), sy = y0 < y1 ? 1 : -1;
+  int err = dx + dy;
+  for (;;) {
+    if (x0 >= 0 && y0 >= 0 && x0 < kDrawingWidth && y0 < kDrawingHeight)
+      pixels.emplace_back(x0, y0);
+    if (x0 == x1 && y0 == y1) break;
+    int e2 = 2 * err;
+    if (e2 >= dy) {
+      err += dy;
+      x0 += sx;
+    }
+    if (e2 <= dx) {
+      err += dx;
+      y0 += sy;
+    }
+  }
+}
+
+TEST(DrawingLines, ClippedLinesHaveTheTracedPixels) {
+  std::mt19937 random(12);
+  std::uniform_int_distribution<int> near(-40, 700), far(0, 65535);
+  for (int n = 0; n < 1500; ++n) {
+    auto pick = [&] { return n % 3 == 0 ? far(random) : near(random); };
+    const int x0 = pick(), y0 = pick() % 300, x1 = pick(), y1 = n % 2 ? pick() : pick() % 300;
+    DrawingCanvas canvas;
+    canvas.Line(x0, y0, x1, y1);
+    std::vector<std::pair<int, int>> traced;
+    TracedLine(traced, x0, y0, x1, y1);
+    ASSERT_EQ(canvas.BlackCount(), static_cast<int>(traced.size()))
+        << x0 << "," << y0 << " " << x1 << "," << y1;
+    for (const auto& [x, y] : traced) ASSERT_TRUE(canvas.Black(x, y)) << x << "," << y;
+  }
+}
+
+TEST(DrawingLines, StrokesFarOutsideTheCanvasConvertQuickly) {
+  TempDir dir;
+  Bytes b;
+  Points(b, {{0, 0}, {0, 0}});
+  for (int k = 0; b.data.size() < (256u << 10); ++k) {
+    b.U16(k % 2 ? 65535 : 1);
+    b.U16(k % 2 ? 65000 - k : 1 + k % 200);
+  }
+  test::WriteBytes(dir.File("Far.drw"), b.data);
+  test::WriteBytes(dir.File("Far.loc"), {'x'});
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_TRUE(ConvertDrawing(dir.File("Far.loc")));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
 }
 
 TEST(ConvertDrawingTest, OnlyWhenTheBitmapIsMissingOrOlder) {

@@ -1,6 +1,9 @@
 #include "notebook/events.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <chrono>
 
 #include "common/platform.h"
 #include "support/clirun.h"
@@ -90,6 +93,24 @@ TEST(Events, EmptyMissingOrDamagedFiles) {
   EXPECT_TRUE(ReadEvents(dir.File("missing.evt")).empty());
   test::WriteBytes(dir.File("bad.evt"), {99, 1, 2, 3});
   EXPECT_TRUE(ReadEvents(dir.File("bad.evt")).empty());
+}
+
+TEST(Events, ALargeFileIsReadQuicklyAndAPipeNotAtAll) {
+  TempDir dir;
+  Bytes b;
+  for (int k = 0; b.data.size() < (8u << 20); ++k)
+    PutEvent(b, 2026, 3, 6, 14, k % 60, 0,
+             "Window opened in the meeting room " + std::to_string(k));
+  test::WriteBytes(dir.File("big.evt"), b.data);
+  const auto start = std::chrono::steady_clock::now();
+  auto events = ReadEvents(dir.File("big.evt"));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1500));
+  ASSERT_GT(events.size(), 100000u);
+  EXPECT_EQ(events.back().text,
+            "Window opened in the meeting room " + std::to_string(events.size() - 1));
+
+  ASSERT_EQ(mkfifo(dir.File("pipe.evt").c_str(), 0600), 0);
+  EXPECT_TRUE(ReadEvents(dir.File("pipe.evt")).empty());
 }
 
 TEST(Events, CopyTextEndsEveryLine) {
