@@ -253,7 +253,13 @@ void Notebook::OpenNote(NoteKind kind) {
     case NoteKind::Statistics:
     case NoteKind::Template:
     case NoteKind::Results: RunShellVerb("open", f); break;
-    case NoteKind::Audio: RunShellVerb(isNew ? "record" : "play", f); break;
+    case NoteKind::Audio:
+      // A recording that could not start leaves no empty file behind.
+      if (!RunShellVerb(isNew ? "record" : "play", f) && isNew) {
+        std::error_code ec;
+        fs::remove(NativePath(f), ec);
+      }
+      break;
     case NoteKind::Photo:
     case NoteKind::CustomNote: {
       std::string found = FindAttachment(kind, 1);

@@ -103,6 +103,13 @@ TEST_F(NotebookDialogTest, TemplatesHintWithoutTemplates) {
             (std::vector<std::string>{"Templates not available.", "Place templates in:", folder}));
   EXPECT_FALSE(dialog.TemplateList()->isEnabled());
   EXPECT_FALSE(dialog.CreateButton()->isEnabled());
+  // The whole folder shows.
+  dialog.show();
+  QCoreApplication::processEvents();
+  QListWidget* list = dialog.TemplateList();
+  QRect line = list->visualItemRect(list->item(2));
+  EXPECT_GE(line.width(), list->fontMetrics().horizontalAdvance(QString::fromStdString(folder)));
+  EXPECT_LE(line.right(), list->viewport()->width());
   // Leaving the kind empties the list again.
   dialog.SelectKind(NoteKind::Audio);
   EXPECT_EQ(dialog.TemplateList()->count(), 0);
@@ -166,6 +173,9 @@ TEST_F(NotebookDialogTest, AudioRecordingNeedsARecorder) {
   nb.OpenNote(NoteKind::Audio);
   ASSERT_EQ(desktop.boxes.size(), 1u);
   EXPECT_EQ(desktop.boxes[0].text.rfind("Can not execute " + dir.File("Room 4.wav"), 0), 0u);
+  // No empty recording is left to show as a note.
+  EXPECT_FALSE(fs::exists(dir.File("Room 4.wav")));
+  EXPECT_FALSE(nb.HasNote(NoteKind::Audio));
   EXPECT_NE(desktop.boxes[0].text.find("Recorder"), std::string::npos);
   EXPECT_EQ(desktop.boxes[0].icon, MsgIcon::Exclamation);
   Profile::WriteString("Directories", "Recorder", "/usr/bin/recorder");
@@ -225,6 +235,23 @@ TEST_F(NotebookDialogTest, ResultsPickerOpensTheChosenReport) {
   EXPECT_EQ(desktop.opened, std::vector<std::string>{dir.File("Room 4.htm")});
   WhenShown<AttachedNotesPicker>([](AttachedNotesPicker& p) { p.reject(); });
   EXPECT_FALSE(ShowAttachedNotes(nb, NoteKind::Results, nullptr));
+}
+
+TEST_F(NotebookDialogTest, NoteIconsAreDrawnWithoutTheirGreenBackground) {
+  NotebookDialog dialog(nullptr, loc);
+  dialog.show();
+  QCoreApplication::processEvents();
+  auto* kinds = dialog.findChild<QListWidget*>("1038");
+  ASSERT_NE(kinds, nullptr);
+  QImage shot = kinds->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  int green = 0;
+  for (int y = 0; y < shot.height(); ++y)
+    for (int x = 0; x < shot.width(); ++x)
+      if (shot.pixel(x, y) == qRgb(0, 255, 0)) ++green;
+  EXPECT_EQ(green, 0);
+  // The icons themselves are drawn (something other than the background).
+  QImage icon = kinds->item(0)->icon().pixmap(16, 16).toImage();
+  EXPECT_TRUE(icon.hasAlphaChannel());
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "location/gui/printcommands.h"
 
 #include <QBuffer>
+#include <QFileInfo>
 #include <QPageSetupDialog>
 #include <QPainter>
 #include <QPdfWriter>
@@ -62,8 +63,40 @@ void SetPreviewHook(std::function<void(QPrintPreviewDialog&)> hook) {
 QPrinter& ThePrinter() {
   // Lives for the whole run (a printer must not outlive the application's
   // print support, so it is never destroyed).
-  static QPrinter* printer = new QPrinter(QPrinter::HighResolution);
+  static QPrinter* printer = [] {
+    auto* p = new QPrinter(QPrinter::HighResolution);
+    // Margins every printer can print; Page Setup changes them.
+    QMarginsF least = p->pageLayout().minimumMargins();
+    QMarginsF mm = p->pageLayout().units() == QPageLayout::Millimeter
+                       ? least
+                       : QMarginsF(least.left() * 25.4 / 72, least.top() * 25.4 / 72,
+                                   least.right() * 25.4 / 72, least.bottom() * 25.4 / 72);
+    p->setPageMargins(QMarginsF(std::max(10.0, mm.left()), std::max(10.0, mm.top()),
+                                std::max(10.0, mm.right()), std::max(10.0, mm.bottom())),
+                      QPageLayout::Millimeter);
+    return p;
+  }();
   return *printer;
+}
+
+std::string ProposedPdfPath(const std::string& locationPath) {
+  auto [folder, name] = SplitPath(locationPath);
+  return folder + FileTitle(name).first + ".pdf";
+}
+
+void ProposePdfName(QPrinter& printer, const std::string& locationPath) {
+  // The print dialog names a PDF after the document; one already chosen
+  // for printing to a file follows the location printed now.
+  printer.setDocName(ToQt(FileTitle(SplitPath(locationPath).second).first));
+  // A file the user named stays; Qt's own "print.pdf" and our proposal for
+  // another location give way to this location's name.
+  static QString proposed;
+  const QString current = printer.outputFileName();
+  if (printer.outputFormat() == QPrinter::PdfFormat &&
+      (current.isEmpty() || current == proposed || QFileInfo(current).fileName() == "print.pdf")) {
+    proposed = NativeQtPath(ProposedPdfPath(locationPath));
+    printer.setOutputFileName(proposed);
+  }
 }
 
 QString ReportFaceName(QPrinter& printer) {
@@ -123,6 +156,7 @@ bool PrintLocationToFile(const CLogData& data, QPrinter& printer, const std::str
 
 void PrintLocationCommand(const CLogData& data, bool direct) {
   QPrinter& printer = ThePrinter();
+  ProposePdfName(printer, data.path);
   for (;;) {
     if (direct) {
       printer.setFromTo(0, 0);

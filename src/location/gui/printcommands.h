@@ -31,6 +31,11 @@ bool PrintLocation(const CLogData& data, QPrinter& printer);
 // The report as the printer would print it (layout, resolution, pages), as a
 // PDF file written through FileWriter. False when it could not be written.
 bool PrintLocationToFile(const CLogData& data, QPrinter& printer, const std::string& path);
+// "<folder>/<title>.pdf" beside the location: the PDF printing proposes.
+std::string ProposedPdfPath(const std::string& locationPath);
+// Names the print job after the location, so that printing to a file
+// proposes ProposedPdfPath; a file already chosen follows it.
+void ProposePdfName(QPrinter& printer, const std::string& locationPath);
 
 // Test hooks. The dialog hook replaces the print dialog (kind 0) and the page
 // setup dialog (kind 1) and returns whether it was accepted; the preview hook

@@ -1,8 +1,10 @@
 #include "notebook/gui/notebookdialog.h"
 
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
 
 #include "common/codepage.h"
@@ -37,6 +39,7 @@ NotebookDialog::NotebookDialog(QWidget* parent, const std::string& locationPath)
   kinds_->setIconSize(QSize(16, 16));
   templates_ = new QListWidget(this);
   templates_->setObjectName("1013");
+  templates_->setWordWrap(true);
   edit_ = new QPushButton("Edit", this);
   edit_->setObjectName("1037");
   create_ = new QPushButton("Create", this);
@@ -60,8 +63,10 @@ NotebookDialog::NotebookDialog(QWidget* parent, const std::string& locationPath)
   resize(460, 200);
 
   for (NoteKind kind : kListedKinds) {
-    auto* item = new QListWidgetItem(QIcon(MakeNoteIcon(NoteIconBitmap(kind))),
-                                     Qt1252(NoteKindListName(kind)), kinds_);
+    // Pure green is the icons' transparent colour.
+    QPixmap icon = MakeNoteIcon(NoteIconBitmap(kind));
+    icon.setMask(icon.createMaskFromColor(QColor(0, 255, 0), Qt::MaskInColor));
+    auto* item = new QListWidgetItem(QIcon(icon), Qt1252(NoteKindListName(kind)), kinds_);
     item->setData(Qt::UserRole, static_cast<int>(kind));
   }
   templates_->setEnabled(false);
@@ -105,6 +110,15 @@ void NotebookDialog::FillTemplates() {
   templateNames_ = ListTemplates(templatesFolder_, notebook_.TemplateExtension());
   if (templateNames_.empty()) {
     for (const auto& line : NoTemplatesHint(templatesFolder_)) templates_->addItem(Qt1252(line));
+    // The list widens to show the whole folder (up to half the screen);
+    // longer ones wrap at their blanks and show in full as a tooltip.
+    QString folder = Qt1252(templatesFolder_);
+    int need =
+        templates_->fontMetrics().horizontalAdvance(folder) + 2 * templates_->frameWidth() + 16;
+    QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    int cap = screen ? screen->availableGeometry().width() / 2 : 600;
+    templates_->setMinimumWidth(std::min(need, cap));
+    templates_->item(templates_->count() - 1)->setToolTip(folder);
     return;
   }
   for (const auto& name : templateNames_) templates_->addItem(Qt1252(name));
