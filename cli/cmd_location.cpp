@@ -2,6 +2,7 @@
 #include <sstream>
 
 #include "cli/cli.h"
+#include "cli/terminal.h"
 #include "common/codepage.h"
 #include "common/logfile.h"
 #include "common/pathutil.h"
@@ -65,7 +66,7 @@ const bool registered = RegisterCommand([](CLI::App& app, int& exitCode) {
       exitCode = kFailed;
       return;
     }
-    WriteOut(Cp1252ToUtf8(InfoText(*log)));
+    WriteReadingText(Cp1252ToUtf8(InfoText(*log)));
   });
 
   auto* stats = app.add_subcommand("stats", "Statistics text of a location file");
@@ -86,7 +87,7 @@ const bool registered = RegisterCommand([](CLI::App& app, int& exitCode) {
       return;
     }
     std::string text = StatisticsText(*log);
-    WriteOut(text);
+    WriteFileText(text);
     ReportBadRecords(*log, exitCode);
     if (*write && !WriteTextFile(StatisticsFilePath(path), text)) {
       Fail("cannot write " + StatisticsFilePath(path));
@@ -121,7 +122,7 @@ const bool registered = RegisterCommand([](CLI::App& app, int& exitCode) {
         return;
       }
     }
-    WriteOut(CopyReadingsText(*log, sel));
+    WriteFileText(CopyReadingsText(*log, sel));
     ReportBadRecords(*log, exitCode);
   });
 });

@@ -1,5 +1,6 @@
 // vantora events | notes | drawing
 #include "cli/cli.h"
+#include "cli/terminal.h"
 #include "common/codepage.h"
 #include "common/pathutil.h"
 #include "notebook/drawing.h"
@@ -65,7 +66,7 @@ const bool registered = RegisterCommand([](CLI::App& app, int& exitCode) {
     }
     std::string text;
     for (const auto& line : EventLines(path)) text += line + "\n";
-    WriteOut(Cp1252ToUtf8(text));
+    WriteReadingText(Cp1252ToUtf8(text));
   });
 
   auto* notes = app.add_subcommand("notes", "The existing notes of a location by kind");
@@ -74,7 +75,7 @@ const bool registered = RegisterCommand([](CLI::App& app, int& exitCode) {
   notes->callback([notesFile, &exitCode] {
     std::string loc = ArgPath(*notesFile);
     if (!RequireLocationFile(loc, exitCode)) return;
-    WriteOut(Cp1252ToUtf8(NotesText(loc)));
+    WriteReadingText(Cp1252ToUtf8(NotesText(loc)));
   });
 
   auto* drawing = app.add_subcommand(

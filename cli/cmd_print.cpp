@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "cli/cli.h"
+#include "cli/terminal.h"
 #include "common/codepage.h"
 #include "common/logfile.h"
 #include "common/pathutil.h"
@@ -45,6 +46,7 @@ const bool registered = RegisterCommand([](CLI::App& app, int& exitCode) {
     static int argc = 1;
     static char name[] = "vantora";
     static char* argv[] = {name, nullptr};
+    QuietRuntimeDirWarning();
     QGuiApplication qapp(argc, argv);
     std::string error;
     int pages = 0;

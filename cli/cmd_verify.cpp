@@ -3,6 +3,7 @@
 #include <string>
 
 #include "cli/cli.h"
+#include "cli/terminal.h"
 #include "common/codepage.h"
 #include "common/platform.h"
 #include "integrity/auditreport.h"
@@ -66,7 +67,7 @@ const bool registered = RegisterCommand([](CLI::App& app, int& exitCode) {
     }
     secret.assign(secret.size(), '\0');
     BlowfishCipher::SetMessageHook(nullptr);
-    WriteOut(Cp1252ToUtf8(report) + "\n");
+    WriteReadingText(Cp1252ToUtf8(report) + "\n");
     exitCode = passed ? kOk : kFailed;
   });
 });
