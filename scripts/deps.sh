@@ -10,6 +10,7 @@ packages=(
   fonts-liberation2
   clang libclang-rt-14-dev
   poppler-utils xvfb xauth
+  desktop-file-utils dpkg-dev
 )
 missing=()
 for p in "${packages[@]}"; do
