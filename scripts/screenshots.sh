@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Pictures of VantoraPC with a location of the sample site open, at 800x600
-# and 1600x1000, and of the About box, into build/screenshots/ (not kept in
-# the repository). Drawn off screen; needs no display.
+# and 1600x1000, at first start on 1280x1024 and 1920x1200 screens, seven
+# tiled windows, the Notebook dialog and the About box, into
+# build/screenshots/ (not kept in the repository). Drawn off screen; needs no
+# display.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$here/build}
@@ -20,4 +22,23 @@ export XDG_CONFIG_HOME="$config" QT_QPA_PLATFORM=offscreen
   --about "$shots/about.png" --select-site "$shots/select-site.png"
 "$bin/vantora_screenshot" "$shots/vantorapc-1600x1000.png" 1600 1000 "$site/Boiler Room.loc" \
   --tile "$site/Lab 2.loc"
+# First start (no stored window) on screens of two sizes: the whole screen.
+for size in 1280x1024 1920x1200; do
+  w=${size%x*} h=${size#*x}
+  printf '{ "screens": [ { "name": "screen", "x": 0, "y": 0, "width": %s, "height": %s, "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1 } ] }\n' \
+    "$w" "$h" >"$config/screen.json"
+  rm -rf "$config/Halvorn"
+  QT_QPA_PLATFORM="offscreen:configfile=$config/screen.json" \
+    "$bin/vantora_screenshot" "$shots/first-start-$size.png" 0 0 "$site/Office 101.loc"
+done
+# Seven location windows tiled in a 1280x1024 main window, and the Notebook
+# dialog with the templates hint.
+rm -rf "$config/Halvorn"
+seven=()
+for n in 1 2 3 4 5 6; do
+  cp "$site/Office 101.loc" "$site/Room $n.loc"
+  seven+=("$site/Room $n.loc")
+done
+"$bin/vantora_screenshot" "$shots/seven-tiled.png" 1280 1024 "$site/Office 101.loc" \
+  --notebook "$shots/notebook.png" --tile "${seven[@]}"
 ls -l "$shots"

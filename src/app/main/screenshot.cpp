@@ -1,12 +1,17 @@
 // Takes pictures of VantoraPC for the documentation: starts the application
 // with a location, sizes the main window and saves it as PNG.
 //   vantora_screenshot OUT.png WIDTH HEIGHT FILE.loc [--about OUT.png]
-//                      [--select-site OUT.png] [--tile OTHER.loc ...]
-// With --tile the other locations are opened too and the windows tiled;
-// otherwise the one window is maximised.
+//                      [--select-site OUT.png] [--notebook OUT.png]
+//                      [--tile OTHER.loc ...]
+// With --tile the other locations are opened too and the windows tiled
+// (Window > Tile); otherwise the one window is maximised. WIDTH and HEIGHT 0
+// keep the window where a first start puts it, and OUT.png then shows the
+// whole screen with the window on it.
 #include <QApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPainter>
+#include <QScreen>
 #include <QTimer>
 #include <cstdio>
 #include <string>
@@ -17,6 +22,7 @@
 #include "common/codepage.h"
 #include "common/gui/selectsitedlg.h"
 #include "common/pathutil.h"
+#include "notebook/gui/notebookdialog.h"
 
 int main(int argc, char* argv[]) {
   if (argc < 5) {
@@ -32,9 +38,10 @@ int main(int argc, char* argv[]) {
   const std::string file = vantora::Utf8ToCp1252(argv[4]);
   if (!app.InitInstance({argv[0], file})) return 1;
   vantora::CMainFrame* frame = app.MainFrame();
-  frame->setGeometry(0, 0, std::stoi(argv[2]), std::stoi(argv[3]));
+  const bool firstStart = std::stoi(argv[2]) == 0 || std::stoi(argv[3]) == 0;
+  if (!firstStart) frame->setGeometry(0, 0, std::stoi(argv[2]), std::stoi(argv[3]));
 
-  QString aboutOut, siteOut;
+  QString aboutOut, siteOut, notebookOut;
   bool tile = false;
   for (int i = 5; i < argc; ++i) {
     std::string a = argv[i];
@@ -42,21 +49,43 @@ int main(int argc, char* argv[]) {
       aboutOut = QString::fromLocal8Bit(argv[++i]);
     } else if (a == "--select-site" && i + 1 < argc) {
       siteOut = QString::fromLocal8Bit(argv[++i]);
+    } else if (a == "--notebook" && i + 1 < argc) {
+      notebookOut = QString::fromLocal8Bit(argv[++i]);
     } else if (a == "--tile") {
       tile = true;
     } else if (tile) {
       app.OpenDocumentFile(vantora::Utf8ToCp1252(argv[i]));
     }
   }
-  if (tile)
-    frame->MdiArea()->tileSubWindows();
-  else if (QMdiSubWindow* sub = frame->MdiArea()->activeSubWindow())
-    sub->showMaximized();
+  // At first start the document window keeps its own size.
+  if (tile) {
+    frame->RouteCommand(vantora::ID_WINDOW_TILE_HORZ);
+  } else if (!firstStart) {
+    if (QMdiSubWindow* sub = frame->MdiArea()->activeSubWindow()) sub->showMaximized();
+  }
 
   int status = 0;
   QTimer::singleShot(300, [&] {
     frame->UpdateCommandUI();
-    if (!frame->grab().save(QString::fromLocal8Bit(argv[1]))) status = 1;
+    QPixmap shot = frame->grab();
+    if (firstStart) {
+      // The screen, with the window where it opened.
+      QRect screen = frame->screen()->geometry();
+      QPixmap desktop(screen.size());
+      desktop.fill(QColor(58, 82, 110));
+      QPainter painter(&desktop);
+      painter.drawPixmap(frame->geometry().topLeft() - screen.topLeft(), shot);
+      painter.end();
+      shot = desktop;
+    }
+    if (!shot.save(QString::fromLocal8Bit(argv[1]))) status = 1;
+    if (!notebookOut.isEmpty()) {
+      vantora::NotebookDialog notebook(frame, file);
+      notebook.SelectKind(vantora::NoteKind::Template);
+      notebook.show();
+      QApplication::processEvents();
+      if (!notebook.grab().save(notebookOut)) status = 1;
+    }
     if (!aboutOut.isEmpty()) {
       vantora::CSplashWnd about(vantora::CSplashWnd::kAbout, app.displayResources, frame);
       about.show();

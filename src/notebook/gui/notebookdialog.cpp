@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "common/codepage.h"
 #include "common/gui/framework.h"
@@ -69,6 +70,11 @@ NotebookDialog::NotebookDialog(QWidget* parent, const std::string& locationPath)
     auto* item = new QListWidgetItem(QIcon(icon), Qt1252(NoteKindListName(kind)), kinds_);
     item->setData(Qt::UserRole, static_cast<int>(kind));
   }
+  // Every kind's name shows in full beside its icon.
+  int widest = 0;
+  for (int i = 0; i < kinds_->count(); ++i)
+    widest = std::max(widest, kinds_->fontMetrics().horizontalAdvance(kinds_->item(i)->text()));
+  kinds_->setMinimumWidth(widest + kinds_->iconSize().width() + 2 * kinds_->frameWidth() + 24);
   templates_->setEnabled(false);
   UpdateButtons();
 
