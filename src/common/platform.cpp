@@ -329,9 +329,9 @@ bool ReadHiddenLine(const std::string& prompt, std::string& line) {
   HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
   DWORD mode = 0;
   if (in == INVALID_HANDLE_VALUE || !GetConsoleMode(in, &mode)) return false;
+  SetConsoleMode(in, mode & ~static_cast<DWORD>(ENABLE_ECHO_INPUT));
   std::fputs(prompt.c_str(), stderr);
   std::fflush(stderr);
-  SetConsoleMode(in, mode & ~static_cast<DWORD>(ENABLE_ECHO_INPUT));
   char c = 0;
   DWORD n = 0;
   while (ReadFile(in, &c, 1, &n, nullptr) && n == 1 && c != '\n')
@@ -346,7 +346,7 @@ termios hiddenLineSaved;
 // An interrupted question gives the terminal its echo back before the
 // signal ends the program.
 extern "C" void RestoreEchoAndRaise(int sig) {
-  ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &hiddenLineSaved);
+  ::tcsetattr(STDIN_FILENO, TCSANOW, &hiddenLineSaved);
   std::signal(sig, SIG_DFL);
   std::raise(sig);
 }
@@ -358,11 +358,13 @@ bool ReadHiddenLine(const std::string& prompt, std::string& line) {
   if (!::isatty(STDIN_FILENO) || ::tcgetattr(STDIN_FILENO, &quiet) != 0) return false;
   hiddenLineSaved = quiet;
   quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
-  std::fputs(prompt.c_str(), stderr);
-  std::fflush(stderr);
   auto oldInt = std::signal(SIGINT, RestoreEchoAndRaise);
   auto oldTerm = std::signal(SIGTERM, RestoreEchoAndRaise);
-  ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
+  // The echo goes off before the prompt shows, so that an answer typed at
+  // once is neither shown nor thrown away.
+  ::tcsetattr(STDIN_FILENO, TCSANOW, &quiet);
+  std::fputs(prompt.c_str(), stderr);
+  std::fflush(stderr);
   char c = 0;
   for (;;) {
     ssize_t n = ::read(STDIN_FILENO, &c, 1);
@@ -370,7 +372,7 @@ bool ReadHiddenLine(const std::string& prompt, std::string& line) {
     if (n != 1 || c == '\n') break;
     if (c != '\r') line += c;
   }
-  ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &hiddenLineSaved);
+  ::tcsetattr(STDIN_FILENO, TCSANOW, &hiddenLineSaved);
   std::signal(SIGINT, oldInt);
   std::signal(SIGTERM, oldTerm);
   std::fputc('\n', stderr);
