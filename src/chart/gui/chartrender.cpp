@@ -150,24 +150,6 @@ std::vector<Series> SeriesOf(const SRGraph& chart, const SRGraphDisplay& display
   return out;
 }
 
-QColor LineColour(Rgb c) {
-  const auto linear = [](int v) {
-    const double s = v / 255.0;
-    return s <= 0.04045 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
-  };
-  const double r = linear(c.r), g = linear(c.g), b = linear(c.b);
-  const double luminance = 0.2126 * r + 0.7152 * g + 0.0722 * b;
-  constexpr double kLightest = 0.45;
-  if (luminance <= kLightest) return ToQColor(c);
-  const double f = kLightest / luminance;
-  const auto back = [f](double v) {
-    v *= f;
-    const double s = v <= 0.0031308 ? v * 12.92 : 1.055 * std::pow(v, 1 / 2.4) - 0.055;
-    return std::clamp(static_cast<int>(std::lround(s * 255)), 0, 255);
-  };
-  return QColor(back(r), back(g), back(b));
-}
-
 // The points of a series as the plots hold them, kept for the next drawing
 // of the same data: a redraw of an unchanged chart copies nothing. Entries
 // are keyed by the chart's revision (unique to its data in the process) and
@@ -571,7 +553,7 @@ void Renderer::AddSeries(const SRGCompoundDisplay& d, QCPAxis* keyAxis, QCPAxis*
     const SeriesCache::Entry& data = SeriesCache::Instance().Get(chart_, s.xGroup);
 
     const int k = s.yGroup / 2;
-    const QColor colour = ToQColor(SeriesLineColour(k));
+    const QColor colour = ToQColor(SeriesColour(k));
     const SRGraphStyle style = chart_.StyleAt(0, s.yGroup);
     QPen pen(colour, scale_);
     pen.setJoinStyle(Qt::RoundJoin);
@@ -899,12 +881,6 @@ bool IsRaster(const QPaintDevice* device) {
 }
 
 }  // namespace
-
-Rgb SeriesLineColour(int k) {
-  const QColor c = LineColour(SeriesColour(k));
-  return Rgb{static_cast<std::uint8_t>(c.red()), static_cast<std::uint8_t>(c.green()),
-             static_cast<std::uint8_t>(c.blue())};
-}
 
 RenderReport RenderChartOnDevice(SRGraph& chart, QPaintDevice& device, int width, int height,
                                  const RenderOptions& options) {

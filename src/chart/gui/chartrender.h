@@ -41,11 +41,6 @@ struct RenderOptions {
   std::vector<TextOverlay> overlays;
 };
 
-// The colour series k is drawn in (line, markers, legend key): SeriesColour(k),
-// darkened with its hue kept where it is too light to read as a thin line on
-// white (yellow, cyan, light greens).
-Rgb SeriesLineColour(int k);
-
 // Lays out displays nobody placed (AutoLayout: this sets their rect and
 // plotArea) and draws the chart at width x height, its top-left corner at the
 // painter's origin. Pixel surfaces (images, pixmaps, widgets) receive the very
