@@ -221,10 +221,10 @@ bool Notebook::CreateEmptyNote(NoteKind kind, bool& created) {
   // Any existing file counts, even one that cannot be read: it is never
   // truncated here.
   if (fs::exists(NativePath(f), ec)) return true;
-  {
-    std::ofstream out(NativePath(f), std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-  }
+  // Made only where the name is free, never through a link.
+  PlatformFile out;
+  if (!out.CreateNew(f) || !out.TakePermissionsOf(std::string())) return false;
+  out.Close();
   created = FileExists(f);
   return created;
 }

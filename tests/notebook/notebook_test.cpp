@@ -1,6 +1,7 @@
 #include "notebook/notebook.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #ifndef _WIN32
 #include <unistd.h>
 #endif
@@ -307,6 +308,22 @@ TEST_F(NotebookTest, ReadOnlyFolderOpensButCannotCreateNotes) {
   EXPECT_NE(shell.messages[0].find("read-only"), std::string::npos);
   EXPECT_EQ(shell.calls.size(), 1u);  // nothing was started for the failed note
   fs::permissions(dir.path(), fs::perms::owner_all, fs::perm_options::add);
+}
+
+TEST_F(NotebookTest, ANewEmptyNoteIsNeverMadeThroughALink) {
+  fs::create_symlink(dir.File("elsewhere.wav"), dir.File("Room 4.wav"));
+  Notebook nb;
+  nb.SetLocation(loc);
+  bool created = true;
+  EXPECT_FALSE(nb.CreateEmptyNote(NoteKind::Audio, created));
+  EXPECT_FALSE(created);
+  EXPECT_FALSE(fs::exists(dir.File("elsewhere.wav")));
+  // A free name gets an empty file with the usual permission bits.
+  const mode_t mask = ::umask(022);
+  EXPECT_TRUE(nb.CreateEmptyNote(NoteKind::Text, created));
+  ::umask(mask);
+  EXPECT_TRUE(created);
+  EXPECT_EQ(fs::status(dir.File("Room 4.txt")).permissions() & fs::perms::all, fs::perms(0644));
 }
 
 TEST_F(NotebookTest, FolderWhereNothingCanBeCreated) {
