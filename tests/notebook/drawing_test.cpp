@@ -178,7 +178,7 @@ void TracedLine(std::vector<std::pair<int, int>>& pixels, int x0, int y0, int x1
 TEST(DrawingLines, ClippedLinesHaveTheTracedPixels) {
   std::mt19937 random(12);
   std::uniform_int_distribution<int> near(-40, 700), far(0, 65535);
-  for (int n = 0; n < 1500; ++n) {
+  for (int n = 0; n < 800; ++n) {
     auto pick = [&] { return n % 3 == 0 ? far(random) : near(random); };
     const int x0 = pick(), y0 = pick() % 300, x1 = pick(), y1 = n % 2 ? pick() : pick() % 300;
     DrawingCanvas canvas;
@@ -201,9 +201,11 @@ TEST(DrawingLines, StrokesFarOutsideTheCanvasConvertQuickly) {
   }
   test::WriteBytes(dir.File("Far.drw"), b.data);
   test::WriteBytes(dir.File("Far.loc"), {'x'});
-  const auto start = std::chrono::steady_clock::now();
+  [[maybe_unused]] const auto start = std::chrono::steady_clock::now();
   ASSERT_TRUE(ConvertDrawing(dir.File("Far.loc")));
+#if !defined(__SANITIZE_ADDRESS__) && !defined(VANTORA_SANITIZED)
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+#endif
 }
 
 TEST(ConvertDrawingTest, OnlyWhenTheBitmapIsMissingOrOlder) {

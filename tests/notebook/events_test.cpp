@@ -102,9 +102,11 @@ TEST(Events, ALargeFileIsReadQuicklyAndAPipeNotAtAll) {
     PutEvent(b, 2026, 3, 6, 14, k % 60, 0,
              "Window opened in the meeting room " + std::to_string(k));
   test::WriteBytes(dir.File("big.evt"), b.data);
-  const auto start = std::chrono::steady_clock::now();
+  [[maybe_unused]] const auto start = std::chrono::steady_clock::now();
   auto events = ReadEvents(dir.File("big.evt"));
+#if !defined(__SANITIZE_ADDRESS__) && !defined(VANTORA_SANITIZED)
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1500));
+#endif
   ASSERT_GT(events.size(), 100000u);
   EXPECT_EQ(events.back().text,
             "Window opened in the meeting room " + std::to_string(events.size() - 1));
