@@ -19,17 +19,6 @@ namespace {
 
 using namespace vantora;
 
-// The largest location, written once for every benchmark of the program.
-const std::string& LargestPath() {
-  static test::TempDir dir;
-  static const std::string path = [] {
-    std::string p = dir.File("largest.loc");
-    test::WriteLargestLocation(p);
-    return p;
-  }();
-  return path;
-}
-
 // Peak resident memory of the process so far, in MB.
 double PeakMegabytes() {
   std::ifstream status("/proc/self/status");
@@ -65,7 +54,7 @@ double SiteExportPeakMegabytes(const std::string& site, const std::string& out) 
 }
 
 void BM_LocationCsvText(benchmark::State& state) {
-  CLogFile log(LargestPath());
+  CLogFile log(test::LargestLocationPath());
   std::size_t bytes = 0;
   for (auto _ : state) {
     std::string text = LocationCsvText(log, kCsvQuote, ",", kCsvLineEnd);
@@ -81,7 +70,7 @@ void BM_ExportCsvLargest(benchmark::State& state) {
   test::TempDir dir;
   const std::string out = dir.File("largest.csv");
   for (auto _ : state) {
-    CLogFile log(LargestPath());
+    CLogFile log(test::LargestLocationPath());
     if (!log.ExportCsv(out, kCsvQuote, ",", kCsvLineEnd)) state.SkipWithError("export failed");
   }
   const auto bytes = test::ReadAll(out).size();
@@ -96,7 +85,8 @@ void BM_ExportSite50Largest(benchmark::State& state) {
   const std::string out = dir.File("site.csv");
   std::filesystem::create_directories(site);
   for (int k = 0; k < 50; ++k)
-    std::filesystem::copy_file(LargestPath(), site + "Loc" + std::to_string(k) + ".loc");
+    std::filesystem::copy_file(test::LargestLocationPath(),
+                               site + "Loc" + std::to_string(k) + ".loc");
   const double before = PeakMegabytes();
   for (auto _ : state) {
     SiteTableStatus status;

@@ -33,16 +33,6 @@ using namespace vantora;
 
 constexpr int kWidth = 1600, kHeight = 1000;
 
-const std::string& LargestPath() {
-  static test::TempDir dir;
-  static const std::string path = [] {
-    std::string p = dir.File("largest.loc");
-    test::WriteLargestLocation(p);
-    return p;
-  }();
-  return path;
-}
-
 graph::GraphSettings SettingsFor(int mode, int channels) {
   graph::GraphSettings s;
   s.mode = mode;
@@ -57,7 +47,7 @@ void BM_BuildAndJpeg(benchmark::State& state) {
   const int mode = static_cast<int>(state.range(0));
   std::size_t bytes = 0;
   for (auto _ : state) {
-    CLogFile log(LargestPath());
+    CLogFile log(test::LargestLocationPath());
     graph::GraphDocument doc;
     graph::GraphSettings s = SettingsFor(mode, log.ChannelCount());
     doc.BuildGraph(&log, &s);
@@ -72,7 +62,7 @@ BENCHMARK(BM_BuildAndJpeg)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMillisecond
 
 void BM_Redraw(benchmark::State& state) {
   const int mode = static_cast<int>(state.range(0));
-  CLogFile log(LargestPath());
+  CLogFile log(test::LargestLocationPath());
   graph::GraphDocument doc;
   graph::GraphSettings s = SettingsFor(mode, log.ChannelCount());
   doc.BuildGraph(&log, &s);
@@ -126,8 +116,9 @@ void WholeProcess(benchmark::State& state, const std::vector<std::string>& comma
 
 void BM_WholeProcessVantora(benchmark::State& state) {
   static test::TempDir out;
-  WholeProcess(state, {std::string(VANTORA_BENCH_BIN) + "/vantora", "graph", LargestPath(),
-                       "--size", "1600x1000", "-o", out.File("vantora.jpg")});
+  WholeProcess(state,
+               {std::string(VANTORA_BENCH_BIN) + "/vantora", "graph", test::LargestLocationPath(),
+                "--size", "1600x1000", "-o", out.File("vantora.jpg")});
 }
 BENCHMARK(BM_WholeProcessVantora)
     ->Name("WholeProcess/vantora")
@@ -137,8 +128,9 @@ BENCHMARK(BM_WholeProcessVantora)
 
 void BM_WholeProcessMatplotlib(benchmark::State& state) {
   static test::TempDir out;
-  WholeProcess(state, {"/usr/bin/python3", std::string(VANTORA_SOURCE_DIR) + "/bench/plot_matplotlib.py",
-                       LargestPath(), out.File("matplotlib.jpg"), "1600x1000"});
+  WholeProcess(state,
+               {"/usr/bin/python3", std::string(VANTORA_SOURCE_DIR) + "/bench/plot_matplotlib.py",
+                test::LargestLocationPath(), out.File("matplotlib.jpg"), "1600x1000"});
 }
 BENCHMARK(BM_WholeProcessMatplotlib)
     ->Name("WholeProcess/matplotlib")

@@ -11,16 +11,6 @@ namespace {
 
 using namespace vantora;
 
-const std::string& LargestPath() {
-  static test::TempDir dir;
-  static std::string path = [] {
-    std::string p = dir.File("largest.loc");
-    test::WriteLargestLocation(p);
-    return p;
-  }();
-  return path;
-}
-
 void BM_WriteLargest(benchmark::State& state) {
   test::TempDir dir;
   for (auto _ : state) test::WriteLargestLocation(dir.File("w.loc"));
@@ -28,7 +18,7 @@ void BM_WriteLargest(benchmark::State& state) {
 BENCHMARK(BM_WriteLargest)->Unit(benchmark::kMillisecond);
 
 void BM_OpenAndStatistics(benchmark::State& state) {
-  const std::string& path = LargestPath();
+  const std::string& path = test::LargestLocationPath();
   for (auto _ : state) {
     CLogFile log(path);
     std::string text = StatisticsText(log);
@@ -38,7 +28,7 @@ void BM_OpenAndStatistics(benchmark::State& state) {
 BENCHMARK(BM_OpenAndStatistics)->Unit(benchmark::kMillisecond);
 
 void BM_CopyText(benchmark::State& state) {
-  const std::string& path = LargestPath();
+  const std::string& path = test::LargestLocationPath();
   CLogFile log(path);
   ColumnSelection none;
   std::size_t bytes = 0;
@@ -53,7 +43,7 @@ BENCHMARK(BM_CopyText)->Unit(benchmark::kMillisecond);
 
 // Reading a record channel by channel, as the statistics and the panel do.
 void BM_GetValueEveryCell(benchmark::State& state) {
-  CLogFile log(LargestPath());
+  CLogFile log(test::LargestLocationPath());
   for (auto _ : state) {
     double sum = 0, v = 0;
     for (int r = 0; r < log.RecordCount(); ++r)

@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "common/logfile.h"
+#include "support/locbytes.h"
 
 namespace vantora::test {
 
@@ -29,6 +30,16 @@ void WriteLargestLocation(const std::string& path) {
   }
   log.Close();
   if (log.Error() != LogFileError::None) throw std::runtime_error("cannot write " + path);
+}
+
+const std::string& LargestLocationPath() {
+  static TempDir dir;
+  static const std::string path = [] {
+    std::string p = dir.File("largest.loc");
+    WriteLargestLocation(p);
+    return p;
+  }();
+  return path;
 }
 
 }  // namespace vantora::test
