@@ -21,6 +21,9 @@ bool RegisterCommand(Registrar registrar);
 
 // An argument from the command line (UTF-8 on POSIX) as a core path.
 std::string ArgPath(const std::string& arg);
+// The same made absolute (as the application names an opened file), or as
+// given when that fails.
+std::string AbsoluteArgPath(const std::string& arg);
 // Writes bytes unchanged to standard output.
 void WriteOut(const std::string& bytes);
 // "vantora: <message>" on standard error (message in Windows-1252).

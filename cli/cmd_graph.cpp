@@ -296,9 +296,7 @@ void RunGraph(const GraphArgs& a, int& exitCode) {
     comments.push_back(c);
   }
 
-  std::error_code ec;
-  auto absolute = std::filesystem::absolute(NativePath(ArgPath(a.file)), ec);
-  const std::string path = ec ? ArgPath(a.file) : FromNativePath(absolute);
+  const std::string path = AbsoluteArgPath(a.file);
   for (const auto& out : outputs) {
     if (RefusesOutput(out, {path})) {
       Fail(LocationOutputRefusedMessage(out));

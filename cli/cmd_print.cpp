@@ -28,9 +28,7 @@ const bool registered = RegisterCommand([](CLI::App& app, int& exitCode) {
   print->add_option("--font", *face, "Face name of the report font")->capture_default_str();
   print->callback([file, out, face, &exitCode] {
     // The title shows the location's full path, as the application prints it.
-    std::error_code ec;
-    auto absolute = std::filesystem::absolute(NativePath(ArgPath(*file)), ec);
-    const std::string path = ec ? ArgPath(*file) : FromNativePath(absolute);
+    const std::string path = AbsoluteArgPath(*file);
     if (RefusesOutput(ArgPath(*out), {path})) {
       Fail(LocationOutputRefusedMessage(ArgPath(*out)));
       exitCode = kFailed;

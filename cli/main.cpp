@@ -1,4 +1,5 @@
 #include <cstdio>
+#include <filesystem>
 #include <vector>
 
 #include "cli/cli.h"
@@ -26,6 +27,12 @@ std::string ArgPath(const std::string& arg) {
 #else
   return Utf8ToCp1252(arg);
 #endif
+}
+
+std::string AbsoluteArgPath(const std::string& arg) {
+  std::error_code ec;
+  auto absolute = std::filesystem::absolute(NativePath(ArgPath(arg)), ec);
+  return ec ? ArgPath(arg) : FromNativePath(absolute);
 }
 
 void WriteOut(const std::string& bytes) {
