@@ -12,6 +12,7 @@
 #include "common/pathutil.h"
 #include "common/platform.h"
 #include "common/timetext.h"
+#include "transfer/destination.h"
 #include "transfer/dumpreader.h"
 #include "transfer/seriallink.h"
 
@@ -40,14 +41,6 @@ std::string Trimmed(const std::string& s) {
 std::string Upper(std::string s) {
   for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   return s;
-}
-
-bool SameContents(const std::string& a, const std::string& b) {
-  std::ifstream fa(NativePath(a), std::ios::binary), fb(NativePath(b), std::ios::binary);
-  if (!fa || !fb) return false;
-  std::string ca((std::istreambuf_iterator<char>(fa)), std::istreambuf_iterator<char>());
-  std::string cb((std::istreambuf_iterator<char>(fb)), std::istreambuf_iterator<char>());
-  return ca == cb;
 }
 
 }  // namespace
@@ -103,27 +96,7 @@ std::string SafeFileName(const std::string& name) {
 }
 
 std::string PlaceFile(const std::string& source, const std::string& target) {
-  std::error_code ec;
-  if (!FileExists(source)) return std::string();
-  auto [folder, name] = SplitPath(target);
-  auto [title, ext] = FileTitle(name);
-  for (int n = 1; n < 10000; ++n) {
-    std::string path = n == 1 ? target : folder + title + " (" + std::to_string(n) + ")" + ext;
-    const fs::path native = NativePath(path);
-    bool taken = fs::exists(fs::symlink_status(native, ec));
-    // copy_file without overwrite refuses an existing file, so a file that
-    // appears meanwhile is never replaced either.
-    if (!taken && fs::copy_file(NativePath(source), native, fs::copy_options::none, ec))
-      return path;
-    if (!taken && ec != std::errc::file_exists) {
-      // Cannot write here. A copy that failed part-way (a full disk) leaves
-      // its own partial file behind: remove it rather than try more names.
-      fs::remove(native, ec);
-      return std::string();
-    }
-    if (SameContents(source, path)) return path;
-  }
-  return std::string();
+  return PlaceNewFile(source, target);
 }
 
 CTransferJob::CTransferJob(std::string destination) : destination_(std::move(destination)) {}
