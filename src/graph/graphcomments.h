@@ -7,9 +7,9 @@
 namespace vantora::graph {
 
 struct GraphComment {
-  int x = 0, y = 0;     // percent of the width and height
-  int fontSize = 10;    // text height: 10, 13 or 16
-  std::string text;     // Windows-1252
+  int x = 0, y = 0;   // percent of the width and height
+  int fontSize = 10;  // text height: 10, 13 or 16
+  std::string text;   // Windows-1252
 };
 
 class GraphCommentList {

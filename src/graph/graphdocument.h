@@ -14,11 +14,11 @@
 namespace vantora::graph {
 
 // Message texts of the graph subsystem.
-extern const char* const kTextTimeNotPrimary;     // 60963
-extern const char* const kTextMixedUnits;         // 59394
-extern const char* const kTextSingleYMultiMode;   // 59402
-extern const char* const kTextOmittedFormat;      // 59404, "%i"
-extern const char* const kTextOlderGraphFile;     // 60972
+extern const char* const kTextTimeNotPrimary;    // 60963
+extern const char* const kTextMixedUnits;        // 59394
+extern const char* const kTextSingleYMultiMode;  // 59402
+extern const char* const kTextOmittedFormat;     // 59404, "%i"
+extern const char* const kTextOlderGraphFile;    // 60972
 // "The graph file <name> is damaged and can not be opened."
 std::string DamagedGraphFileText(const std::string& path);
 
