@@ -423,7 +423,7 @@ TEST_F(ConversionTest, AFailedCopyLeavesNoPartialFiles) {
   WriteBytes(Dest("Room_01.loc"), {1, 2, 3});
   std::string placed;
   {
-    ScopedFileSizeLimit full(1000);
+    test::FileSizeLimit full(1000);
     placed = PlaceFile(dumps.File("finished.loc"), Dest("Room_01.loc"));
   }
   EXPECT_EQ(placed, "");
@@ -450,7 +450,7 @@ TEST_F(ConversionTest, ALogThatCannotBeWrittenIsNamed) {
     void Warning(const std::string& t) override { warnings.push_back(t); }
   } observer;
   {
-    ScopedFileSizeLimit full(1000);
+    test::FileSizeLimit full(1000);
     job.ConvertLogDump(dest.path(), &observer);
   }
   ASSERT_EQ(observer.warnings.size(), 1u);

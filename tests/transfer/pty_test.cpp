@@ -318,7 +318,7 @@ TEST_F(PtyTest, DumpThatCannotBeWrittenFailsTheRun) {
   job.SetDumpFolder(dumps.path());
   bool ok = true;
   {
-    ScopedFileSizeLimit full(2000);
+    FileSizeLimit full(2000);
     ok = job.Download(nullptr);
   }
   EXPECT_FALSE(ok);

@@ -4,12 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#ifndef _WIN32
-#include <sys/resource.h>
-#endif
-
 #include <QSettings>
-#include <csignal>
 #include <cstdint>
 #include <deque>
 #include <fstream>
@@ -18,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "support/filesizelimit.h"
 #include "transfer/commlink.h"
 #include "transfer/sim/simulator.h"
 #include "transfer/transferprofile.h"
@@ -140,29 +136,6 @@ class SimRunner {
   std::unique_ptr<corvanesim::Simulator> sim_;
   std::thread thread_;
 };
-
-#ifndef _WIN32
-// Lets this process write files of at most `bytes` bytes, as a full disk
-// would: longer writes fail instead of raising SIGXFSZ.
-class ScopedFileSizeLimit {
- public:
-  explicit ScopedFileSizeLimit(rlim_t bytes) {
-    oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-    getrlimit(RLIMIT_FSIZE, &old_);
-    rlimit limit = old_;
-    limit.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  ~ScopedFileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &old_);
-    std::signal(SIGXFSZ, oldHandler_);
-  }
-
- private:
-  rlimit old_{};
-  void (*oldHandler_)(int) = SIG_DFL;
-};
-#endif
 
 inline std::string FileBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
