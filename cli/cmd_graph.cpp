@@ -221,21 +221,31 @@ QApplication& GuiApplication() {
 bool Produce(graph::GraphDocument& doc, const std::vector<std::string>& outputs, int width,
              int height, bool info, int omitted) {
   GuiApplication();
+  // The graph is drawn once at the size for every image and the description;
+  // the description is taken before a PDF page lays the chart out again.
+  bool pixels = info;
+  for (const std::string& out : outputs) {
+    const graph::GraphOutput kind = graph::OutputKindOf(out);
+    pixels = pixels || kind == graph::GraphOutput::Jpeg || kind == graph::GraphOutput::Dib ||
+             kind == graph::GraphOutput::Png;
+  }
+  QImage picture;
+  std::string description;
+  if (pixels) {
+    chart::RenderReport report;
+    picture = graph::RenderGraphImage(doc, width, height, "Arial", &report);
+    if (info) description = InfoJson(doc, report, omitted, width, height);
+  }
   bool ok = true;
   for (const std::string& out : outputs) {
     std::string error;
-    if (!graph::WriteGraphOutput(doc, out, width, height, "Arial", error)) {
+    if (!graph::WriteGraphOutput(doc, out, width, height, "Arial", error,
+                                 pixels ? &picture : nullptr)) {
       Fail(error);
       ok = false;
     }
   }
-  if (info) {
-    // The description is of the chart as laid out and drawn at the size.
-    chart::RenderReport report;
-    doc.LayoutGraph(width, height);
-    chart::RenderChartImage(doc.GetGraph(), width, height, chart::RenderOptions(), &report);
-    WriteOut(InfoJson(doc, report, omitted, width, height));
-  }
+  if (info) WriteOut(description);
   return ok;
 }
 

@@ -43,9 +43,11 @@ chart::RenderReport RenderGraph(GraphDocument& doc, QPainter& painter, int width
   return chart::RenderChart(doc.GetGraph(), painter, width, height, options);
 }
 
-QImage RenderGraphImage(GraphDocument& doc, int width, int height, const std::string& faceName) {
+QImage RenderGraphImage(GraphDocument& doc, int width, int height, const std::string& faceName,
+                        chart::RenderReport* report) {
   doc.LayoutGraph(width, height);
-  return chart::RenderChartImage(doc.GetGraph(), width, height, OptionsFor(doc, 96, faceName));
+  return chart::RenderChartImage(doc.GetGraph(), width, height, OptionsFor(doc, 96, faceName),
+                                 report);
 }
 
 GraphOutput OutputKindOf(const std::string& path) {
@@ -64,22 +66,19 @@ GraphOutput OutputKindOf(const std::string& path) {
 }
 
 bool WriteGraphOutput(GraphDocument& doc, const std::string& path, int width, int height,
-                      const std::string& faceName, std::string& error) {
+                      const std::string& faceName, std::string& error, const QImage* picture) {
   std::string detail;
   bool ok = false;
+  const auto image = [&] {
+    return picture ? *picture : RenderGraphImage(doc, width, height, faceName);
+  };
   switch (OutputKindOf(path)) {
     case GraphOutput::GraphFile:
       ok = SaveGraphFile(path, doc, detail) == GraphFileResult::Ok;
       break;
-    case GraphOutput::Jpeg:
-      ok = chart::WriteJpegFile(RenderGraphImage(doc, width, height, faceName), path, detail);
-      break;
-    case GraphOutput::Dib:
-      ok = chart::WriteDibFile(RenderGraphImage(doc, width, height, faceName), path, detail);
-      break;
-    case GraphOutput::Png:
-      ok = chart::WritePngFile(RenderGraphImage(doc, width, height, faceName), path, detail);
-      break;
+    case GraphOutput::Jpeg: ok = chart::WriteJpegFile(image(), path, detail); break;
+    case GraphOutput::Dib: ok = chart::WriteDibFile(image(), path, detail); break;
+    case GraphOutput::Png: ok = chart::WritePngFile(image(), path, detail); break;
     case GraphOutput::Pdf: {
       chart::RenderOptions options = OptionsFor(doc, 96, faceName);
       ok = chart::WriteChartPdf(

@@ -22,16 +22,20 @@ chart::RenderReport RenderGraph(GraphDocument& doc, QPainter& painter, int width
                                 double dpi = 96, const std::string& faceName = "Arial",
                                 bool withComments = true);
 QImage RenderGraphImage(GraphDocument& doc, int width, int height,
-                        const std::string& faceName = "Arial");
+                        const std::string& faceName = "Arial",
+                        chart::RenderReport* report = nullptr);
 
 // Output kinds by file extension (any letter case).
 enum class GraphOutput { Unknown, GraphFile, Jpeg, Dib, Png, Pdf };
 GraphOutput OutputKindOf(const std::string& path);
 
 // Writes the graph to `path` in the kind its extension names: a graph file,
-// a width x height image, or a one-page PDF laid out for the page. False
-// with `error` (naming the file) on failure.
+// a width x height image, or a one-page PDF laid out for the page. An image
+// kind uses `picture` when given (the graph already drawn at that size, so
+// several images of one run draw it once). False with `error` (naming the
+// file) on failure.
 bool WriteGraphOutput(GraphDocument& doc, const std::string& path, int width, int height,
-                      const std::string& faceName, std::string& error);
+                      const std::string& faceName, std::string& error,
+                      const QImage* picture = nullptr);
 
 }  // namespace vantora::graph
