@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "common/logfile.h"
 
@@ -28,6 +29,12 @@ std::string AbsoluteArgPath(const std::string& arg);
 void WriteOut(const std::string& bytes);
 // "vantora: <message>" on standard error (message in Windows-1252).
 void Fail(const std::string& message);
+// The same for a message that is UTF-8 already.
+void FailUtf8(const std::string& message);
+// The location files an argument names: the file itself, or a folder's
+// location files in name order (empty, after saying so, for a folder
+// without any).
+std::vector<std::string> LocationArguments(const std::string& arg);
 // Opens a location for reading; when its header cannot be read, says which
 // file and why on standard error and returns null. A cut file opens with a
 // warning naming the records it holds and those its header counts.

@@ -5,7 +5,9 @@
 #include "cli/cli.h"
 #include "common/codepage.h"
 #include "common/platform.h"
+#include "common/pathutil.h"
 #include "common/profile.h"
+#include "location/sitetable.h"
 
 namespace vantora::cli {
 
@@ -43,6 +45,21 @@ void WriteOut(const std::string& bytes) {
 void Fail(const std::string& message) {
   std::string text = "vantora: " + Cp1252ToUtf8(message) + "\n";
   std::fwrite(text.data(), 1, text.size(), stderr);
+}
+
+void FailUtf8(const std::string& message) {
+  std::string text = "vantora: " + message + "\n";
+  std::fwrite(text.data(), 1, text.size(), stderr);
+}
+
+std::vector<std::string> LocationArguments(const std::string& arg) {
+  const std::string path = ArgPath(arg);
+  if (!DirectoryExists(path)) return {path};
+  const std::string folder = WithTrailingSeparator(path);
+  std::vector<std::string> files;
+  for (const std::string& name : SiteLocationFiles(folder)) files.push_back(folder + name);
+  if (files.empty()) Fail(path + " holds no location files.");
+  return files;
 }
 
 std::unique_ptr<CLogFile> OpenLocation(const std::string& path) {

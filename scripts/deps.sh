@@ -7,9 +7,11 @@ packages=(
   qt6-base-dev qt6-base-dev-tools
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
   libjpeg62-turbo-dev libqcustomplot-dev
+  libxlsxwriter-dev qt6-svg-dev
   fonts-liberation2
   clang libclang-rt-14-dev
-  poppler-utils xvfb xauth
+  poppler-utils xvfb xauth librsvg2-bin
+  python3-numpy python3-openpyxl python3-xlsxwriter
   desktop-file-utils dpkg-dev
 )
 missing=()

@@ -71,6 +71,19 @@ std::tm LocalFields(LogTime t) {
   return out;
 }
 
+long UtcOffsetSeconds(LogTime t) {
+  std::time_t tt = static_cast<std::time_t>(t);
+#ifdef _WIN32
+  std::tm local{};
+  localtime_s(&local, &tt);
+  return static_cast<long>(_mkgmtime(&local) - tt);
+#else
+  std::tm local{};
+  localtime_r(&tt, &local);
+  return local.tm_gmtoff;
+#endif
+}
+
 LogTime MakeLocalTime(int year, int month, int day, int hour, int minute, int second) {
   std::tm fields{};
   fields.tm_year = year - 1900;

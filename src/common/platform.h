@@ -24,6 +24,8 @@ std::tm LocalFields(LogTime t);
 // for that date. Out-of-range fields are normalised as mktime does.
 LogTime MakeLocalTime(int year, int month, int day, int hour, int minute, int second);
 LogTime Now();
+// Offset of local time from UTC at `t`, in seconds (east positive).
+long UtcOffsetSeconds(LogTime t);
 
 // A binary file opened for positioned reads and writes.
 class PlatformFile {

@@ -42,6 +42,15 @@ std::string DateTimeText(LogTime t) {
   return Format("%s %02i:%02i:%02i", DateText(t).c_str(), f.tm_hour, f.tm_min, f.tm_sec);
 }
 
+std::string IsoLocalTime(LogTime t) {
+  std::tm f = LocalFields(t);
+  long offset = UtcOffsetSeconds(t);
+  const char sign = offset < 0 ? '-' : '+';
+  offset = offset < 0 ? -offset : offset;
+  return Format("%04i-%02i-%02iT%02i:%02i:%02i%c%02li:%02li", f.tm_year + 1900, f.tm_mon + 1,
+                f.tm_mday, f.tm_hour, f.tm_min, f.tm_sec, sign, offset / 3600, offset / 60 % 60);
+}
+
 std::string TimeText(LogTime t, bool withSeconds) {
   std::tm f = LocalFields(t);
   return withSeconds ? Format("%02i:%02i:%02i", f.tm_hour, f.tm_min, f.tm_sec)

@@ -16,6 +16,8 @@ std::string DateText(LogTime t);
 std::string DateTimeText(LogTime t);
 // "14:05:09", or "14:05" without seconds.
 std::string TimeText(LogTime t, bool withSeconds = true);
+// ISO 8601 local time with its UTC offset: "2026-03-10T08:30:00+01:00".
+std::string IsoLocalTime(LogTime t);
 // "01 days 01:01:01" when days >= 1 and allowed, else "25:01:01" style.
 std::string DurationText(long long seconds, bool allowDays);
 

@@ -86,6 +86,27 @@ double Lab(int r, int c) {
   }
 }
 
+// A paint store from 07:00, one record a minute: spraying from 09:00 to
+// 10:10 and from 13:00 to 14:40 drives toluene (ppb) far over the workplace
+// limits, and a propane heater gives a short CO peak at 11:20.
+double PaintStore(int r, int c) {
+  switch (c) {
+    case 0: return std::round(Wave(r, 21.0, 0.8, 90.0, 0.1) * 10.0) / 10.0;
+    case 1: return std::round(Wave(r, 46.0, 3.0, 70.0, 0.5) * 10.0) / 10.0;
+    case 2: {
+      double co = std::max(0.0, Wave(r, 3.0, 1.0, 30.0, 0.3));
+      if (r >= 260 && r < 266) co += r == 260 || r == 265 ? 90.0 : 235.0 + 4.0 * std::sin(r);
+      return std::round(co * 10.0) / 10.0;
+    }
+    default: {
+      const bool spraying = (r >= 120 && r < 190) || (r >= 360 && r < 460);
+      const double ppm =
+          spraying ? Wave(r, 620.0, 60.0, 9.0, 25.0) : Wave(r, 45.0, 12.0, 40.0, 4.0);
+      return std::round(std::max(0.0, ppm) * 1000.0);
+    }
+  }
+}
+
 double Nothing(int, int) { return 0.0; }
 
 }  // namespace
@@ -121,6 +142,12 @@ std::vector<std::string> WriteSampleSite(const std::string& folderIn, std::strin
        {"Oxygen", 18, 17, 1, 6},
        {"TVOC", 87, 51, 0, 6}},
       Lab);
+  add("Paint Store.loc", 3, MakeLocalTime(2026, 3, 11, 7, 0, 0), 60, 540,
+      {{"Temperature", 0, 0, 1, 6},
+       {"Humidity", 1, 3, 1, 6},
+       {"CO", 3, 4, 1, 6},
+       {"Toluene", 10004, 51, 0, 7}},
+      PaintStore);
   add("Empty Store.loc", 3, MakeLocalTime(2026, 3, 11, 10, 0, 0), 60, 0,
       {{"Temperature", 0, 0, 1, 6}, {"Humidity", 1, 3, 1, 6}}, Nothing);
   return written;

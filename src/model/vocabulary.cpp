@@ -183,6 +183,22 @@ const std::map<int, const char*>& UnitTable() {
   return table;
 }
 
+// Windows-1252 letters compared without case: ASCII and the accented
+// letters of the upper half (0xC0-0xDE pair with 0xE0-0xFE, but 0xD7/0xF7).
+unsigned char FoldCase(unsigned char c) {
+  if (c >= 'A' && c <= 'Z') return static_cast<unsigned char>(c + 32);
+  if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return static_cast<unsigned char>(c + 32);
+  return c;
+}
+
+bool EqualIgnoringCase(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (FoldCase(static_cast<unsigned char>(a[i])) != FoldCase(static_cast<unsigned char>(b[i])))
+      return false;
+  return true;
+}
+
 std::string ShortenCompound(std::string name) {
   if (name.size() > 20) name = name.substr(0, 17) + "...";
   return name;
@@ -214,6 +230,7 @@ void CompoundLibrary::Load() {
   if (!ReadTextFile(path, text)) return;
   loaded_ = true;
   names_.clear();
+  entries_.clear();
   std::string::size_type start = 0;
   while (start < text.size()) {
     auto end = text.find_first_of("\r\n", start);
@@ -223,9 +240,14 @@ void CompoundLibrary::Load() {
       long number = std::strtol(fields[0].c_str(), nullptr, 10);
       // Numbers far beyond any code a channel can carry are not stored.
       if (number >= 1 && number < 65536) {
-        if (names_.size() <= static_cast<std::size_t>(number))
-          names_.resize(static_cast<std::size_t>(number) + 1);
-        names_[static_cast<std::size_t>(number)] = fields[1];
+        const auto n = static_cast<std::size_t>(number);
+        if (names_.size() <= n) {
+          names_.resize(n + 1);
+          entries_.resize(n + 1);
+        }
+        names_[n] = fields[1];
+        entries_[n] = {fields[1], fields.size() > 3 ? fields[3] : std::string(),
+                       fields.size() > 6 ? fields[6] : std::string()};
       }
     }
     start = end + 1;
@@ -240,6 +262,38 @@ std::string CompoundLibrary::CompoundName(int code) {
   if (k >= 1 && k < static_cast<long>(names_.size()))
     return ShortenCompound(names_[static_cast<std::size_t>(k)]);
   return "Error";
+}
+
+const CompoundEntry* CompoundLibrary::Entry(int number) {
+  std::lock_guard<std::mutex> guard(mutex_);
+  if (!loaded_) Load();
+  if (number < 1 || static_cast<std::size_t>(number) >= entries_.size()) return nullptr;
+  const CompoundEntry& entry = entries_[static_cast<std::size_t>(number)];
+  return entry.name.empty() ? nullptr : &entry;
+}
+
+std::vector<int> CompoundLibrary::NumbersNamed(const std::string& name) {
+  std::lock_guard<std::mutex> guard(mutex_);
+  if (!loaded_) Load();
+  std::vector<int> numbers;
+  for (std::size_t n = 1; n < entries_.size(); ++n)
+    if (!entries_[n].name.empty() && EqualIgnoringCase(entries_[n].name, name))
+      numbers.push_back(static_cast<int>(n));
+  return numbers;
+}
+
+std::vector<int> ParameterCodesNamed(const std::string& name) {
+  std::vector<int> codes;
+  for (const auto& row : kParams)
+    if (EqualIgnoringCase(row.longName, name) || EqualIgnoringCase(row.shortName, name))
+      codes.push_back(row.code);
+  return codes;
+}
+
+bool IsTableParameter(int code) {
+  for (const auto& row : kParams)
+    if (row.code == code) return true;
+  return false;
 }
 
 std::string CParamNames::GetName(int code, bool longForm) {

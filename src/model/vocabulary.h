@@ -10,6 +10,14 @@ namespace vantora {
 // First parameter code naming a compound of the compound library.
 constexpr int kCompoundBase = 10000;
 
+// One line of the compound list: its full name, formula and exposure limit
+// (the Formula and Exposure limit fields, as written).
+struct CompoundEntry {
+  std::string name;
+  std::string formula;
+  std::string exposureLimit;
+};
+
 // Compound names from "tvoc.csv", loaded on first use.
 class CompoundLibrary {
  public:
@@ -20,6 +28,12 @@ class CompoundLibrary {
   std::string CompoundName(int code);
   bool loaded() const { return loaded_; }
   std::size_t size() const { return names_.size(); }
+  // Compound `number` (1 and above) in full; null when the list has no such
+  // compound (an empty name).
+  const CompoundEntry* Entry(int number);
+  // The numbers of the compounds whose full name is `name` (Windows-1252,
+  // ignoring letter case).
+  std::vector<int> NumbersNamed(const std::string& name);
 
   // Splits one line into fields: a double quote toggles quoting and is
   // dropped; an unquoted comma ends a field; an empty last field is dropped.
@@ -31,6 +45,7 @@ class CompoundLibrary {
   std::string path_;
   bool loaded_ = false;
   std::vector<std::string> names_;
+  std::vector<CompoundEntry> entries_;
   std::mutex mutex_;
 };
 
@@ -52,6 +67,12 @@ class CUnitNames {
  public:
   std::string GetName(int code) const;
 };
+
+// The codes of the vocabulary's parameter table (0-154) whose long or short
+// name is `name` (Windows-1252, ignoring letter case).
+std::vector<int> ParameterCodesNamed(const std::string& name);
+// True when the parameter table has a row for `code` (0-154).
+bool IsTableParameter(int code);
 
 // The application-wide objects.
 CParamNames& TheParamNames();
