@@ -63,6 +63,16 @@ enum CommandId : int {
   ID_GRAPH_ADD_COMMENTS = 32808,
   ID_GRAPH_REMOVE_COMMENTS = 32809,
   ID_GRAPH_SCALE = 32810,
+
+  // Exposure, reports and the graph commands beyond the first release.
+  ID_VIEW_EXPOSURE = 32830,
+  ID_VIEW_EXPOSURE_LIMITS = 32831,
+  ID_FILE_SURVEY_REPORT = 32832,
+  ID_GRAPH_READOUT = 32840,
+  ID_GRAPH_FULL_VIEW = 32841,
+  ID_GRAPH_VIEW_STATISTICS = 32842,
+  ID_GRAPH_COMPARE = 32843,
+  ID_FILE_SAVE_SVG = 32844,
 };
 
 // Menu resources: the main frame without a document, the graph document and
