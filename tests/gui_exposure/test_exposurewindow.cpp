@@ -220,6 +220,19 @@ TEST_F(ExposureWindowTest, TheUsersFileReplacesAShippedSetAndItsBadRowsAreReport
   EXPECT_EQ(w->SetChooser()->currentText().toStdString(), "Indoor air (guideline) (your set)");
   EXPECT_EQ(Verdict(w->Result(), "Toluene"), "exceeded");
   EXPECT_EQ(Verdict(w->Result(), "Temperature"), "no limits");
+
+  // A file too large to be a limits file is not read; a window opened
+  // after the change says so and judges by the shipped sets again.
+  std::filesystem::resize_file(NativePath(UserLimitsPath()), 2 * 1024 * 1024);
+  ExposureWindow* office = Open("Office 101.loc");
+  ASSERT_NE(office, nullptr);
+  ASSERT_EQ(messages.boxes.size(), 2u);
+  EXPECT_NE(messages.boxes[1].text.find(
+                "limits.csv: 2 MB is more than a limits file holds; it was not read"),
+            std::string::npos)
+      << messages.boxes[1].text;
+  EXPECT_EQ(Verdict(w->Result(), "Toluene"), "no limits");
+  EXPECT_EQ(w->SetChooser()->currentText().toStdString(), kDefaultLimitSet);
 }
 
 TEST_F(ExposureWindowTest, DamagedRecordsAreLeftOutAndSaidSo) {

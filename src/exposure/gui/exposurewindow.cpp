@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QSplitter>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -112,6 +113,10 @@ ExposureWindow::ExposureWindow(const CLogData& log, const std::string& title, QW
     if (!filling_ && index >= 0) ChooseSet(chooser_->itemData(index).toString().toStdString());
   });
   connect(copy_, &QPushButton::clicked, this, &ExposureWindow::Copy);
+  // Ctrl+C on the table copies it whole, as the button does.
+  auto* copyKey = new QShortcut(QKeySequence::Copy, tableWidget_);
+  copyKey->setContext(Qt::WidgetShortcut);
+  connect(copyKey, &QShortcut::activated, this, &ExposureWindow::Copy);
 
   limits_ = CurrentLimits();
   const LimitSet* set = ChosenLimitSet(*limits_);

@@ -19,7 +19,7 @@ std::string UserLimitsPath();
 // How the user's file is named in reports ("limits.csv:11: ...").
 extern const char* const kUserLimitsLabel;
 // A larger user file is not read.
-constexpr std::int64_t kMaxUserLimitsBytes = 16 * 1024 * 1024;
+constexpr std::int64_t kMaxUserLimitsBytes = 1024 * 1024;
 
 // Why the user's file at `path` cannot be read in full (too large, not
 // readable), in the reader's "label: what" form; empty when it can be read
