@@ -38,6 +38,7 @@ class ExposureWindowTest : public ::testing::Test {
   void SetUp() override {
     test::GuiApp();
     test::ClearSettings();
+    MakeDirectoryPath(SettingsFolder());  // a fresh process has none yet
     std::filesystem::remove(NativePath(UserLimitsPath()));
     ReloadLimits();
     std::string error;

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "common/pathutil.h"
+#include "common/profile.h"
 #include "exposure/gui/exposurewindow.h"
 #include "exposure/gui/limitseditor.h"
 #include "exposure/gui/limitstore.h"
@@ -30,6 +31,7 @@ class LimitsEditorTest : public ::testing::Test {
   void SetUp() override {
     test::GuiApp();
     test::ClearSettings();
+    MakeDirectoryPath(SettingsFolder());  // a fresh process has none yet
     std::filesystem::remove(NativePath(UserLimitsPath()));
     ReloadLimits();
   }
