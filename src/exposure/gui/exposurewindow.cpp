@@ -230,10 +230,10 @@ void ExposureWindow::FillTable() {
     }
   }
   tableWidget_->resizeColumnsToContents();
-  // Long results wrap, so that the verdicts stay in sight.
+  // Long results and reasons wrap, so that the verdicts stay in sight.
   const int widest = tableWidget_->fontMetrics().averageCharWidth() * 56;
-  if (resultColumn >= 0 && tableWidget_->columnWidth(resultColumn) > widest)
-    tableWidget_->setColumnWidth(resultColumn, widest);
+  for (int c : {resultColumn, verdictColumn})
+    if (c >= 0 && tableWidget_->columnWidth(c) > widest) tableWidget_->setColumnWidth(c, widest);
   tableWidget_->resizeRowsToContents();
   tableWidget_->horizontalHeader()->setStretchLastSection(true);
 }
