@@ -467,6 +467,8 @@ TEST_F(AppTest, LocationMenuCarriesEveryItem) {
                            "&Toolbar",
                            "&Status Bar",
                            "St&atistics",
+                           "E&xposure",
+                           "Exposure &Limits...",
                            "Change &Font",
                            "&Window",
                            "&Cascade",
