@@ -186,6 +186,11 @@ Unit ChannelUnit(int unitCode) {
   }
 }
 
+bool IsConcentration(Unit unit) {
+  const Family f = FamilyOf(unit);
+  return f == Family::Volume || f == Family::Mass;
+}
+
 double FormulaWeight(const std::string& formula) { return FormulaParser(Trimmed(formula)).Parse(); }
 
 double MolecularWeight(int paramCode, CompoundLibrary& compounds) {
