@@ -7,7 +7,9 @@
 #include <cmath>
 #include <random>
 
+#include "common/logfile.h"
 #include "model/vocabulary.h"
+#include "support/locbytes.h"
 
 namespace vantora::exposure {
 namespace {
@@ -250,6 +252,30 @@ TEST(Exposure, UnsortedAndRepeatedTimes) {
   EXPECT_EQ(ch.spanSeconds, 300);
   EXPECT_DOUBLE_EQ(*ch.twaSample, 16.0);
   EXPECT_DOUBLE_EQ(ch.twa8h->value, (4 * 600.0 + 2400.0) / 28800);
+}
+
+// A location file's records as the engine reads them: a damaged record and
+// the records past a cut are left out, the rest keep their times and values.
+TEST(Exposure, ReadRecordingLeavesOutRecordsThatFailToRead) {
+  test::LocationSpec s;
+  s.channels = {{"CO", 3, 4, 1}, {"Temp", 0, 0, 1}};
+  for (int r = 0; r < 5000; ++r)
+    s.records.push_back({static_cast<std::uint32_t>(60 * r), {r * 0.25f, 20.0f}});
+  s.recordCount = 5002;  // two more than the file holds
+  auto bytes = test::LocationBytes(s);
+  bytes[18 + 2 * 57 + 1 + 12 * 4321] = 0;  // record 4321's tag
+  test::TempDir dir;
+  test::WriteBytes(dir.File("a.loc"), bytes);
+  CLogFile log(dir.File("a.loc"));
+  Recording rec;
+  ReadRecording(log, rec);
+  EXPECT_EQ(rec.recordCount, 5000);
+  ASSERT_EQ(rec.times.size(), 4999u);
+  ASSERT_EQ(rec.values.size(), 2 * 4999u);
+  EXPECT_EQ(rec.times[4321] - rec.times[4320], 120);
+  EXPECT_EQ(rec.Value(4321, 0), 4322 * 0.25);
+  EXPECT_EQ(rec.Value(4998, 1), 20.0);
+  EXPECT_EQ(log.BadRecordCount(), 1);
 }
 
 // Both evaluators against the definition, summed record by record.
