@@ -1,6 +1,8 @@
 // Exposure assessment at its largest: the largest location (65,535 records x
 // 20 channels) with a limits file that gives every channel a TWA8, a STEL
-// and a ceiling limit in the channel's own unit (some exceeded, some not).
+// and a ceiling limit in the channel's own unit (some exceeded, some not; a
+// channel whose unit has a blank name cannot take one and gets them in
+// another unit, not applicable).
 //  - ReadRecording: open the location and read every record.
 //  - Assess: the engine on the records read, with the limit set.
 //  - Json: the --json text of the results.
