@@ -204,12 +204,12 @@ void ReadRecording(const CLogData& log, Recording& out) {
   if (const auto* file = dynamic_cast<const CLogFile*>(&log);
       file && file->ChannelCount() == channels) {
     // A block of records per read.
-    constexpr int kBlock = 4096;
-    std::vector<LogTime> times(kBlock);
-    std::vector<double> values(static_cast<std::size_t>(kBlock) * kMaxChannels);
-    std::unique_ptr<bool[]> ok(new bool[kBlock]);
-    for (int first = 0; first < out.recordCount; first += kBlock) {
-      const int count = std::min(kBlock, out.recordCount - first);
+    const int block = std::clamp(out.recordCount, 1, 4096);
+    std::vector<LogTime> times(static_cast<std::size_t>(block));
+    std::vector<double> values(static_cast<std::size_t>(block) * kMaxChannels);
+    std::unique_ptr<bool[]> ok(new bool[static_cast<std::size_t>(block)]);
+    for (int first = 0; first < out.recordCount; first += block) {
+      const int count = std::min(block, out.recordCount - first);
       if (file->ReadRecords(first, count, times.data(), values.data(), ok.get()) == 0) continue;
       for (int i = 0; i < count; ++i) {
         if (!ok[i]) continue;
@@ -442,8 +442,9 @@ LocationResult Assess(const Recording& rec, const LimitSet* set, CompoundLibrary
       if (!limit.applicable) continue;
       anyApplicable = true;
       const double L = limit.valueInChannelUnit;
+      // None when the quotient is beyond the range of numbers (a tiny limit).
       auto ratio = [&](double result) {
-        if (L > 0) limit.ratio = result / L;
+        if (L > 0 && std::isfinite(result / L)) limit.ratio = result / L;
       };
       switch (limit.kind) {
         case LimitKind::Twa8:

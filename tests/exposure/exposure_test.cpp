@@ -331,7 +331,9 @@ TEST(Exposure, UnitsConvertLimitsIntoTheChannelsUnit) {
                              {"Air Speed", LimitKind::High, 1, "m/s"},
                              {"Air Speed", LimitKind::High, 1, "ppm"},
                              {"Oxygen", LimitKind::Low, 19.5, "%RH"},
-                             {"Oxygen", LimitKind::Low, 19.5, "%"}}));
+                             {"Oxygen", LimitKind::Low, 19.5, "%"},
+                             {"Toluene", LimitKind::Twa8, 1e305, "%"},
+                             {"Air Speed", LimitKind::Ceiling, 1e-310, "m/s"}}));
   const LimitResult& toluene = r.channels[0].limits[0];
   EXPECT_TRUE(toluene.applicable);
   EXPECT_DOUBLE_EQ(toluene.valueInChannelUnit, 100000.0);
@@ -350,6 +352,14 @@ TEST(Exposure, UnitsConvertLimitsIntoTheChannelsUnit) {
   EXPECT_TRUE(r.channels[4].limits[1].applicable);
   EXPECT_FALSE(r.channels[4].limits[1].exceeded);
   EXPECT_EQ(r.channels[4].verdict, Verdict::Within);  // short, but no 8-hour limit applies
+  // Beyond the range of numbers: a limit that has no value in the channel's
+  // unit is not compared; a ratio too large to hold is left out.
+  const LimitResult& huge = r.channels[0].limits[1];
+  EXPECT_FALSE(huge.applicable);
+  EXPECT_EQ(huge.reason, "the value is out of range in ppb");
+  const LimitResult& tiny = r.channels[3].limits[2];
+  EXPECT_TRUE(tiny.exceeded);
+  EXPECT_FALSE(tiny.ratio.has_value());
 }
 
 }  // namespace
