@@ -242,7 +242,8 @@ def assess(codes, t0, t, values, limits):
                     result["periods"] = runs(stel_ok & above(means15, limit))
             else:
                 low = kind == "low"
-                beyond = (over & (not low)) | (real & (above(-v, -limit) if low else above(v, limit)))
+                beyond_real = above(-v, -limit) if low else above(v, limit)
+                beyond = (over & (not low)) | (real & beyond_real)
                 joined = np.zeros(n, dtype=bool)
                 joined[1:] = beyond[:-1] & (diff <= interval)
                 first = beyond & ~joined
