@@ -218,11 +218,35 @@ TEST_F(GraphCliTest, EveryOutputHasTheRequestedSize) {
   EXPECT_EQ(test::ReadAll(pdf).substr(0, 5), "%PDF-");
 }
 
-// scripts/graph-pictures.sh: writes the 20-channel location it draws.
-TEST(GraphPictures, WriteLargestLocation) {
+// A survey of three days from 10-Mar-2026 06:00, a record every ten
+// minutes: temperature, humidity, CO2 (past 1000 ppm in the afternoons) and
+// CO with a few N/A readings and a two-hour gap on the second day.
+LocationSpec ThreeDays() {
+  LocationSpec spec;
+  spec.day = 10, spec.month = 3, spec.hour = 6;
+  spec.channels = {{"Temperature", 0, 0, 1, 6},
+                   {"Humidity", 1, 3, 1, 6},
+                   {"CO2", 4, 4, 0, 6},
+                   {"CO", 3, 4, 1, 5}};
+  for (int r = 0; r < 3 * 144; ++r) {
+    if (r >= 170 && r < 182) continue;  // the logger was off
+    const double day = r / 144.0;
+    spec.records.push_back(
+        {static_cast<std::uint32_t>(r * 600),
+         {static_cast<float>(22 + 3 * std::sin(6.283 * day)),
+          static_cast<float>(45 + 10 * std::cos(6.283 * day)),
+          static_cast<float>(750 + 350 * std::sin(6.283 * day - 0.5)),
+          r % 61 == 7 ? -999999.0f : static_cast<float>(3 + (r % 90 < 3) * 30)}});
+  }
+  return spec;
+}
+
+// scripts/graph-pictures.sh: writes the locations it draws.
+TEST(GraphPictures, WriteLocations) {
   const char* out = std::getenv("VANTORA_GRAPH_PICTURES");
   if (!out) GTEST_SKIP() << "only for scripts/graph-pictures.sh";
   test::WriteLargestLocation(std::string(out) + "/largest.loc");
+  test::WriteBytes(std::string(out) + "/three-days.loc", test::LocationBytes(ThreeDays()));
 }
 
 }  // namespace

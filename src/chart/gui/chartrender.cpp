@@ -461,12 +461,23 @@ void Renderer::PlaceEndLabels(QCPAxis* axis, const SRGCompoundDisplay& d, const 
   for (const Tick& t : ticks) widest = std::max(widest, measure_.Width(t.label, px));
   const int x = right ? p.right + reach : p.left - reach - widest;
   const bool single = ticks.size() < 2;
+  // Where the margins are lower than the labels (strips close together),
+  // the labels stand beside the plot area instead, the maximum from its top
+  // and the minimum up to its bottom, and only those that fit.
+  const bool inside = measure_.Height(px) > room;
+  const int fits = inside ? p.Height() / std::max(1, height) : 2;
+  if (fits == 0) return;
   for (const Tick& t : ticks) {
     // The maximum stands on the top edge, the minimum hangs from the bottom.
     const bool top = single || t.value >= ticks.back().value;
+    if (!top && fits < 2) continue;
     LooseLabel l;
-    l.box = QRect(x, top ? p.top - height : p.bottom, widest, height);
-    l.align = (right ? Qt::AlignLeft : Qt::AlignRight) | (top ? Qt::AlignBottom : Qt::AlignTop);
+    if (inside)
+      l.box = QRect(x, top ? p.top : p.bottom - height, widest, height);
+    else
+      l.box = QRect(x, top ? p.top - height : p.bottom, widest, height);
+    l.align =
+        (right ? Qt::AlignLeft : Qt::AlignRight) | (top != inside ? Qt::AlignBottom : Qt::AlignTop);
     l.text = ToQt(t.label);
     l.pixelSize = px;
     l.colour = axis->tickLabelColor();
@@ -986,8 +997,6 @@ void Renderer::DrawLegend(QCPPainter& painter, RenderReport& report) {
 
 void Renderer::DrawLimitLines(QCPPainter& painter, RenderReport& report) {
   if (chart_.limitLines.empty()) return;
-  const QFont font = measure_.Font(FontPx(8));
-  const QFontMetrics metrics(font);
   struct Item {
     const LimitLine* line;
     int display;
@@ -1015,12 +1024,14 @@ void Renderer::DrawLimitLines(QCPPainter& painter, RenderReport& report) {
                                it.line->unit == line.unit;
                       }))
         continue;
+      // The axis runs from the plot area's last row up to the row above
+      // its first (where the frame is drawn).
       const double py = axis->coordToPixel(line.value);
       Item it{&line, i, plot, 0, 0, ToQColor(SeriesColour(line.series))};
-      if (!std::isfinite(py) || py < plot.top()) {
+      if (!std::isfinite(py) || py < plot.top() - 1.5) {
         it.arrow = 1;
         it.y = plot.top();
-      } else if (py > plot.bottom()) {
+      } else if (py > plot.bottom() + 0.5) {
         it.arrow = -1;
         it.y = plot.bottom();
       } else {
@@ -1033,7 +1044,7 @@ void Renderer::DrawLimitLines(QCPPainter& painter, RenderReport& report) {
   const int a = Px(4);
   for (const Item& it : items) {
     painter.save();
-    painter.setClipRect(it.plot.adjusted(0, 0, 1, 1));
+    painter.setClipRect(it.plot.adjusted(0, -1, 1, 1));
     if (it.arrow == 0) {
       QPen pen(it.colour, std::max(1.0, std::round(scale_)));
       pen.setDashPattern({6, 4});
@@ -1062,12 +1073,20 @@ void Renderer::DrawLimitLines(QCPPainter& painter, RenderReport& report) {
     const auto key = [](const Item* i) { return std::make_tuple(i->plot.top(), i->plot.left()); };
     return key(p) != key(q) ? key(p) < key(q) : p->y < q->y;
   });
-  const int h = metrics.height();
-  painter.setFont(font);
   for (std::size_t from = 0; from < order.size();) {
     std::size_t to = from;
     while (to < order.size() && order[to]->plot == order[from]->plot) ++to;
     const QRect plot = order[from]->plot;
+    // The labels stay inside the plot area: in a smaller font where they
+    // must, and only as many as fit there.
+    int px = FontPx(8);
+    const int minPx = PointsToPixels(6, dpi_);
+    while (px > minPx && static_cast<int>(to - from) * measure_.Height(px) > plot.height()) --px;
+    const QFont font = measure_.Font(px);
+    const QFontMetrics metrics(font);
+    const int h = metrics.height();
+    to = std::min(to, from + static_cast<std::size_t>(std::max(0, plot.height() / h)));
+    painter.setFont(font);
     std::vector<QRect> boxes;
     for (std::size_t j = from; j < to; ++j) {
       const Item& it = *order[j];
@@ -1093,6 +1112,7 @@ void Renderer::DrawLimitLines(QCPPainter& painter, RenderReport& report) {
       texts_.push_back(boxes[j]);
     }
     from = to;
+    while (from < order.size() && order[from]->plot == plot) ++from;
   }
   for (const Item& it : items) {
     RenderReport::Limit r;
@@ -1135,11 +1155,10 @@ void Renderer::DrawBarTitles(QCPPainter& painter) {
                              plot.top() - Px(3) - labelHalf - static_cast<int>(lines.size()) * lh);
     painter.setFont(font);
     painter.setPen(ToQColor(bar->colour));
-    for (int l = 0; l < static_cast<int>(lines.size()); ++l) {
-      const QRect box(bar->rect.left, top + l * lh, bar->rect.Width(), lh);
-      painter.drawText(box, Qt::AlignCenter | Qt::TextDontClip, lines[l]);
-      texts_.push_back(metrics.boundingRect(box, Qt::AlignCenter, lines[l]));
-    }
+    const QRect box(bar->rect.left, top, bar->rect.Width(), static_cast<int>(lines.size()) * lh);
+    const QString text = lines.join(QLatin1Char('\n'));
+    painter.drawText(box, Qt::AlignCenter | Qt::TextDontClip, text);
+    texts_.push_back(metrics.boundingRect(box, Qt::AlignCenter, text));
   }
 }
 
