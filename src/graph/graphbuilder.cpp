@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "chart/chartlayout.h"
+#include "common/logfile.h"
 #include "common/platform.h"
 #include "exposure/exposure.h"
 #include "exposure/limits.h"
@@ -465,12 +466,16 @@ int FillPairs(SRGraph& chart, const CLogData& log, const std::vector<PairSource>
   }
   std::vector<LogTime> times;
   times.reserve(static_cast<std::size_t>(records));
-  std::vector<double> values(static_cast<std::size_t>(std::max(log.ChannelCount(), kMaxChannels)));
+  const int channels = std::clamp(log.ChannelCount(), 0, kMaxChannels);
+  // A location file gives its records many at a time, rows of its channels;
+  // any other source one by one.
+  const auto* file = dynamic_cast<const CLogFile*>(&log);
+  const bool bulk = file && channels > 0 && channels == file->ChannelCount();
+  const std::size_t stride =
+      static_cast<std::size_t>(bulk ? channels : std::max(log.ChannelCount(), kMaxChannels));
   LocalOleDates ole;
   int omitted = 0;
-  for (int r = 0; r < records; ++r) {
-    LogTime t = 0;
-    if (!log.GetValues(r, values.data()) || !log.GetTime(r, t)) continue;
+  const auto fillRow = [&](const double* record, LogTime t) {
     const int row = static_cast<int>(times.size());
     times.push_back(t);
     const double when = ole.Of(t);
@@ -478,14 +483,14 @@ int FillPairs(SRGraph& chart, const CLogData& log, const std::vector<PairSource>
       const PairSource& p = pairs[k];
       double x = when, y = when;
       chart::PointMark mark = chart::PointMark::None;
-      if (p.y > 0) {
-        const double raw = values[static_cast<std::size_t>(p.y - 1)];
+      if (p.y > 0 && p.y <= channels) {
+        const double raw = record[p.y - 1];
         mark = ReadingMark(raw, HUGE_VAL);
         y = raw * p.scale + p.offset;
         if (mark == chart::PointMark::None) mark = ReadingMark(y, kPlotMaxY);
       }
-      if (p.x > 0) {
-        x = values[static_cast<std::size_t>(p.x - 1)];
+      if (p.x > 0 && p.x <= channels) {
+        x = record[p.x - 1];
         if (mark == chart::PointMark::None) mark = ReadingMark(x, kPlotMaxX);
       } else if (p.elapsed) {
         x = static_cast<double>(t - times.front()) / 3600.0;
@@ -498,6 +503,24 @@ int FillPairs(SRGraph& chart, const CLogData& log, const std::vector<PairSource>
       xs[k].push_back(x);
       ys[k].push_back(y);
     }
+  };
+  constexpr int kChunk = 4096;
+  std::vector<double> values(stride * kChunk);
+  std::vector<LogTime> chunkTimes(kChunk);
+  std::unique_ptr<bool[]> read(new bool[kChunk]);
+  for (int first = 0; first < records; first += kChunk) {
+    const int count = std::min(kChunk, records - first);
+    if (bulk) {
+      file->ReadRecords(first, count, chunkTimes.data(), values.data(), read.get());
+    } else {
+      for (int i = 0; i < count; ++i)
+        read[i] = log.GetValues(first + i, values.data() + static_cast<std::size_t>(i) * stride) &&
+                  log.GetTime(first + i, chunkTimes[static_cast<std::size_t>(i)]);
+    }
+    for (int i = 0; i < count; ++i)
+      if (read[i])
+        fillRow(values.data() + static_cast<std::size_t>(i) * stride,
+                chunkTimes[static_cast<std::size_t>(i)]);
   }
   // Lines over time do not join readings further apart than twice the
   // logging interval.

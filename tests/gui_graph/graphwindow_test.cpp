@@ -236,6 +236,25 @@ TEST_F(GraphWindowTest, ZoomThenZoomOutRestoresTheRangesExactly) {
     EXPECT_EQ(after[i].yRange, before[i].yRange);
   }
   EXPECT_EQ(view->ZoomSteps(), 0);
+
+  // Saved while zoomed, the graph reopens able to step back to its whole
+  // range.
+  Mouse(view, QEvent::MouseButtonPress, {plot.left + 10, plot.top + 5}, Qt::LeftButton);
+  Mouse(view, QEvent::MouseButtonRelease, {plot.left + 100, plot.bottom - 5}, Qt::LeftButton);
+  ASSERT_EQ(view->ZoomSteps(), 1);
+  chosen = dir.File("zoomed.vtg");
+  frame->Action(ID_FILE_SAVE_AS)->trigger();
+  frame->Action(ID_FILE_CLOSE)->trigger();
+  QApplication::processEvents();
+  ASSERT_NE(app->OpenDocumentFile(chosen), nullptr);
+  auto* reopened = dynamic_cast<CVantoraPCView*>(frame->ActiveView());
+  ASSERT_NE(reopened, nullptr);
+  EXPECT_EQ(reopened->ZoomSteps(), 1);
+  EXPECT_TRUE(chart::HasFixedRange(Doc(reopened)->GetGraph()));
+  frame->UpdateCommandUI();
+  ASSERT_TRUE(frame->Action(ID_GRAPH_ZOOM_OUT)->isEnabled());
+  frame->Action(ID_GRAPH_ZOOM_OUT)->trigger();
+  EXPECT_FALSE(chart::HasFixedRange(Doc(reopened)->GetGraph()));
 }
 
 TEST_F(GraphWindowTest, ScaleCopyImagesAndTheQuestionOnClose) {
