@@ -21,35 +21,41 @@ namespace {
 using vantora::test::LocationSpec;
 
 // Temperature, humidity, CO2 and CO over `days` days from 06:00, a record
-// every ten minutes.
-std::unique_ptr<CLogFile> Survey(const vantora::test::TempDir& dir, double days) {
+// every ten minutes; with `twenty`, 20 channels of every kind of parameter
+// and unit.
+std::unique_ptr<CLogFile> Survey(const vantora::test::TempDir& dir, double days,
+                                 bool twenty = false) {
   LocationSpec spec;
   spec.hour = 6;
   spec.channels = {{"Temperature", 0, 0, 1, 6},
                    {"Humidity", 1, 3, 1, 6},
                    {"Carbon dioxide", 4, 4, 0, 6},
                    {"CO", 3, 4, 1, 5}};
+  for (int c = 4; twenty && c < 20; ++c)
+    spec.channels.push_back({"Channel " + std::to_string(c + 1), c % 18, c % 12, c % 3, 7});
   const int records = static_cast<int>(days * 144);
   for (int r = 0; r < records; ++r) {
     const double t = r / 144.0;
-    spec.records.push_back({static_cast<std::uint32_t>(r * 600),
-                            {static_cast<float>(22 + 3 * std::sin(6.28 * t)),
-                             static_cast<float>(45 + 10 * std::cos(6.28 * t)),
-                             static_cast<float>(700 + 400 * std::sin(3 * t)),
-                             static_cast<float>(2 + (r % 50 == 0 ? 40 : 0))}});
+    std::vector<float> v = {static_cast<float>(22 + 3 * std::sin(6.28 * t)),
+                            static_cast<float>(45 + 10 * std::cos(6.28 * t)),
+                            static_cast<float>(700 + 400 * std::sin(3 * t)),
+                            static_cast<float>(2 + (r % 50 == 0 ? 40 : 0))};
+    for (int c = 4; twenty && c < 20; ++c)
+      v.push_back(static_cast<float>(c * 10 + std::sin(r + c)));
+    spec.records.push_back({static_cast<std::uint32_t>(r * 600), v});
   }
   const std::string path = dir.File("Survey.loc");
   vantora::test::WriteBytes(path, vantora::test::LocationBytes(spec));
   return std::make_unique<CLogFile>(path);
 }
 
-GraphSettings Definition(int mode, int legend) {
+GraphSettings Definition(int mode, int legend, int channels = 4) {
   GraphSettings s;
   s.mode = mode;
   s.legend = legend;
   s.axisParams[0] = 0;
-  for (int c = 0; c < 4; ++c) s.axisParams[c + 1] = c + 1;
-  s.axisCount = 5;
+  for (int c = 0; c < channels; ++c) s.axisParams[c + 1] = c + 1;
+  s.axisCount = 1 + channels;
   s.title = "... Site 3\\Survey";
   return s;
 }
@@ -74,11 +80,11 @@ TEST_F(GraphLayoutTest, NoTextOnAnotherAndTheLegendWholeAtEverySize) {
       exposure::LoadLimitLibrary("", "", TheParamNames().compounds());
   const exposure::LimitSet* set = exposure::ChooseLimitSet(limits, "");
   ASSERT_TRUE(set);
-  for (double days : {0.4, 3.0}) {
-    auto log = Survey(dir, days);
+  for (const auto& [days, channels] : {std::pair{0.4, 4}, {3.0, 4}, {0.4, 20}}) {
+    auto log = Survey(dir, days, channels == 20);
     for (int mode : {kModeSingleY, kModeMultiY, kModeStrip}) {
       GraphDocument doc;
-      GraphSettings s = Definition(mode, 1);
+      GraphSettings s = Definition(mode, 1, channels);
       s.limitLines = true;
       ASSERT_TRUE(doc.BuildGraph(log.get(), &s, nullptr, set));
       ASSERT_GE(doc.GetGraph().limitLines.size(), 5u);
@@ -99,7 +105,7 @@ TEST_F(GraphLayoutTest, NoTextOnAnotherAndTheLegendWholeAtEverySize) {
         // The legend: every entry, under everything else.
         const chart::SRGraphLegend* legend = doc.GetGraph().Legend();
         ASSERT_TRUE(legend) << what;
-        EXPECT_EQ(legend->items.size(), 4u) << what;
+        EXPECT_EQ(legend->items.size(), static_cast<std::size_t>(channels)) << what;
         for (const auto& d : report.displays)
           EXPECT_LE(d.plot.bottom(), report.legend.top()) << what;
         if (HasFailure()) return;

@@ -321,6 +321,34 @@ TEST_F(GraphWindowTest, ScaleCopyImagesAndTheQuestionOnClose) {
   EXPECT_EQ(frame->ActiveDocument(), doc);
 }
 
+TEST_F(GraphWindowTest, ALocationWithoutReadingsMakesNoGraphAndSvgIsSaved) {
+  // Every CO2 reading of this location is missing.
+  LocationSpec spec;
+  spec.channels = {{"CO2", 4, 4, 0, 6}};
+  spec.records = {{0, {-999999.0f}}, {60, {-999999.0f}}};
+  test::WriteBytes(dir.File("Empty.loc"), test::LocationBytes(spec));
+  ASSERT_NE(app->OpenDocumentFile(dir.File("Empty.loc")), nullptr);
+  boxes.clear();
+  EXPECT_EQ(Create({0}), nullptr);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "Empty has no readings to graph.");
+
+  // File > Save As SVG: the drawing through the file dialog.
+  ASSERT_NE(app->OpenDocumentFile(loc), nullptr);
+  CVantoraPCView* view = Create({0, 1});
+  ASSERT_NE(view, nullptr);
+  chosen = dir.File("drawing.svg");
+  requests.clear();
+  frame->UpdateCommandUI();
+  ASSERT_TRUE(frame->Action(ID_FILE_SAVE_SVG)->isEnabled());
+  frame->Action(ID_FILE_SAVE_SVG)->trigger();
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_EQ(requests[0].defaultExt, "svg");
+  const std::string svg = test::ReadAll(chosen);
+  EXPECT_EQ(svg.substr(0, 5), "<?xml");
+  EXPECT_NE(svg.find("<svg"), std::string::npos);
+}
+
 TEST_F(GraphWindowTest, DamagedAndOlderGraphFilesDoNotOpen) {
   test::WriteBytes(dir.File("empty.vtg"), {});
   EXPECT_EQ(app->OpenDocumentFile(dir.File("empty.vtg")), nullptr);

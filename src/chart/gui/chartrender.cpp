@@ -452,8 +452,18 @@ void Renderer::PlaceEndLabels(QCPAxis* axis, const SRGCompoundDisplay& d, const 
   axis->setTickLabels(false);
   const Rect& r = d.rect;
   const Rect& p = d.plotArea;
-  const int room = std::max(0, std::min(p.top - r.top, r.bottom - p.bottom));
-  const int px = EndLabelFontSize(FontPx(scale.fontSize), room, dpi_, measure_);
+  // A label stands out of the plot area, above or below, in a margin that
+  // holds it and where no X scale has its labels; else beside the plot area
+  // from its top or up to its bottom, where it fits.
+  const bool over = d.xScale2 || (d.xScale && d.xScale->labelsFarSide);
+  const bool under = d.xScale && !d.xScale->labelsFarSide && !IsBlank(d.xScale->format);
+  const int roomTop = over ? 0 : p.top - r.top, roomBottom = under ? 0 : r.bottom - p.bottom;
+  int fitRoom = std::numeric_limits<int>::max();
+  if (roomTop > 0) fitRoom = std::min(fitRoom, roomTop);
+  if (roomBottom > 0) fitRoom = std::min(fitRoom, roomBottom);
+  if (roomTop == 0 || roomBottom == 0) fitRoom = std::min(fitRoom, std::max(1, p.Height() / 2));
+  // A pixel to spare: a line of text may take one more than its height.
+  const int px = EndLabelFontSize(FontPx(scale.fontSize), fitRoom - 1, dpi_, measure_);
   const int height = measure_.Height(px);
   const bool right = axis->axisType() == QCPAxis::atRight;
   const int reach = axis->tickLengthOut() + axis->tickLabelPadding();
@@ -461,27 +471,27 @@ void Renderer::PlaceEndLabels(QCPAxis* axis, const SRGCompoundDisplay& d, const 
   for (const Tick& t : ticks) widest = std::max(widest, measure_.Width(t.label, px));
   const int x = right ? p.right + reach : p.left - reach - widest;
   const bool single = ticks.size() < 2;
-  // Where the margins are lower than the labels (strips close together),
-  // the labels stand beside the plot area instead, the maximum from its top
-  // and the minimum up to its bottom, and only those that fit.
-  const bool inside = measure_.Height(px) > room;
-  const int fits = inside ? p.Height() / std::max(1, height) : 2;
-  if (fits == 0) return;
-  for (const Tick& t : ticks) {
-    // The maximum stands on the top edge, the minimum hangs from the bottom.
-    const bool top = single || t.value >= ticks.back().value;
-    if (!top && fits < 2) continue;
-    LooseLabel l;
-    if (inside)
-      l.box = QRect(x, top ? p.top : p.bottom - height, widest, height);
-    else
-      l.box = QRect(x, top ? p.top - height : p.bottom, widest, height);
-    l.align =
-        (right ? Qt::AlignLeft : Qt::AlignRight) | (top != inside ? Qt::AlignBottom : Qt::AlignTop);
-    l.text = ToQt(t.label);
-    l.pixelSize = px;
-    l.colour = axis->tickLabelColor();
-    looseLabels_.push_back(l);
+  const bool topOut = roomTop > height, bottomOut = roomBottom > height;
+  int insideRows = p.Height() / std::max(1, height);
+  for (int pass = 0; pass < 2; ++pass) {
+    for (const Tick& t : ticks) {
+      // The maximum at the top, the minimum at the bottom; the top first.
+      const bool top = single || t.value >= ticks.back().value;
+      if (top != (pass == 0)) continue;
+      const bool out = top ? topOut : bottomOut;
+      if (!out && insideRows-- <= 0) continue;
+      LooseLabel l;
+      if (out)
+        l.box = QRect(x, top ? p.top - height : p.bottom, widest, height);
+      else
+        l.box = QRect(x, top ? p.top : p.bottom - height, widest, height);
+      l.align =
+          (right ? Qt::AlignLeft : Qt::AlignRight) | (top == out ? Qt::AlignBottom : Qt::AlignTop);
+      l.text = ToQt(t.label);
+      l.pixelSize = px;
+      l.colour = axis->tickLabelColor();
+      looseLabels_.push_back(l);
+    }
   }
   auto& [left, rightReach] = yLabelReach_[displayIndex];
   (right ? rightReach : left) = reach + widest;
@@ -811,7 +821,18 @@ void Renderer::DrawSideTitles(QCPPainter& painter) {
   std::vector<Title> titles[2];  // left, right
   for (int i = 0; const SRGCompoundDisplay* d = chart_.Display(i); ++i) {
     const auto [leftReach, rightReach] = yLabelReach_[static_cast<std::size_t>(i)];
-    const QRect strip = ToQRect(d->rect).intersected(chart);
+    // Across, a title stays level with its plot area where labels above or
+    // below it (a date line, X values, titles) take the display's margins.
+    Rect band = d->rect;
+    bool above = d->xScale2 || (d->xScale && d->xScale->labelsFarSide);
+    bool below = d->xScale && !d->xScale->labelsFarSide && !IsBlank(d->xScale->format);
+    for (const SRGraphLabel& l : d->labels) {
+      above = above || l.side == Side::Top;
+      below = below || l.side == Side::Bottom;
+    }
+    if (above) band.top = d->plotArea.top;
+    if (below) band.bottom = d->plotArea.bottom;
+    const QRect strip = ToQRect(band).intersected(chart);
     for (const SRGraphLabel& label : d->labels) {
       if (!label.rotated || (label.side != Side::Left && label.side != Side::Right)) continue;
       const bool left = label.side == Side::Left;
@@ -873,15 +894,26 @@ void Renderer::DrawLabels(QCPPainter& painter) {
     int px = FontPx(label.fontSize);
     if (label.rotated) {
       px = FitFontSize(label.text, px, box.height(), dpi_, measure_);
+      // Too long even so: cut short, never past its side.
+      if (measure_.Width(label.text, px) > box.height()) {
+        const QString cut = QFontMetrics(measure_.Font(px))
+                                .elidedText(ToQt(label.text), Qt::ElideRight, box.height());
+        DrawText(painter, box, FromQt(cut), px, true);
+        return;
+      }
     } else if (label.text.find('\n') == std::string::npos && !IsBlank(label.text)) {
       // A title across its box fits the box's width, and stands clear of
       // the tick labels around it.
       px = FitFontSize(label.text, px, box.width(), dpi_, measure_);
       const QString text = ToQt(label.text).trimmed();
-      while (
-          px > minPx &&
-          HitsTickLabel(QFontMetrics(measure_.Font(px)).boundingRect(box, Qt::AlignCenter, text)))
-        --px;
+      const auto hits = [&](int size) {
+        return HitsTickLabel(
+            QFontMetrics(measure_.Font(size)).boundingRect(box, Qt::AlignCenter, text));
+      };
+      while (px > minPx && hits(px)) --px;
+      // Where not even the smallest font clears them (the tiniest windows),
+      // the title gives way.
+      if (hits(px)) return;
     }
     DrawText(painter, box, label.text, px, label.rotated);
   };
@@ -1090,7 +1122,8 @@ void Renderer::DrawLimitLines(QCPPainter& painter, RenderReport& report) {
     std::vector<QRect> boxes;
     for (std::size_t j = from; j < to; ++j) {
       const Item& it = *order[j];
-      const int w = metrics.horizontalAdvance(ToQt(it.line->label)) + Px(4);
+      const int w = std::min(metrics.horizontalAdvance(ToQt(it.line->label)) + Px(4),
+                             std::max(1, plot.width() - Px(4) - (it.arrow ? 2 * a + Px(4) : 0)));
       const int right = plot.right() + 1 - Px(3) - (it.arrow ? 2 * a + Px(4) : 0);
       int top = it.y - h - Px(1);
       if (it.arrow > 0) top = plot.top() + Px(2);
@@ -1108,7 +1141,9 @@ void Renderer::DrawLimitLines(QCPPainter& painter, RenderReport& report) {
       const Item& it = *order[from + j];
       painter.fillRect(boxes[j], Qt::white);
       painter.setPen(it.colour);
-      painter.drawText(boxes[j], Qt::AlignCenter, ToQt(it.line->label));
+      painter.drawText(
+          boxes[j], Qt::AlignCenter,
+          metrics.elidedText(ToQt(it.line->label), Qt::ElideRight, boxes[j].width() - Px(2)));
       texts_.push_back(boxes[j]);
     }
     from = to;
@@ -1143,6 +1178,11 @@ void Renderer::DrawBarTitles(QCPPainter& painter) {
       px = std::min(px, FitFontSize(FromQt(line), px, room, dpi_, measure_));
     const QFont font = measure_.Font(px);
     const QFontMetrics metrics(font);
+    // A name too long for the band even so is cut short, never run into
+    // the next band.
+    QStringList fitted;
+    for (const QString& line : lines)
+      fitted.push_back(metrics.elidedText(line, Qt::ElideRight, room));
     const int lh = metrics.height();
     const QRect plot = axis->axisRect()->rect();
     // Clear of the top label of the bar's scale, which stands half above
@@ -1156,7 +1196,7 @@ void Renderer::DrawBarTitles(QCPPainter& painter) {
     painter.setFont(font);
     painter.setPen(ToQColor(bar->colour));
     const QRect box(bar->rect.left, top, bar->rect.Width(), static_cast<int>(lines.size()) * lh);
-    const QString text = lines.join(QLatin1Char('\n'));
+    const QString text = fitted.join(QLatin1Char('\n'));
     painter.drawText(box, Qt::AlignCenter | Qt::TextDontClip, text);
     texts_.push_back(metrics.boundingRect(box, Qt::AlignCenter, text));
   }
