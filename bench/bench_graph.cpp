@@ -6,6 +6,9 @@
 //  - WholeProcess/vantora and /matplotlib: `vantora graph ... -o X.jpg` and
 //    bench/plot_matplotlib.py of the same location as whole processes, with
 //    their peak resident memory (maxrss_MB).
+//  - WholeProcess/compare10: `vantora graph` comparing one channel of ten
+//    copies of the largest location, into a PNG at 1600 x 1000 (target:
+//    under 0.5 s).
 #include <benchmark/benchmark.h>
 #include <spawn.h>
 #include <sys/resource.h>
@@ -14,6 +17,7 @@
 #include <QApplication>
 #include <QPainter>
 #include <chrono>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -122,6 +126,30 @@ void BM_WholeProcessVantora(benchmark::State& state) {
 }
 BENCHMARK(BM_WholeProcessVantora)
     ->Name("WholeProcess/vantora")
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
+
+void BM_WholeProcessCompare(benchmark::State& state) {
+  static test::TempDir dir;
+  std::vector<std::string> command = {std::string(VANTORA_BENCH_BIN) + "/vantora", "graph"};
+  for (int i = 0; i < 10; ++i) {
+    const std::string copy = dir.File("copy " + std::to_string(i) + ".loc");
+    std::error_code ec;
+    std::filesystem::copy_file(test::LargestLocationPath(), copy,
+                               std::filesystem::copy_options::overwrite_existing, ec);
+    if (ec) {
+      state.SkipWithError(("cannot copy the largest location: " + ec.message()).c_str());
+      return;
+    }
+    command.push_back(copy);
+  }
+  for (const char* arg : {"--y", "Channel 1", "--size", "1600x1000", "-o"}) command.push_back(arg);
+  command.push_back(dir.File("compare.png"));
+  WholeProcess(state, command);
+}
+BENCHMARK(BM_WholeProcessCompare)
+    ->Name("WholeProcess/compare10")
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(5);

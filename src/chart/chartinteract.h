@@ -33,10 +33,29 @@ struct PointHit {
 };
 PointHit HitTest(const SRGraph& chart, int x, int y, int radius = 5);
 
+// The series whose legend entry (its key or its text) holds (x, y), as the
+// last layout placed the entries; -1 when none does.
+int LegendKeyAt(const SRGraph& chart, int x, int y);
+
 // Every compound display's current fixed ranges and plot area: one zoom step
 // to return to.
 std::vector<SRGZoom> ZoomState(const SRGraph& chart);
 void RestoreZoom(SRGraph& chart, const std::vector<SRGZoom>& state);
+
+// The zoom history kept in the chart (chart.zoomHistory, stored in graph
+// files, so a reopened graph steps back through it): one step is the entries
+// of every display, the first display's entry starting it.
+// Appends the current state as one step (or a state ZoomState took).
+void PushZoomStep(SRGraph& chart);
+void PushZoomStep(SRGraph& chart, const std::vector<SRGZoom>& state);
+// Restores the newest step and removes it; false when there is none.
+bool PopZoomStep(SRGraph& chart);
+int ZoomStepCount(const SRGraph& chart);
+// True when a display shows a fixed range instead of its data's.
+bool HasFixedRange(const SRGraph& chart);
+// Every display back to its data's ranges; false (nothing changed) when none
+// had a fixed range. Push a step first to make it one step of the history.
+bool ReleaseRanges(SRGraph& chart);
 
 enum class ZoomKind {
   // X and the Y of every display, in proportion (one display, or overlays).

@@ -64,13 +64,112 @@ TEST_F(GraphFileTest, RoundTripKeepsEveryByteAndRestoresThePairs) {
   ASSERT_EQ(opened.comments.Count(), 2);
   EXPECT_EQ(opened.comments.Get(0).text, "Door opened");
   EXPECT_EQ(opened.comments.Get(1).x, 100);
-  EXPECT_EQ(opened.GetGraph().ItemCount(5), 2);
+  EXPECT_EQ(opened.GetGraph().ItemCount(5), 3);
 
   // Laid out again for a size, the opened graph matches the built one.
   built.LayoutGraph(1024, 700);
   opened.LayoutGraph(1024, 700);
   EXPECT_EQ(opened.GetGraph().Display(2)->plotArea, built.GetGraph().Display(2)->plotArea);
   EXPECT_EQ(opened.GetGraph().Legend()->rect, built.GetGraph().Legend()->rect);
+}
+
+TEST_F(GraphFileTest, HiddenSeriesLimitLinesAndZoomStepsComeBack) {
+  chart::SRGraph& g = built.GetGraph();
+  g.SetSeriesHidden(1, true);
+  g.limitLines.push_back({2, "ceiling", 1.75, "ppm", "Ceiling 1.75 ppm"});
+  g.zoomHistory.push_back(chart::SRGZoom());
+  GraphDocument opened;
+  ASSERT_EQ(Read(GraphFileBytes(built), opened), GraphFileResult::Ok);
+  const chart::SRGraph& back = opened.GetGraph();
+  EXPECT_FALSE(back.SeriesHidden(0));
+  EXPECT_TRUE(back.SeriesHidden(1));
+  EXPECT_EQ(back.limitLines, g.limitLines);
+  EXPECT_EQ(back.zoomHistory.size(), 1u);
+  // The record that was not plottable is remembered as such.
+  EXPECT_EQ(back.MarkAt(1, 1), chart::PointMark::OutOfRange);
+  // A line of a series the graph does not have is damage.
+  g.limitLines.push_back({3, "high", 1, "ppm", "High 1 ppm"});
+  std::string detail;
+  EXPECT_EQ(Read(GraphFileBytes(built), opened, &detail), GraphFileResult::Damaged);
+  EXPECT_NE(detail.find("limit line"), std::string::npos) << detail;
+}
+
+// A Single Y graph file as the version before limit lines and hidden
+// series wrote it (chart data version 1): time-less pairs (3, 1) and (3, 2)
+// and a comment "Note".
+const char kVersion1File[] =
+    "\x68\x00\x00\x00\x68\x00\x00\x00\x01\x00\x00\x00\x03\x00\x00\x00\x01\x00\x00\x00\x01\x00\x00"
+    "\x00"
+    "\x32\x00\x00\x00\x32\x00\x00\x00\x10\x00\x00\x00\x04\x4e\x6f\x74\x65\x56\x47\x43\x48\x01\x00"
+    "\x00"
+    "\x00\x05\x00\x00\x00\x08\x00\x00\x00\x00\x04\x00\x00\x00\x54\x65\x6d\x70\x09\x00\x00\x00\x01"
+    "\x02"
+    "\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x08\x00\x00\x00\x00\x04\x00"
+    "\x00"
+    "\x00\x46\x6c\x6f\x77\x09\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00"
+    "\x00"
+    "\x00\x00\x00\x08\x00\x00\x00\x00\x0a\x00\x00\x00\x53\x69\x74\x65\x31\x5c\x4c\x6f\x63\x31\x10"
+    "\x00"
+    "\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x08\x00\x00"
+    "\x00"
+    "\x00\x01\x00\x00\x00\x20\x18\x00\x00\x00\x00\x03\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00"
+    "\x00"
+    "\x00\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00"
+    "\x00"
+    "\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x00\x00"
+    "\x00"
+    "\x05\x00\x00\x00\x25\x34\x2e\x32\x66\x09\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x00"
+    "\x00"
+    "\x00\x05\x00\x00\x00\x25\x33\x2e\x31\x66\x09\x00\x00\x00\x01\x00\x00\x00\x00\x00\x05\x00\x00"
+    "\x00"
+    "\x00\x01\x00\x05\x00\x00\x00\x00\x01\x06\x00\x00\x00\x00\xc0\xc0\xc0\x06\x00\x00\x00\x00\xc0"
+    "\xc0"
+    "\xc0\x07\x00\x00\x00\x00\x01\x00\x00\x00\x0f\x00\x00\x00\x00\x00\x00\x00\xff\xff\xff\xff\x00"
+    "\x00"
+    "\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00"
+    "\x00"
+    "\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x04\x00\x00\x00\x02\x00\x00\x00\x00\x00"
+    "\x00"
+    "\x00\x00\x00\xf8\x3f\x00\x00\x00\x00\x00\x00\xf0\x3f\x00\x00\x00\x00\x02\x00\x00\x00\x00\x00"
+    "\x00"
+    "\x00\x00\x00\x34\x40\x00\x00\x00\x00\x00\x00\x35\x40\x00\x00\x00\x00\x02\x00\x00\x00\x00\x00"
+    "\x00"
+    "\x00\x00\x00\xf8\x3f\x00\x00\x00\x00\x00\x00\xf0\x3f\x00\x00\x00\x00\x02\x00\x00\x00\x00\x00"
+    "\x00"
+    "\x00\x00\x00\x49\x40\x00\x00\x00\x00\x00\x80\x49\x40\x00\x00\x00\x00\x02\x00\x00\x00\x00\x00"
+    "\x00"
+    "\x00\x00\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00\xff\xff\xff\xff\x01\x00\x00\x00\x00\x00"
+    "\x02"
+    "\x00\x00\x00\x03\x00\x00\x00\x00\x00\x00\x00\xff\xff\xff\xff\x01\x00\x02\x00\x00\x00\x03\x00"
+    "\x00"
+    "\x00\x01\x00\x00\x00\x03\x00\x00\x00\x02\x00\x00\x00\x00\x00\x00\x00";
+
+TEST(GraphFileVersion1, StillReadsAndIsWrittenAgainAsVersion2) {
+  const std::string old(kVersion1File, sizeof kVersion1File - 1);
+  ASSERT_EQ(old.substr(41, 8), std::string("VGCH\x01\0\0\0", 8));
+  GraphDocument doc;
+  std::string detail;
+  ASSERT_EQ(
+      ReadGraphBytes(reinterpret_cast<const std::uint8_t*>(old.data()), old.size(), doc, detail),
+      GraphFileResult::Ok)
+      << detail;
+  EXPECT_EQ(doc.settings.mode, kModeSingleY);
+  EXPECT_EQ(doc.settings.AxisPair(1), (std::pair<int, int>{3, 2}));
+  ASSERT_EQ(doc.comments.Count(), 1);
+  EXPECT_EQ(doc.comments.Get(0).text, "Note");
+  const chart::SRGraph& g = doc.GetGraph();
+  EXPECT_EQ(g.SummaryOf(2).points, 2u);
+  EXPECT_FALSE(g.SeriesHidden(0));
+  EXPECT_TRUE(g.limitLines.empty());
+  // Saved again, it is version 2 and reads back the same.
+  const std::string again = GraphFileBytes(doc);
+  EXPECT_NE(again.find(std::string("VGCH\x02\0\0\0", 8)), std::string::npos);
+  GraphDocument reread;
+  ASSERT_EQ(ReadGraphBytes(reinterpret_cast<const std::uint8_t*>(again.data()), again.size(),
+                           reread, detail),
+            GraphFileResult::Ok);
+  EXPECT_EQ(GraphFileBytes(reread), again);
+  EXPECT_EQ(reread.GetGraph().Value(1, 3), g.Value(1, 3));
 }
 
 TEST_F(GraphFileTest, SaveAndLoad) {
@@ -135,6 +234,14 @@ TEST_F(GraphFileTest, OtherTagsAreAnOlderVersion) {
   PutI32(old, 0, 103);
   PutI32(old, 4, 104);
   EXPECT_EQ(Read(old, opened), GraphFileResult::OlderVersion);
+  PutI32(old, 0, 100);
+  EXPECT_EQ(Read(old, opened), GraphFileResult::OlderVersion);
+  // Other leading bytes: no graph file.
+  for (std::uint32_t tag : {99u, 105u, 0x474E5089u}) {
+    PutI32(old, 0, tag);
+    EXPECT_EQ(Read(old, opened), GraphFileResult::NotGraphFile) << tag;
+  }
+  EXPECT_EQ(NotGraphFileText("a.png"), "a.png is not a graph file.");
   EXPECT_STREQ(kTextOlderGraphFile,
                "This .vtg graph file was created with an older version of VantoraPC and can not "
                "be opened.");
@@ -145,7 +252,10 @@ TEST_F(GraphFileTest, EveryTruncationIsDamaged) {
   opened.comments.Append("stale", 1, 1, 10);
   for (std::size_t n = 0; n < bytes.size(); ++n) {
     std::string detail;
-    ASSERT_EQ(Read(bytes.substr(0, n), opened, &detail), GraphFileResult::Damaged) << n;
+    // Without its two tags it is no graph file at all.
+    ASSERT_EQ(Read(bytes.substr(0, n), opened, &detail),
+              n < 8 ? GraphFileResult::NotGraphFile : GraphFileResult::Damaged)
+        << n;
     EXPECT_FALSE(detail.empty());
     EXPECT_EQ(opened.comments.Count(), 0);
     EXPECT_EQ(opened.GetGraph().GroupCount(), 0);

@@ -134,6 +134,33 @@ TEST_F(CreateGraphDlgTest, ProfileLoadsAndSavesTheOptionsAndMode) {
   EXPECT_EQ(Profile::GetInt("Graph", "Mode", -9), 1);
 }
 
+TEST_F(CreateGraphDlgTest, LimitLinesFromTheProfileThroughTheOptionsPageAndBack) {
+  GraphSettings s;
+  LoadGraphSettings(s);
+  EXPECT_FALSE(s.limitLines);  // off until chosen
+  Profile::WriteInt("Graph", "LimitLines", 4);
+  LoadGraphSettings(s);
+  ASSERT_TRUE(s.limitLines);
+  auto log = Location({0});
+  selection.SetTimeSelected(true);
+  selection.SetSelected(0, true);
+  CCreateGraphDlg dlg(*log, selection, s);
+  auto* box = Child<QCheckBox>(dlg, "limitLines");
+  EXPECT_EQ(box->text(), "Limit lines");
+  EXPECT_TRUE(box->isChecked());
+  box->setChecked(false);
+  dlg.OnCreate();
+  EXPECT_EQ(dlg.result(), QDialog::Accepted);
+  EXPECT_FALSE(s.limitLines);
+  SaveGraphSettings(s);
+  EXPECT_EQ(Profile::GetInt("Graph", "LimitLines", -9), 0);
+  // The set VantoraPC draws: the profile's, else the default one.
+  Profile::WriteString("Exposure", "LimitSet", "Workplace (NIOSH REL)");
+  EXPECT_EQ(ProfileLimits().set->name, "Workplace (NIOSH REL)");
+  Profile::WriteString("Exposure", "LimitSet", "Gone");
+  EXPECT_EQ(ProfileLimits().set->name, exposure::kDefaultLimitSet);
+}
+
 TEST_F(CreateGraphDlgTest, ModeSevenOpensSingleYAndCancelStillWritesTheOptions) {
   auto log = Location({0, 2});
   Profile::WriteInt("Graph", "Mode", 7);
@@ -300,18 +327,17 @@ TEST_F(CreateGraphDlgTest, MixedUnitsInSingleYAskFirst) {
   EXPECT_EQ(settings.mode, kModeMultiY);
 }
 
-TEST_F(CreateGraphDlgTest, OneYInMultiYAsksAndLegendFollowsTheMode) {
+TEST_F(CreateGraphDlgTest, OneYInMultiYAsksAndLegendServesEveryMode) {
   auto log = Location({0, 2});
   selection.SetTimeSelected(true);
   selection.SetSelected(0, true);
   CCreateGraphDlg dlg(*log, selection, settings);
   auto* legend = Child<QCheckBox>(dlg, "legend");
   EXPECT_TRUE(legend->isChecked());
-  EXPECT_FALSE(legend->isEnabled());
-  Click(dlg, "strip");
-  EXPECT_FALSE(legend->isEnabled());
-  Click(dlg, "multiY");
-  EXPECT_TRUE(legend->isEnabled());
+  for (const char* mode : {"singleY", "strip", "multiY"}) {
+    Click(dlg, mode);
+    EXPECT_TRUE(legend->isEnabled()) << mode;
+  }
   legend->setChecked(false);
 
   Answers answers({IDNO, IDYES});

@@ -236,6 +236,25 @@ TEST_F(GraphWindowTest, ZoomThenZoomOutRestoresTheRangesExactly) {
     EXPECT_EQ(after[i].yRange, before[i].yRange);
   }
   EXPECT_EQ(view->ZoomSteps(), 0);
+
+  // Saved while zoomed, the graph reopens able to step back to its whole
+  // range.
+  Mouse(view, QEvent::MouseButtonPress, {plot.left + 10, plot.top + 5}, Qt::LeftButton);
+  Mouse(view, QEvent::MouseButtonRelease, {plot.left + 100, plot.bottom - 5}, Qt::LeftButton);
+  ASSERT_EQ(view->ZoomSteps(), 1);
+  chosen = dir.File("zoomed.vtg");
+  frame->Action(ID_FILE_SAVE_AS)->trigger();
+  frame->Action(ID_FILE_CLOSE)->trigger();
+  QApplication::processEvents();
+  ASSERT_NE(app->OpenDocumentFile(chosen), nullptr);
+  auto* reopened = dynamic_cast<CVantoraPCView*>(frame->ActiveView());
+  ASSERT_NE(reopened, nullptr);
+  EXPECT_EQ(reopened->ZoomSteps(), 1);
+  EXPECT_TRUE(chart::HasFixedRange(Doc(reopened)->GetGraph()));
+  frame->UpdateCommandUI();
+  ASSERT_TRUE(frame->Action(ID_GRAPH_ZOOM_OUT)->isEnabled());
+  frame->Action(ID_GRAPH_ZOOM_OUT)->trigger();
+  EXPECT_FALSE(chart::HasFixedRange(Doc(reopened)->GetGraph()));
 }
 
 TEST_F(GraphWindowTest, ScaleCopyImagesAndTheQuestionOnClose) {
@@ -302,18 +321,51 @@ TEST_F(GraphWindowTest, ScaleCopyImagesAndTheQuestionOnClose) {
   EXPECT_EQ(frame->ActiveDocument(), doc);
 }
 
+TEST_F(GraphWindowTest, ALocationWithoutReadingsMakesNoGraphAndSvgIsSaved) {
+  // Every CO2 reading of this location is missing.
+  LocationSpec spec;
+  spec.channels = {{"CO2", 4, 4, 0, 6}};
+  spec.records = {{0, {-999999.0f}}, {60, {-999999.0f}}};
+  test::WriteBytes(dir.File("Empty.loc"), test::LocationBytes(spec));
+  ASSERT_NE(app->OpenDocumentFile(dir.File("Empty.loc")), nullptr);
+  boxes.clear();
+  EXPECT_EQ(Create({0}), nullptr);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "Empty has no readings to graph.");
+
+  // File > Save As SVG: the drawing through the file dialog.
+  ASSERT_NE(app->OpenDocumentFile(loc), nullptr);
+  CVantoraPCView* view = Create({0, 1});
+  ASSERT_NE(view, nullptr);
+  chosen = dir.File("drawing.svg");
+  requests.clear();
+  frame->UpdateCommandUI();
+  ASSERT_TRUE(frame->Action(ID_FILE_SAVE_SVG)->isEnabled());
+  frame->Action(ID_FILE_SAVE_SVG)->trigger();
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_EQ(requests[0].defaultExt, "svg");
+  const std::string svg = test::ReadAll(chosen);
+  EXPECT_EQ(svg.substr(0, 5), "<?xml");
+  EXPECT_NE(svg.find("<svg"), std::string::npos);
+}
+
 TEST_F(GraphWindowTest, DamagedAndOlderGraphFilesDoNotOpen) {
   test::WriteBytes(dir.File("empty.vtg"), {});
   EXPECT_EQ(app->OpenDocumentFile(dir.File("empty.vtg")), nullptr);
   ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].text,
-            "The graph file " + dir.File("empty.vtg") + " is damaged and can not be opened.");
+  EXPECT_EQ(boxes[0].text, dir.File("empty.vtg") + " is not a graph file.");
   test::WriteBytes(dir.File("old.vtg"), {104, 0, 0, 0, 103, 0, 0, 0, 1, 0, 0, 0});
   EXPECT_EQ(app->OpenDocumentFile(dir.File("old.vtg")), nullptr);
   ASSERT_EQ(boxes.size(), 2u);
   EXPECT_EQ(boxes[1].text,
             "This .vtg graph file was created with an older version of VantoraPC and can not be "
             "opened.");
+  // Tags of a graph file, then something cut off: damaged.
+  test::WriteBytes(dir.File("cut.vtg"), {104, 0, 0, 0, 104, 0, 0, 0, 1, 0});
+  EXPECT_EQ(app->OpenDocumentFile(dir.File("cut.vtg")), nullptr);
+  ASSERT_EQ(boxes.size(), 3u);
+  EXPECT_EQ(boxes[2].text,
+            "The graph file " + dir.File("cut.vtg") + " is damaged and can not be opened.");
 }
 
 }  // namespace

@@ -1,8 +1,15 @@
 #include "graph/gui/graphprofile.h"
 
+#include <QFileInfo>
+#include <QSettings>
 #include <algorithm>
 
+#include "common/codepage.h"
+#include "common/gui/qtstrings.h"
 #include "common/profile.h"
+#include "exposure/gui/limitstore.h"
+#include "exposure/limits.h"
+#include "model/vocabulary.h"
 
 namespace vantora::graph {
 
@@ -32,6 +39,7 @@ void LoadGraphSettings(GraphSettings& s) {
   s.lines = ReadFlag("Lines", defaults.lines);
   s.markers = ReadFlag("Markers", defaults.markers);
   s.legend = Profile::GetInt(kSection, "Legend", defaults.legend);
+  s.limitLines = ReadFlag("LimitLines", defaults.limitLines);
   switch (Profile::GetInt(kSection, "Mode", defaults.mode - 1)) {
     case 1: s.mode = kModeMultiY; break;
     case 2: s.mode = kModeStrip; break;
@@ -51,10 +59,14 @@ void SaveGraphSettings(const GraphSettings& s) {
   WriteFlag("Lines", s.lines);
   WriteFlag("Markers", s.markers);
   Profile::WriteInt(kSection, "Legend", s.legend);
+  WriteFlag("LimitLines", s.limitLines);
   int stored = 0;
   if (s.mode == kModeMultiY) stored = 1;
   if (s.mode == kModeStrip) stored = 2;
   Profile::WriteInt(kSection, "Mode", stored);
 }
+
+ProfileLimits::ProfileLimits()
+    : loaded(exposure::CurrentLimits()), set(exposure::ChosenLimitSet(*loaded)) {}
 
 }  // namespace vantora::graph

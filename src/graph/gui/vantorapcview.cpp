@@ -174,12 +174,12 @@ void CVantoraPCView::mouseReleaseEvent(QMouseEvent* event) {
     dragging_ = false;
     band_->hide();
     chart::SRGraph& chart = doc->GetGraph();
-    auto state = chart::ZoomState(chart);
+    const auto state = chart::ZoomState(chart);
     const chart::ZoomKind kind = doc->Mode() == graph::kModeStrip ? chart::ZoomKind::DraggedDisplayY
                                                                   : chart::ZoomKind::AllDisplays;
     if (chart::ZoomToRect(chart, chart::Rect{dragStart_.x(), dragStart_.y(), pos.x(), pos.y()},
                           kind))
-      history_.push_back(std::move(state));
+      chart::PushZoomStep(chart, state);
   }
   // A click or drag in the chart counts as a change of the document.
   Modified();
@@ -246,7 +246,8 @@ bool CVantoraPCView::QueryCommand(int id, bool& enabled, bool& checked) {
     case ID_FILE_PRINT_PREVIEW:
     case ID_GRAPH_PAGE_SETUP: enabled = doc != nullptr; return true;
     case ID_GRAPH_SCALE: enabled = doc && doc->Mode() == graph::kModeSingleY; return true;
-    case ID_GRAPH_ZOOM_OUT: enabled = !history_.empty(); return true;
+    case ID_FILE_SAVE_SVG: enabled = doc != nullptr; return true;
+    case ID_GRAPH_ZOOM_OUT: enabled = ZoomSteps() > 0; return true;
     default: return false;
   }
 }
@@ -260,6 +261,7 @@ bool CVantoraPCView::OnCommand(int id) {
     case ID_GRAPH_ZOOM_OUT: ZoomOut(); return true;
     case ID_FILE_SAVE_DIB: SaveImage(false); return true;
     case ID_FILE_SAVE_JPEG: SaveImage(true); return true;
+    case ID_FILE_SAVE_SVG: SaveSvg(); return true;
     case ID_FILE_PRINT: Print(false); return true;
     case ID_FILE_PRINT_DIRECT: Print(true); return true;
     case ID_FILE_PRINT_PREVIEW: PrintPreview(); return true;
@@ -315,7 +317,7 @@ void CVantoraPCView::EditScaling() {
   chart::SRGCompoundDisplay* display = chart.Display(0);
   if (!display || !display->display) return;
   // Zoom Out returns to the state the dialog started from.
-  history_.push_back(chart::ZoomState(chart));
+  chart::PushZoomStep(chart);
   chart::AxisRange x = chart::DrawnXRange(chart, 0), y = chart::DrawnYRange(chart, 0);
   auto pair = doc->Settings().AxisPair(0);
   bool ok = false;
@@ -339,11 +341,14 @@ void CVantoraPCView::EditScaling() {
   }
 }
 
+int CVantoraPCView::ZoomSteps() const {
+  CVantoraPCDoc* doc = GetDocument();
+  return doc ? chart::ZoomStepCount(doc->GetGraph()) : 0;
+}
+
 void CVantoraPCView::ZoomOut() {
   CVantoraPCDoc* doc = GetDocument();
-  if (!doc || history_.empty()) return;
-  chart::RestoreZoom(doc->GetGraph(), history_.back());
-  history_.pop_back();
+  if (!doc || !chart::PopZoomStep(doc->GetGraph())) return;
   Modified();
 }
 
@@ -360,6 +365,32 @@ void CVantoraPCView::SaveImage(bool jpeg) {
   std::string error;
   bool ok =
       jpeg ? chart::WriteJpegFile(image, path, error) : chart::WriteDibFile(image, path, error);
+  update();
+  if (!ok) {
+    AfxMessageBox("The graph could not be saved to " + path +
+                      (error.empty() ? std::string(".") : ": " + error + "."),
+                  MsgIcon::Exclamation);
+    return;
+  }
+  Profile::WriteString("Directories", "Graphics", SplitPath(path).first);
+}
+
+void CVantoraPCView::SaveSvg() {
+  CVantoraPCDoc* doc = GetDocument();
+  if (!doc) return;
+  FileDialogRequest request;
+  request.save = true;
+  request.refuseLocationNames = true;
+  request.initialDir = WithTrailingSeparator(Profile::GetString("Directories", "Graphics"));
+  request.defaultExt = "svg";
+  request.filter = "SVG drawings |*.svg|";
+  std::string path;
+  if (!AfxGetFileName(request, path)) return;
+  std::string error;
+  const bool ok = graph::WriteGraphSvg(doc->Core(), path, std::max(1, width()),
+                                       std::max(1, height()), FaceName(), error);
+  // The chart was laid out for the drawing: the window's picture is redrawn.
+  pictureValid_ = false;
   update();
   if (!ok) {
     AfxMessageBox("The graph could not be saved to " + path +

@@ -39,6 +39,7 @@ class CVantoraPCView : public CView {
   void EditScaling();
   void ZoomOut();
   void SaveImage(bool jpeg);
+  void SaveSvg();
   void Print(bool direct);
   void PrintPreview();
   void PageSetup();
@@ -50,7 +51,8 @@ class CVantoraPCView : public CView {
   // "Plot %i\nX=%s\nY=%s" for the point under `pos`, or empty.
   std::string TipText(const QPoint& pos);
   bool Placing() const { return placing_; }
-  int ZoomSteps() const { return static_cast<int>(history_.size()); }
+  // Zoom steps kept in the chart (and so in the graph file).
+  int ZoomSteps() const;
 
   // Test hooks: the "New comment" dialog (text and size in, true for OK) and
   // the Edit Scaling dialog (the ranges shown in, true for OK).
@@ -84,11 +86,11 @@ class CVantoraPCView : public CView {
   int commentHeight_ = 10;
   bool feedback_ = false;
   QPoint feedbackAt_;
-  // Zooming: the rectangle being dragged and the steps to return through.
+  // Zooming: the rectangle being dragged (the steps to return through are
+  // the chart's zoom history).
   QRubberBand* band_ = nullptr;
   QPoint dragStart_;
   bool dragging_ = false;
-  std::vector<std::vector<chart::SRGZoom>> history_;
 };
 
 }  // namespace vantora
