@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "chart/chartlayout.h"
 
 namespace vantora::chart {
@@ -93,6 +95,118 @@ TEST(ChartInteract, StripZoomChangesTheYOfTheDraggedStripOnly) {
   EXPECT_DOUBLE_EQ(chart.Display(1)->display->xRange.min, 5);
   EXPECT_EQ(chart.Display(0)->display->yRange, (AxisRange{true, 0, 10}));
   EXPECT_NE(chart.Display(1)->display->yRange, (AxisRange{true, 0, 20}));
+}
+
+}  // namespace
+}  // namespace vantora::chart
+
+namespace vantora::chart {
+namespace {
+
+// The value under a pixel column or row of display 0 with the ranges it is
+// drawn with.
+double XAt(const SRGraph& chart, double px) {
+  return PixelToX(chart.Display(0)->plotArea, DrawnXRange(chart, 0), px);
+}
+double YAt(const SRGraph& chart, int display, double py) {
+  return PixelToY(chart.Display(display)->plotArea, DrawnYRange(chart, display), py);
+}
+
+TEST(ChartInteract, WheelAndPanKeepTheValueUnderTheMouseAndStayShowable) {
+  SRGraph chart;
+  Build(chart, true);  // overlays: X 0..10, Y 0..10 and 0..20 on plot 50..350 x 20..270
+  const double px = XToPixel(chart.Display(0)->plotArea, AxisRange{true, 0, 10}, 4);
+  ASSERT_TRUE(ZoomX(chart, 0, px, WheelFactor(1)));
+  EXPECT_NEAR(XAt(chart, px), 4, 1e-12);
+  EXPECT_NEAR(DrawnXRange(chart, 0).max - DrawnXRange(chart, 0).min, 8, 1e-12);
+  EXPECT_EQ(DrawnXRange(chart, 1), DrawnXRange(chart, 0));  // the overlay follows
+  ASSERT_TRUE(ZoomX(chart, 0, px, WheelFactor(-1)));        // a notch back undoes it
+  EXPECT_NEAR(DrawnXRange(chart, 0).min, 0, 1e-12);
+  EXPECT_NEAR(DrawnXRange(chart, 0).max, 10, 1e-12);
+
+  // Y of the display and its overlay in proportion, around the row.
+  ASSERT_TRUE(ZoomY(chart, 0, 145, WheelFactor(2)));
+  EXPECT_NEAR(YAt(chart, 0, 145), 5, 1e-12);
+  EXPECT_NEAR(YAt(chart, 1, 145), 10, 1e-12);
+  EXPECT_NEAR(DrawnYRange(chart, 1).max - DrawnYRange(chart, 1).min, 20 * 0.64, 1e-12);
+
+  // A drag of 30 px right and 25 px down: what was under the mouse stays under it.
+  const double x0 = XAt(chart, 100), y0 = YAt(chart, 0, 100);
+  ASSERT_TRUE(Pan(chart, 0, 30, 25, true));
+  EXPECT_NEAR(XAt(chart, 130), x0, 1e-12);
+  EXPECT_NEAR(YAt(chart, 0, 125), y0, 1e-12);
+  const AxisRange y = DrawnYRange(chart, 0);
+  ASSERT_TRUE(Pan(chart, 0, -10, 40, false));  // X only
+  EXPECT_EQ(DrawnYRange(chart, 0), y);
+
+  // Ranges no axis can show are refused whole; nothing moves.
+  const auto state = ZoomState(chart);
+  EXPECT_FALSE(ZoomX(chart, 0, px, 1e-20));
+  EXPECT_FALSE(ZoomY(chart, 0, 100, 1e300));
+  EXPECT_FALSE(ZoomX(chart, 0, px, std::nan("")));
+  EXPECT_FALSE(ZoomX(chart, 7, px, 0.8));  // no such display
+  const auto after = ZoomState(chart);
+  for (std::size_t i = 0; i < state.size(); ++i) {
+    EXPECT_EQ(after[i].xRange, state[i].xRange);
+    EXPECT_EQ(after[i].yRange, state[i].yRange);
+  }
+
+  // Full View frees every range; then there is nothing left to free.
+  EXPECT_FALSE(IsFullView(chart));
+  EXPECT_TRUE(FullView(chart));
+  EXPECT_TRUE(IsFullView(chart));
+  EXPECT_FALSE(FullView(chart));
+}
+
+TEST(ChartInteract, StripWheelYZoomsOnlyTheStripUnderTheMouse) {
+  SRGraph chart;
+  Build(chart, false);
+  const AxisRange top = DrawnYRange(chart, 0);
+  ASSERT_TRUE(ZoomY(chart, 1, 200, 0.5));
+  EXPECT_EQ(DrawnYRange(chart, 0), top);
+  EXPECT_NEAR(DrawnYRange(chart, 1).max - DrawnYRange(chart, 1).min, 10, 1e-12);
+  ASSERT_TRUE(ZoomX(chart, 1, 200, 0.5));  // X of both strips
+  EXPECT_EQ(DrawnXRange(chart, 0), DrawnXRange(chart, 1));
+}
+
+TEST(ChartInteract, AWheelBurstIsOneStepAndZoomOutStepsBackThroughEverything) {
+  SRGraph chart;
+  Build(chart, true);
+  ZoomHistory history;
+  const auto full = ZoomState(chart);
+  auto wheel = [&](ZoomHistory::Kind kind, std::int64_t ms, int display = 0) {
+    auto before = ZoomState(chart);
+    const bool changed = kind == ZoomHistory::Kind::WheelX ? ZoomX(chart, display, 120, 0.8)
+                                                           : ZoomY(chart, display, 120, 0.8);
+    ASSERT_TRUE(changed);
+    history.Add(std::move(before), kind, ms, display);
+  };
+  wheel(ZoomHistory::Kind::WheelX, 1000);
+  wheel(ZoomHistory::Kind::WheelX, 1200);
+  wheel(ZoomHistory::Kind::WheelX, 1450);  // each within 300 ms of the last
+  EXPECT_EQ(history.Size(), 1);
+  const auto afterBurst = ZoomState(chart);
+  wheel(ZoomHistory::Kind::WheelX, 1900);  // a pause: a new step
+  wheel(ZoomHistory::Kind::WheelY, 1950);  // another kind: a new step
+  EXPECT_EQ(history.Size(), 3);
+  auto beforePan = ZoomState(chart);
+  ASSERT_TRUE(Pan(chart, 0, 20, 0, false));
+  history.Add(std::move(beforePan));
+  auto beforeFull = ZoomState(chart);
+  ASSERT_TRUE(FullView(chart));
+  history.Add(std::move(beforeFull));
+  EXPECT_EQ(history.Size(), 5);
+
+  for (int i = 0; i < 4; ++i) ASSERT_TRUE(history.Back(chart));
+  const auto state = ZoomState(chart);
+  for (std::size_t i = 0; i < state.size(); ++i) EXPECT_EQ(state[i].xRange, afterBurst[i].xRange);
+  ASSERT_TRUE(history.Back(chart));
+  EXPECT_FALSE(history.Back(chart));
+  const auto restored = ZoomState(chart);
+  for (std::size_t i = 0; i < restored.size(); ++i) {
+    EXPECT_EQ(restored[i].xRange, full[i].xRange);
+    EXPECT_EQ(restored[i].yRange, full[i].yRange);
+  }
 }
 
 }  // namespace
