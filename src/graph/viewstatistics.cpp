@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include "chart/chartlayout.h"
+#include "common/timetext.h"
 #include "exposure/exposure.h"
+#include "graph/graphbuilder.h"
 
 namespace vantora::graph {
 
@@ -138,6 +141,71 @@ RangeStatistics ViewStatistics::Of(const SRGraph& chart, int pair, double lo, do
     s.twa = p.offset + (p.sumVD[b] - p.sumVD[a]) / sampled;
   }
   return s;
+}
+
+namespace {
+
+std::string Trimmed(std::string text) {
+  const auto first = text.find_first_not_of(' ');
+  if (first == std::string::npos) return std::string();
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+}  // namespace
+
+std::string SeriesValueText(const SRGraph& chart, int k, double value, int extra) {
+  const int q = chart.Series(k).decimals;
+  if (q < 0) return Format("%g", value);
+  const int decimals = q < 200 ? q + extra : q;
+  return Trimmed(chart::FormatDecimal(ChannelScaleFormat(decimals), value));
+}
+
+std::string SeriesName(const SRGraph& chart, int k) {
+  std::string name = Trimmed(chart.Annotation(2 * k + 1));
+  if (name.empty()) name = Trimmed(chart.Annotation(2 * k));
+  return name.empty() ? Format("Plot %i", k + 1) : name;
+}
+
+std::string XValueText(double x, bool timeX) {
+  return timeX ? chart::FormatOleDate("%d-%b-%Y %H:%M:%S", x) : Format("%g", x);
+}
+
+std::vector<std::vector<std::string>> StatisticsTable(const SRGraph& chart,
+                                                      const ViewStatistics& stats, double lo,
+                                                      double hi) {
+  std::vector<std::vector<std::string>> rows;
+  rows.push_back({"Series", "Unit", "Points", "Minimum", "Minimum at", "Maximum", "Maximum at",
+                  "Average", "Sample TWA"});
+  for (int k = 0; k < stats.PairCount(); ++k) {
+    if (chart.SeriesHidden(k)) continue;
+    const RangeStatistics r = stats.Of(chart, k, lo, hi);
+    std::vector<std::string> row = {SeriesName(chart, k), chart.Series(k).unit,
+                                    std::to_string(r.count)};
+    if (r.count == 0) {
+      row.insert(row.end(), {"N/A", "", "N/A", "", "N/A", r.timeX ? "N/A" : ""});
+    } else {
+      row.push_back(SeriesValueText(chart, k, r.min));
+      row.push_back(XValueText(r.minX, r.timeX));
+      row.push_back(SeriesValueText(chart, k, r.max));
+      row.push_back(XValueText(r.maxX, r.timeX));
+      row.push_back(SeriesValueText(chart, k, r.average, 1));
+      row.push_back(!r.timeX ? "" : r.hasTwa ? SeriesValueText(chart, k, r.twa, 1) : "N/A");
+    }
+    rows.push_back(std::move(row));
+  }
+  return rows;
+}
+
+std::string TabSeparated(const std::vector<std::vector<std::string>>& rows) {
+  std::string text;
+  for (const auto& row : rows) {
+    for (std::size_t i = 0; i < row.size(); ++i) {
+      if (i > 0) text += '\t';
+      text += row[i];
+    }
+    text += "\r\n";
+  }
+  return text;
 }
 
 }  // namespace vantora::graph

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "chart/seriesindex.h"
@@ -51,5 +52,24 @@ class ViewStatistics {
   chart::SeriesIndex index_;
   std::vector<Pair> pairs_;
 };
+
+// Text of a value of series k: its channel's precision (as the location's
+// statistics write it: `extra` more decimals for a fixed-point precision),
+// else six significant digits.
+std::string SeriesValueText(const chart::SRGraph& chart, int k, double value, int extra = 0);
+// The name series k goes by: its legend text, else "Plot <k+1>".
+std::string SeriesName(const chart::SRGraph& chart, int k);
+// Text of an X value: a date and time for time X, else a number.
+std::string XValueText(double x, bool timeX);
+
+// The statistics of every shown series over X in [lo, hi] as text cells
+// (Windows-1252): a heading row, then one row per series that is not hidden:
+// name, unit, points, minimum, its X, maximum, its X, average, sample TWA
+// ("N/A" without points; the TWA empty when X is no time).
+std::vector<std::vector<std::string>> StatisticsTable(const chart::SRGraph& chart,
+                                                      const ViewStatistics& stats, double lo,
+                                                      double hi);
+// Cells joined by tabs, rows ending in CR LF.
+std::string TabSeparated(const std::vector<std::vector<std::string>>& rows);
 
 }  // namespace vantora::graph

@@ -8,6 +8,7 @@
 #include <QMdiArea>
 #include <QMouseEvent>
 #include <QPrinter>
+#include <QWheelEvent>
 #include <cmath>
 #include <filesystem>
 
@@ -17,6 +18,7 @@
 #include "common/profile.h"
 #include "common/timetext.h"
 #include "graph/gui/creategraphdlg.h"
+#include "graph/gui/graphstatswnd.h"
 #include "graph/gui/vantorapcdoc.h"
 #include "graph/gui/vantorapcview.h"
 #include "guisupport/guiapp.h"
@@ -93,9 +95,17 @@ class GraphWindowTest : public ::testing::Test {
 
   CVantoraPCDoc* Doc(CVantoraPCView* view) { return view ? view->GetDocument() : nullptr; }
 
-  void Mouse(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButton button) {
+  void Mouse(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButton button,
+             Qt::KeyboardModifiers keys = Qt::NoModifier) {
     QMouseEvent event(type, QPointF(at), w->mapToGlobal(QPointF(at)), button,
-                      type == QEvent::MouseButtonRelease ? Qt::NoButton : button, Qt::NoModifier);
+                      type == QEvent::MouseButtonRelease ? Qt::NoButton : button, keys);
+    QApplication::sendEvent(w, &event);
+  }
+  // One notch (120) forward per `notches`, at `ms` on the event clock.
+  void Wheel(QWidget* w, QPoint at, int notches, ulong ms, Qt::KeyboardModifiers keys = {}) {
+    QWheelEvent event(QPointF(at), w->mapToGlobal(QPointF(at)), QPoint(), QPoint(0, 120 * notches),
+                      Qt::NoButton, keys, Qt::NoScrollPhase, false);
+    event.setTimestamp(ms);
     QApplication::sendEvent(w, &event);
   }
 
@@ -279,7 +289,10 @@ TEST_F(GraphWindowTest, ScaleCopyImagesAndTheQuestionOnClose) {
   chosen = dir.File("pics/a.dib");
   frame->Action(ID_FILE_SAVE_DIB)->trigger();
   ASSERT_EQ(requests.size(), 2u);
-  EXPECT_EQ(requests[1].initialDir, dir.File("pics/"));
+  // Both propose the graph's folder (the location's, until it is saved) and name.
+  EXPECT_EQ(requests[0].initialFile, dir.File("Graph1.jpg"));
+  EXPECT_EQ(requests[1].initialFile, dir.File("Graph1.dib"));
+  EXPECT_EQ(requests[1].initialDir, dir.path() + "/");
   EXPECT_EQ(requests[1].filter, "Device Independent Bitmap|*.dib|");
   EXPECT_EQ(test::ReadAll(chosen).substr(0, 2), "BM");
 
@@ -300,6 +313,103 @@ TEST_F(GraphWindowTest, ScaleCopyImagesAndTheQuestionOnClose) {
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].text, "Save changes to Graph1?");
   EXPECT_EQ(frame->ActiveDocument(), doc);
+}
+
+TEST_F(GraphWindowTest, WheelPanAndFullViewAreStepsThatZoomOutStepsBackThrough) {
+  CVantoraPCView* view = Create({0, 1});  // Single Y
+  ASSERT_NE(view, nullptr);
+  CVantoraPCDoc* doc = Doc(view);
+  doc->SetModifiedFlag(false);
+  chart::SRGraph& chart = doc->GetGraph();
+  (void)view->ReadoutLines({0, 0});  // lays the chart out for the window
+  const chart::Rect plot = chart.Display(0)->plotArea;
+  const QPoint centre((plot.left + plot.right) / 2, (plot.top + plot.bottom) / 2);
+  const chart::AxisRange x0 = chart::DrawnXRange(chart, 0), y0 = chart::DrawnYRange(chart, 0);
+  frame->UpdateCommandUI();
+  EXPECT_FALSE(frame->Action(ID_GRAPH_FULL_VIEW)->isEnabled());  // already the whole range
+
+  // A plain click changes nothing: closing would ask nothing.
+  Mouse(view, QEvent::MouseButtonPress, centre, Qt::LeftButton);
+  Mouse(view, QEvent::MouseButtonRelease, centre, Qt::LeftButton);
+  EXPECT_FALSE(doc->IsModified());
+
+  // Two notches 100 ms apart are one step; the X range shrinks to 64 %.
+  Wheel(view, centre, 1, 5000);
+  Wheel(view, centre, 1, 5100);
+  EXPECT_EQ(view->ZoomSteps(), 1);
+  EXPECT_TRUE(doc->IsModified());
+  const chart::AxisRange x1 = chart::DrawnXRange(chart, 0);
+  EXPECT_NEAR((x1.max - x1.min) / (x0.max - x0.min), 0.64, 1e-9);
+  EXPECT_EQ(chart::DrawnYRange(chart, 0), y0);
+  // Ctrl: the Y range, a step of its own.
+  Wheel(view, centre, -1, 5200, Qt::ControlModifier);
+  EXPECT_EQ(view->ZoomSteps(), 2);
+  const chart::AxisRange y2 = chart::DrawnYRange(chart, 0);
+  EXPECT_NEAR((y2.max - y2.min) / (y0.max - y0.min), 1.25, 1e-9);
+  // A Shift+drag pans X and Y (Single Y) in one step.
+  Mouse(view, QEvent::MouseButtonPress, centre, Qt::LeftButton, Qt::ShiftModifier);
+  Mouse(view, QEvent::MouseMove, centre + QPoint(20, 5), Qt::LeftButton, Qt::ShiftModifier);
+  Mouse(view, QEvent::MouseMove, centre + QPoint(40, 10), Qt::LeftButton, Qt::ShiftModifier);
+  Mouse(view, QEvent::MouseButtonRelease, centre + QPoint(40, 10), Qt::LeftButton,
+        Qt::ShiftModifier);
+  EXPECT_EQ(view->ZoomSteps(), 3);
+  const chart::AxisRange x3 = chart::DrawnXRange(chart, 0), y3 = chart::DrawnYRange(chart, 0);
+  EXPECT_NEAR(x3.min - x1.min, -40.0 / plot.Width() * (x1.max - x1.min), 1e-9);
+  EXPECT_NEAR(y3.min - y2.min, 10.0 / plot.Height() * (y2.max - y2.min), 1e-9);
+  // The status bar names the range shown and its records.
+  EXPECT_NE(view->StatusText().toStdString().find(" records"), std::string::npos);
+  // Home: the whole range again, as one more step.
+  frame->UpdateCommandUI();
+  ASSERT_TRUE(frame->Action(ID_GRAPH_FULL_VIEW)->isEnabled());
+  frame->Action(ID_GRAPH_FULL_VIEW)->trigger();
+  EXPECT_EQ(view->ZoomSteps(), 4);
+  EXPECT_EQ(chart::DrawnXRange(chart, 0), x0);
+
+  // Zoom Out walks back through every step.
+  const std::vector<std::pair<chart::AxisRange, chart::AxisRange>> back = {
+      {x3, y3}, {x1, y2}, {x1, y0}, {x0, y0}};
+  for (const auto& [x, y] : back) {
+    frame->Action(ID_GRAPH_ZOOM_OUT)->trigger();
+    EXPECT_NEAR(chart::DrawnXRange(chart, 0).min, x.min, 1e-9);
+    EXPECT_NEAR(chart::DrawnXRange(chart, 0).max, x.max, 1e-9);
+    EXPECT_NEAR(chart::DrawnYRange(chart, 0).min, y.min, 1e-9);
+  }
+  EXPECT_EQ(view->ZoomSteps(), 0);
+
+  // A wheel turn outside the plot area zooms nothing.
+  Wheel(view, {2, 2}, 1, 9000);
+  EXPECT_EQ(view->ZoomSteps(), 0);
+}
+
+TEST_F(GraphWindowTest, ViewStatisticsFollowTheRangeAndCopyAsText) {
+  CVantoraPCView* view = Create({0, 1, 2});
+  ASSERT_NE(view, nullptr);
+  chart::SRGraph& chart = Doc(view)->GetGraph();
+  frame->Action(ID_GRAPH_VIEW_STATISTICS)->trigger();
+  CGraphStatisticsWnd* stats = view->StatisticsWindow();
+  ASSERT_NE(stats, nullptr);
+  EXPECT_TRUE(stats->isVisible());
+  EXPECT_FALSE(stats->isModal());
+  ASSERT_EQ(stats->Rows().size(), 4u);   // heading and three series
+  EXPECT_EQ(stats->Rows()[1][2], "30");  // every record
+  // The location's numbers: CO2 from 450 in steps of 7.
+  EXPECT_EQ(stats->Rows()[3][3], "450");
+  EXPECT_EQ(stats->Rows()[3][5], "653");
+
+  // Zoomed to records 10 to 19 (times 10 x 300 s ...), the table follows.
+  chart::SRGCompoundDisplay* d = chart.Display(0);
+  d->display->xRange = chart::AxisRange{true, chart.Value(10, 0), chart.Value(19, 0)};
+  Doc(view)->UpdateAllViews();
+  EXPECT_EQ(stats->Rows()[1][2], "10");
+  EXPECT_EQ(stats->Rows()[3][3], "520");
+  frame->UpdateCommandUI();
+  frame->Action(ID_GRAPH_FULL_VIEW)->trigger();
+  EXPECT_EQ(stats->Rows()[1][2], "30");
+  QApplication::clipboard()->clear();
+  stats->Copy();
+  const std::string text = QApplication::clipboard()->text().toStdString();
+  EXPECT_EQ(text.substr(0, text.find('\t')), "Series");
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 4);
 }
 
 TEST_F(GraphWindowTest, DamagedAndOlderGraphFilesDoNotOpen) {

@@ -39,6 +39,10 @@ class CVantoraPCDoc : public CDocument {
   bool CanSave() const override { return true; }
   // A new graph is proposed beside the location it was built from.
   std::string ProposedSavePath() const override;
+  // Where an image of the graph is proposed: the graph's folder and name
+  // with extension `ext` (without dot); a graph without a folder, in the
+  // folder of the last images ("Directories"/"Graphics").
+  std::string ProposedImagePath(const std::string& ext) const;
   bool OnSaveDocument(const std::string& path) override;
 
  private:

@@ -1,5 +1,7 @@
 // Graph documents: their document kind (after the location documents) and
 // the location view's Graph > Create.
+#include <QAction>
+
 #include "common/gui/framework.h"
 #include "common/timetext.h"
 #include "graph/graphdocument.h"
@@ -49,6 +51,12 @@ const bool registered = [] {
   });
   RegisterCommand("CVantoraLogView", ID_GRAPH_CREATE, CreateGraph,
                   [](CommandContext& c) { return ViewData(c) != nullptr; });
+  // The graph window's switches show their state in the menu.
+  RegisterStartupHook([](CWinApp& app) {
+    if (CMainFrame* frame = app.MainFrame())
+      for (int id : {ID_GRAPH_READOUT, ID_GRAPH_VIEW_STATISTICS})
+        frame->Action(id)->setCheckable(true);
+  });
   return true;
 }();
 
