@@ -5,19 +5,24 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMouseEvent>
 #include <QPrinter>
+#include <QTimeEdit>
 #include <QWheelEvent>
 #include <cmath>
 #include <filesystem>
 
 #include "app/gui/vantoraapp.h"
 #include "chart/chartinteract.h"
+#include "chart/chartlayout.h"
 #include "common/gui/framework.h"
 #include "common/profile.h"
 #include "common/timetext.h"
 #include "graph/gui/creategraphdlg.h"
+#include "graph/gui/graphdialogs.h"
 #include "graph/gui/graphstatswnd.h"
 #include "graph/gui/vantorapcdoc.h"
 #include "graph/gui/vantorapcview.h"
@@ -410,6 +415,26 @@ TEST_F(GraphWindowTest, ViewStatisticsFollowTheRangeAndCopyAsText) {
   const std::string text = QApplication::clipboard()->text().toStdString();
   EXPECT_EQ(text.substr(0, text.find('\t')), "Series");
   EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 4);
+}
+
+TEST_F(GraphWindowTest, ScaleShowsRoundedValuesAndTakesTypedTimes) {
+  const double start = chart::OleDate(2026, 6, 1, 9, 30, 0);
+  CEditScalingDlg dialog(true, false, chart::AxisRange{false, start, start + 0.5},
+                         chart::AxisRange{false, 19.9537, 25.04}, nullptr, " %H:%M:%S ", "%3.1f");
+  EXPECT_EQ(dialog.y.min->text().toStdString(), "20.0");
+  EXPECT_EQ(dialog.y.max->text().toStdString(), "25.0");
+  // A click puts the cursor into the hour; digits typed there replace it.
+  dialog.x.minTime->setCurrentSection(QDateTimeEdit::HourSection);
+  for (const char* key : {"1", "4", "0", "5"}) {
+    QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, key);
+    QApplication::sendEvent(dialog.x.minTime, &press);
+  }
+  EXPECT_EQ(dialog.x.minTime->time(), QTime(14, 5, 0));
+  EXPECT_DOUBLE_EQ(dialog.X().min, chart::OleDate(2026, 6, 1, 14, 5, 0));
+  // Ends that would round to one value keep their digits.
+  CEditScalingDlg close(false, false, chart::AxisRange{false, 0, 1},
+                        chart::AxisRange{false, 20.11, 20.14}, nullptr, "%3.0f", "%3.0f");
+  EXPECT_EQ(close.y.min->text().toStdString(), "20.11");
 }
 
 TEST_F(GraphWindowTest, DamagedAndOlderGraphFilesDoNotOpen) {

@@ -591,7 +591,9 @@ void CVantoraPCView::EditScaling() {
   if (ScaleHook()) {
     ok = ScaleHook()(x, y);
   } else {
-    CEditScalingDlg dialog(pair.first == 0, pair.second == 0, x, y, AfxGetMainWnd());
+    CEditScalingDlg dialog(pair.first == 0, pair.second == 0, x, y, AfxGetMainWnd(),
+                           display->xScale ? display->xScale->format : std::string(),
+                           display->yScale ? display->yScale->format : std::string());
     ok = dialog.exec() == QDialog::Accepted;
     if (ok) {
       x = dialog.X();
