@@ -33,6 +33,9 @@ class CVantoraPCDoc : public CDocument {
   // Returns the number of records omitted (-1 when nothing was built).
   int BuildGraph(const CLogData* log, const graph::GraphSettings* settings);
   void LayoutGraph(int width, int height) { core_.LayoutGraph(width, height); }
+  // The folder a new graph's files are proposed in (built by others, such as
+  // a comparison of locations).
+  void SetSourceFolder(const std::string& folder) { sourceFolder_ = folder; }
 
   bool OnNewDocument() override;
   bool OnOpenDocument(const std::string& path) override;

@@ -319,6 +319,7 @@ void CVantoraPCView::mousePressEvent(QMouseEvent* event) {
     return;
   }
   if (event->button() != Qt::LeftButton) return;
+  legendPress_ = chart::LegendKeyAt(chart, pos.x(), pos.y());
   if (chart::DisplayAt(chart, pos.x(), pos.y()) < 0) return;
   dragging_ = true;
   dragStart_ = pos;
@@ -405,7 +406,17 @@ void CVantoraPCView::mouseReleaseEvent(QMouseEvent* event) {
       return;
     }
   }
-  // A plain click changes nothing.
+  // A click on a legend entry shows or hides its series; any other click
+  // changes nothing.
+  EnsureRendered();
+  const int key = chart::LegendKeyAt(chart, pos.x(), pos.y());
+  const int pressed = legendPress_;
+  legendPress_ = -1;
+  if (key >= 0 && key == pressed && chart.SetSeriesHidden(key, !chart.SeriesHidden(key))) {
+    Modified();
+    RangesChanged();
+    return;
+  }
   update();
 }
 

@@ -115,6 +115,7 @@ class CVantoraPCView : public CView {
   QRubberBand* band_ = nullptr;
   QPoint dragStart_;
   bool dragging_ = false;
+  int legendPress_ = -1;  // the legend entry the left button went down on
   chart::ZoomHistory history_;
   // Panning: where the drag started, in which display, and the ranges then.
   bool panning_ = false;
