@@ -2,6 +2,7 @@
 #include <memory>
 
 #include "cli/cli.h"
+#include "cli/limitsarg.h"
 #include "common/codepage.h"
 #include "exposure/exposure.h"
 #include "exposure/exposuretext.h"
@@ -14,19 +15,6 @@ namespace {
 
 // Exit status when a verdict is "exceeded" and --fail-on-exceeded is given.
 constexpr int kExceeded = 3;
-
-// The shipped sets and FILE's; false (after saying why) when FILE cannot be
-// read.
-bool LoadLimits(const std::string& file, exposure::LoadedLimits& limits) {
-  const std::string path = file.empty() ? std::string() : ArgPath(file);
-  limits = exposure::LoadLimitLibrary(path, file, TheParamNames().compounds());
-  for (const std::string& problem : limits.problems) FailUtf8(problem);
-  if (!path.empty() && !limits.userFileRead) {
-    Fail("cannot read " + path + ".");
-    return false;
-  }
-  return true;
-}
 
 const bool registered = RegisterCommand([](CLI::App& app, int& exitCode) {
   auto* exp = app.add_subcommand(
@@ -50,13 +38,8 @@ const bool registered = RegisterCommand([](CLI::App& app, int& exitCode) {
       exitCode = kFailed;
       return;
     }
-    const exposure::LimitSet* set = exposure::ChooseLimitSet(limits, *setName);
+    const exposure::LimitSet* set = ChooseLimits(limits, *setName);
     if (!set) {
-      std::string names;
-      for (const auto& s : limits.library.Sets()) names += (names.empty() ? "" : ", ") + s.name;
-      FailUtf8("no limit set is named \"" +
-               (setName->empty() ? exposure::kDefaultLimitSet : *setName) +
-               "\"; the sets are: " + names + ".");
       exitCode = kUsage;
       return;
     }

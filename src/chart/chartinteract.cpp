@@ -107,6 +107,14 @@ PointHit HitTest(const SRGraph& chart, int x, int y, int radius) {
   return best;
 }
 
+int LegendKeyAt(const SRGraph& chart, int x, int y) {
+  const SRGraphLegend* legend = chart.Legend();
+  if (!legend) return -1;
+  for (const SRGraphLegend::Item& item : legend->items)
+    if (Contains(item.box, x, y)) return item.series;
+  return -1;
+}
+
 std::vector<SRGZoom> ZoomState(const SRGraph& chart) {
   std::vector<SRGZoom> state;
   for (int i = 0, n = chart.Count(ComponentKind::CompoundDisplay); i < n; ++i) {
@@ -130,6 +138,49 @@ void RestoreZoom(SRGraph& chart, const std::vector<SRGZoom>& state) {
     d->display->xRange = z.xRange;
     d->display->yRange = z.yRange;
   }
+}
+
+void PushZoomStep(SRGraph& chart) { PushZoomStep(chart, ZoomState(chart)); }
+
+void PushZoomStep(SRGraph& chart, const std::vector<SRGZoom>& state) {
+  chart.zoomHistory.insert(chart.zoomHistory.end(), state.begin(), state.end());
+}
+
+bool PopZoomStep(SRGraph& chart) {
+  auto& history = chart.zoomHistory;
+  if (history.empty()) return false;
+  // The step's entries: back to the newest entry of the first display.
+  std::size_t start = history.size() - 1;
+  while (start > 0 && history[start].display != 0) --start;
+  const std::vector<SRGZoom> step(history.begin() + static_cast<std::ptrdiff_t>(start),
+                                  history.end());
+  history.resize(start);
+  RestoreZoom(chart, step);
+  return true;
+}
+
+int ZoomStepCount(const SRGraph& chart) {
+  int steps = 0;
+  for (std::size_t i = 0; i < chart.zoomHistory.size(); ++i)
+    if (i == 0 || chart.zoomHistory[i].display == 0) ++steps;
+  return steps;
+}
+
+bool HasFixedRange(const SRGraph& chart) {
+  for (int i = 0; const SRGCompoundDisplay* d = chart.Display(i); ++i)
+    if (d->display && (d->display->xRange.fixed || d->display->yRange.fixed)) return true;
+  return false;
+}
+
+bool ReleaseRanges(SRGraph& chart) {
+  bool changed = false;
+  for (int i = 0; SRGCompoundDisplay* d = chart.Display(i); ++i) {
+    if (!d->display) continue;
+    changed = changed || d->display->xRange.fixed || d->display->yRange.fixed;
+    d->display->xRange = AxisRange();
+    d->display->yRange = AxisRange();
+  }
+  return changed;
 }
 
 bool ZoomToRect(SRGraph& chart, const Rect& drag, ZoomKind kind) {
@@ -274,42 +325,21 @@ bool Pan(SRGraph& chart, int display, double dx, double dy, bool panY) {
   return moved;
 }
 
-bool FullView(SRGraph& chart) {
-  bool changed = false;
-  for (int i = 0, n = chart.Count(ComponentKind::CompoundDisplay); i < n; ++i) {
-    SRGCompoundDisplay* d = chart.Display(i);
-    if (!d->display) continue;
-    for (AxisRange* r : {&d->display->xRange, &d->display->yRange}) {
-      if (r->fixed) changed = true;
-      r->fixed = false;
-    }
-  }
-  return changed;
-}
-
-bool IsFullView(const SRGraph& chart) {
-  for (int i = 0, n = chart.Count(ComponentKind::CompoundDisplay); i < n; ++i) {
-    const SRGCompoundDisplay* d = chart.Display(i);
-    if (d->display && (d->display->xRange.fixed || d->display->yRange.fixed)) return false;
-  }
-  return true;
-}
-
-void ZoomHistory::Add(std::vector<SRGZoom> before, Kind kind, std::int64_t nowMs, int display) {
+void ZoomSteps::Add(SRGraph& chart, const std::vector<SRGZoom>& before, Kind kind,
+                    std::int64_t nowMs, int display) {
   const bool burst = kind != Kind::Other && kind == last_ && display == lastDisplay_ &&
-                     nowMs >= lastMs_ && nowMs - lastMs_ <= kBurstMs && !steps_.empty();
-  if (!burst) steps_.push_back(std::move(before));
+                     nowMs >= lastMs_ && nowMs - lastMs_ <= kBurstMs &&
+                     ZoomStepCount(chart) == lastCount_ && lastCount_ > 0;
+  if (!burst) PushZoomStep(chart, before);
   last_ = kind;
   lastDisplay_ = display;
   lastMs_ = nowMs;
+  lastCount_ = ZoomStepCount(chart);
 }
 
-bool ZoomHistory::Back(SRGraph& chart) {
+bool ZoomSteps::Back(SRGraph& chart) {
   last_ = Kind::Other;
-  if (steps_.empty()) return false;
-  RestoreZoom(chart, steps_.back());
-  steps_.pop_back();
-  return true;
+  return PopZoomStep(chart);
 }
 
 }  // namespace vantora::chart

@@ -34,10 +34,29 @@ struct PointHit {
 };
 PointHit HitTest(const SRGraph& chart, int x, int y, int radius = 5);
 
+// The series whose legend entry (its key or its text) holds (x, y), as the
+// last layout placed the entries; -1 when none does.
+int LegendKeyAt(const SRGraph& chart, int x, int y);
+
 // Every compound display's current fixed ranges and plot area: one zoom step
 // to return to.
 std::vector<SRGZoom> ZoomState(const SRGraph& chart);
 void RestoreZoom(SRGraph& chart, const std::vector<SRGZoom>& state);
+
+// The zoom history kept in the chart (chart.zoomHistory, stored in graph
+// files, so a reopened graph steps back through it): one step is the entries
+// of every display, the first display's entry starting it.
+// Appends the current state as one step (or a state ZoomState took).
+void PushZoomStep(SRGraph& chart);
+void PushZoomStep(SRGraph& chart, const std::vector<SRGZoom>& state);
+// Restores the newest step and removes it; false when there is none.
+bool PopZoomStep(SRGraph& chart);
+int ZoomStepCount(const SRGraph& chart);
+// True when a display shows a fixed range instead of its data's.
+bool HasFixedRange(const SRGraph& chart);
+// Every display back to its data's ranges; false (nothing changed) when none
+// had a fixed range. Push a step first to make it one step of the history.
+bool ReleaseRanges(SRGraph& chart);
 
 enum class ZoomKind {
   // X and the Y of every display, in proportion (one display, or overlays).
@@ -66,35 +85,29 @@ bool ZoomY(SRGraph& chart, int display, double py, double factor);
 // `display`'s plot area (the data follows the mouse), and with `panY` the Y
 // ranges of `display` and its overlays. False when nothing could move.
 bool Pan(SRGraph& chart, int display, double dx, double dy, bool panY);
-// Frees every fixed range, so each display shows its data's ranges again.
-// False when none was fixed.
-bool FullView(SRGraph& chart);
-bool IsFullView(const SRGraph& chart);
-
-// The zoom history of a chart view: states to return to, newest last. One
-// change is one step, except that wheel notches of one kind (X, or Y of one
-// display) that follow each other within `burstMs` make one step together.
-class ZoomHistory {
+// The steps a chart view adds to the chart's zoom history: one change is one
+// step, except that wheel notches of one kind (X, or the Y of one display)
+// that follow each other within kBurstMs, with no other step between them,
+// make one step together.
+class ZoomSteps {
  public:
   enum class Kind { Other, WheelX, WheelY };
   static constexpr std::int64_t kBurstMs = 300;
 
-  // Records `before` (the state ahead of a change that was made) as a step,
-  // unless the change continues the wheel burst of the last one.
-  void Add(std::vector<SRGZoom> before, Kind kind = Kind::Other, std::int64_t nowMs = 0,
-           int display = -1);
-  // Restores the newest step and drops it; false when there is none.
+  // Records `before` (the state ahead of a change that was made) as a step of
+  // `chart`'s history, unless the change continues the last wheel burst.
+  void Add(SRGraph& chart, const std::vector<SRGZoom>& before, Kind kind = Kind::Other,
+           std::int64_t nowMs = 0, int display = -1);
+  // Steps back: restores the newest step and removes it; false when none.
   bool Back(SRGraph& chart);
-  int Size() const { return static_cast<int>(steps_.size()); }
-  bool Empty() const { return steps_.empty(); }
   // Ends a wheel burst, so the next notch starts a step of its own.
   void EndBurst() { last_ = Kind::Other; }
 
  private:
-  std::vector<std::vector<SRGZoom>> steps_;
   Kind last_ = Kind::Other;
   int lastDisplay_ = -1;
   std::int64_t lastMs_ = 0;
+  int lastCount_ = -1;  // steps in the history after the last Add
 };
 
 }  // namespace vantora::chart

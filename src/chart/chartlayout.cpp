@@ -329,7 +329,22 @@ std::vector<Tick> TimeTicks(double min, double max, int lengthPx, bool horizonta
   if (!Sane(min, max)) return {};
   min = std::clamp(min, kOleMin, kOleMax);
   max = std::clamp(max, kOleMin, kOleMax);
-  const auto label = [&format](double v) { return FormatOleDate(format, v); };
+  // An axis over more than one day labels its ticks with the date: the date
+  // alone at midnight, else the date and the time of day (seconds only
+  // where a tick has them); the format's blanks around the text stay.
+  const bool days = std::floor(min) < std::floor(max);
+  const std::size_t first = format.find_first_not_of(' ');
+  const std::size_t lastChar = format.find_last_not_of(' ');
+  const std::string before(first == std::string::npos ? 0 : first, ' ');
+  const std::string after(lastChar == std::string::npos ? 0 : format.size() - 1 - lastChar, ' ');
+  const auto label = [&format, days, &before, &after](double v) {
+    if (!days) return FormatOleDate(format, v);
+    const CivilTime t = CivilFromOle(v);
+    const char* f = t.hour == 0 && t.minute == 0 && t.second == 0 ? "%d-%b"
+                    : t.second == 0                               ? "%d-%b %H:%M"
+                                                                  : "%d-%b %H:%M:%S";
+    return before + FormatOleDate(f, v) + after;
+  };
   if (endsOnly) return Ends(min, max, label);
   if (max == min) return {{min, label(min)}};
   lengthPx = std::max(lengthPx, 1);
@@ -377,6 +392,27 @@ std::vector<Tick> DateLineTicks(double min, double max, int lengthPx, int stepDa
   return ChooseTicks(min, max, step, first, lengthPx, true, fontPx, measure, label, next);
 }
 
+std::vector<int> SeriesShown(const SRGraph& chart, const SRGCompoundDisplay& display) {
+  std::vector<int> out;
+  const SRGraphDisplay* plot = display.display.get();
+  if (!plot) return out;
+  const int first = std::max(0, plot->firstGroup);
+  const int last = plot->lastGroup < 0 ? chart.GroupCount() - 1
+                                       : std::min(plot->lastGroup, chart.GroupCount() - 1);
+  for (int g = first + (first & 1); g + 1 <= last; g += 2) out.push_back(g / 2);
+  return out;
+}
+
+bool LimitWidensRange(double limit, double lo, double hi) {
+  // A limit above the data: when the data's highest value reaches 80 % of
+  // it; below the data: when the lowest is at most 120 % of it (mirrored
+  // for negative limits).
+  const double slack = 0.2 * std::abs(limit);
+  if (limit > hi) return hi >= limit - slack;
+  if (limit < lo) return lo <= limit + slack;
+  return true;
+}
+
 DisplayRanges RangesOf(const SRGraph& chart, const SRGCompoundDisplay& display) {
   DisplayRanges out;
   const SRGraphDisplay* plot = display.display.get();
@@ -384,25 +420,39 @@ DisplayRanges RangesOf(const SRGraph& chart, const SRGCompoundDisplay& display) 
   const bool dateX = axisType == kAxisDateOnX || axisType == kAxisDateOnBoth;
   const bool dateY = axisType == kAxisDateOnY || axisType == kAxisDateOnBoth;
 
+  // The visible series set the ranges; when every one is hidden, all of
+  // them, so that the axes stay where they were.
+  const std::vector<int> shown = SeriesShown(chart, display);
+  const bool anyVisible =
+      std::any_of(shown.begin(), shown.end(), [&](int k) { return !chart.SeriesHidden(k); });
   double xMin = DBL_MAX, xMax = -DBL_MAX, yMin = DBL_MAX, yMax = -DBL_MAX;
   bool any = false;
-  if (plot) {
-    const int first = std::max(0, plot->firstGroup);
-    const int last = plot->lastGroup < 0 ? chart.GroupCount() - 1
-                                         : std::min(plot->lastGroup, chart.GroupCount() - 1);
-    // Points are (group g, group g + 1) for even g; a point counts only
-    // when both its values are there.
-    for (int g = first + (first & 1); g + 1 <= last; g += 2) {
-      const PairSummary sum = chart.SummaryOf(g);
-      if (sum.points == 0) continue;
-      any = true;
-      xMin = std::min(xMin, sum.xMin);
-      xMax = std::max(xMax, sum.xMax);
-      yMin = std::min(yMin, sum.yMin);
-      yMax = std::max(yMax, sum.yMax);
-    }
+  std::vector<std::pair<int, PairSummary>> summaries;
+  for (int k : shown) {
+    if (anyVisible && chart.SeriesHidden(k)) continue;
+    // Points are (group 2k, group 2k + 1); a point counts only when both
+    // its values are there.
+    const PairSummary sum = chart.SummaryOf(2 * k);
+    if (sum.points == 0) continue;
+    summaries.emplace_back(k, sum);
+    any = true;
+    xMin = std::min(xMin, sum.xMin);
+    xMax = std::max(xMax, sum.xMax);
+    yMin = std::min(yMin, sum.yMin);
+    yMax = std::max(yMax, sum.yMax);
   }
   out.hasData = any;
+  // Limit lines near the data widen the Y range to show them.
+  if (any && !dateY) {
+    for (const LimitLine& line : chart.limitLines) {
+      if (!std::isfinite(line.value)) continue;
+      for (const auto& [k, sum] : summaries) {
+        if (k != line.series || !LimitWidensRange(line.value, sum.yMin, sum.yMax)) continue;
+        yMin = std::min(yMin, line.value);
+        yMax = std::max(yMax, line.value);
+      }
+    }
+  }
 
   const auto finish = [any](double lo, double hi, bool date, const AxisRange* fixed) {
     AxisRange r;
@@ -420,6 +470,7 @@ DisplayRanges RangesOf(const SRGraph& chart, const SRGCompoundDisplay& display) 
       r.max = date ? 1.0 / 24 : 1.0;
       return r;
     }
+    const bool neverNegative = lo >= 0;
     if (lo == hi) {
       const double pad = date ? 1.0 / 1440 : std::max(1.0, std::abs(lo) * 0.1);
       lo -= pad;
@@ -429,6 +480,8 @@ DisplayRanges RangesOf(const SRGraph& chart, const SRGCompoundDisplay& display) 
       lo -= pad;
       hi += pad;
     }
+    // Data that never goes below zero is not shown against negative values.
+    if (!date && neverNegative) lo = std::max(lo, 0.0);
     r.min = std::max(lo, -DBL_MAX);
     r.max = std::min(hi, DBL_MAX);
     return r;
@@ -500,45 +553,21 @@ void TickLabelSize(const SRGScale* scale, const AxisRange& range, int lengthPx, 
   for (const auto& t : ticks) width = std::max(width, measure.Width(t.label, px));
 }
 
+bool IsBlankText(const std::string& text) {
+  return std::all_of(text.begin(), text.end(), [](char c) { return c == ' ' || c == '\n'; });
+}
+
 void LayoutDisplay(const SRGraph& chart, SRGCompoundDisplay& d, const Rect& area, double dpi,
                    const TextMeasure& measure) {
   d.rect = area;
-  const int tick = static_cast<int>(std::lround(5 * dpi / 96));
-  const int gap = static_cast<int>(std::lround(3 * dpi / 96));
-  const DisplayRanges ranges = RangesOf(chart, d);
-
-  int yw = 0, yh = 0, xw = 0, xh = 0, x2w = 0, x2h = 0;
-  TickLabelSize(d.yScale.get(), ranges.y, area.Height(), false, dpi, measure, yw, yh);
-  TickLabelSize(d.xScale.get(), ranges.x, area.Width(), true, dpi, measure, xw, xh);
-  TickLabelSize(d.xScale2.get(), ranges.x, area.Width(), true, dpi, measure, x2w, x2h);
-
-  int margin[4] = {0, 0, 0, 0};  // by Side
-  auto& bottom = margin[static_cast<int>(Side::Bottom)];
-  auto& top = margin[static_cast<int>(Side::Top)];
-  auto& left = margin[static_cast<int>(Side::Left)];
-  auto& right = margin[static_cast<int>(Side::Right)];
-  if (d.yScale) {
-    (d.yScale->labelsFarSide ? right : left) += yw + tick + gap;
-  }
-  if (d.xScale) {
-    (d.xScale->labelsFarSide ? top : bottom) += xh + tick + gap;
-  }
-  if (d.xScale2) {
-    (d.xScale2->labelsFarSide ? top : bottom) += x2h + tick + gap;
-  }
-  // The end labels of the X scales stand half outside the plot area, and so
-  // do the top and bottom Y labels.
-  const int halfX = std::max(xw, x2w) / 2;
-  right = std::max(right, halfX);
-  left = std::max(left, halfX);
-  top = std::max(top, yh / 2);
-  bottom = std::max(bottom, yh / 2);
-
-  const int pad = gap;
-  int labelDepth[4] = {0, 0, 0, 0};
-  for (const auto& l : d.labels)
-    labelDepth[static_cast<int>(l.side)] += LabelDepth(l, dpi, measure, pad);
-  for (int s = 0; s < 4; ++s) margin[s] += labelDepth[s];
+  const DisplayNeeds needs =
+      NeededMargins(chart, d, area.Width(), area.Height(), dpi, measure, /*blankLabels=*/true);
+  int margin[4];
+  for (int side = 0; side < 4; ++side) margin[side] = needs.Stacked(static_cast<Side>(side));
+  int& bottom = margin[static_cast<int>(Side::Bottom)];
+  int& top = margin[static_cast<int>(Side::Top)];
+  int& left = margin[static_cast<int>(Side::Left)];
+  int& right = margin[static_cast<int>(Side::Right)];
 
   // Shrink the margins in proportion when they leave no plot area.
   const auto fit = [](int& a, int& b, int room) {
@@ -589,6 +618,156 @@ void PlaceDisplayLabels(SRGCompoundDisplay& d, double dpi, const TextMeasure& me
 
 }  // namespace
 
+int DisplayNeeds::Stacked(Side side) const {
+  const int s = static_cast<int>(side);
+  return std::max(scales[s] + labels[s], overhang[s]);
+}
+
+int DisplayNeeds::SideBySide(Side side) const {
+  const int s = static_cast<int>(side);
+  return std::max({scales[s], labels[s], overhang[s]});
+}
+
+DisplayNeeds NeededMargins(const SRGraph& chart, const SRGCompoundDisplay& d, int plotWidth,
+                           int plotHeight, double dpi, const TextMeasure& measure,
+                           bool blankLabels) {
+  if (!(dpi > 0) || !std::isfinite(dpi)) dpi = 96;
+  DisplayNeeds out;
+  const int tick = static_cast<int>(std::lround(5 * dpi / 96));
+  const int gap = static_cast<int>(std::lround(3 * dpi / 96));
+  const DisplayRanges ranges = RangesOf(chart, d);
+
+  int yw = 0, yh = 0, xw = 0, xh = 0, x2w = 0, x2h = 0;
+  TickLabelSize(d.yScale.get(), ranges.y, plotHeight, false, dpi, measure, yw, yh);
+  TickLabelSize(d.xScale.get(), ranges.x, plotWidth, true, dpi, measure, xw, xh);
+  TickLabelSize(d.xScale2.get(), ranges.x, plotWidth, true, dpi, measure, x2w, x2h);
+  // A blank X format (strips that leave the values to the bottom one) shows
+  // only its marks.
+  if (d.xScale && IsBlankText(d.xScale->format)) xh = 0;
+
+  auto& sc = out.scales;
+  const int bottom = static_cast<int>(Side::Bottom), top = static_cast<int>(Side::Top);
+  const int left = static_cast<int>(Side::Left), right = static_cast<int>(Side::Right);
+  if (d.yScale) sc[d.yScale->labelsFarSide ? right : left] += yw + tick + gap;
+  if (d.xScale) sc[d.xScale->labelsFarSide ? top : bottom] += xh + tick + gap;
+  if (d.xScale2) sc[d.xScale2->labelsFarSide ? top : bottom] += x2h + tick + gap;
+  // The end labels of the X scales stand half outside the plot area, and so
+  // do the top and bottom Y labels.
+  const int halfX = std::max(xw, x2w) / 2;
+  out.overhang[right] = halfX;
+  out.overhang[left] = halfX;
+  out.overhang[top] = yh / 2;
+  out.overhang[bottom] = yh / 2;
+
+  for (const auto& l : d.labels) {
+    if (!blankLabels && IsBlankText(l.text)) continue;
+    out.labels[static_cast<int>(l.side)] += LabelDepth(l, dpi, measure, gap);
+  }
+  return out;
+}
+
+namespace {
+
+constexpr int kLegendPoints = 9;
+
+struct LegendMetrics {
+  int margin, rowSpacing, columnSpacing, keyGap;
+};
+
+LegendMetrics LegendSpacing(double dpi) {
+  const auto px = [dpi](double at96) {
+    return std::max(1, static_cast<int>(std::lround(at96 * dpi / 96)));
+  };
+  return {px(6), px(2), px(12), px(6)};
+}
+
+int KeyHeight(int itemHeight) { return std::max(4, itemHeight * 2 / 3); }
+
+}  // namespace
+
+int ScaleTitleDepth(const SRGScale& scale, double dpi, const TextMeasure& measure) {
+  if (scale.title.empty()) return 0;
+  const auto lines = Lines(scale.title);
+  return static_cast<int>(lines.size()) * measure.Height(PointsToPixels(scale.fontSize, dpi)) +
+         static_cast<int>(std::lround(3 * dpi / 96));
+}
+
+std::vector<LegendEntry> LegendEntries(const SRGraph& chart) {
+  std::vector<LegendEntry> out;
+  const SRGraphLegend* legend = chart.Legend();
+  if (!legend) return out;
+  const int last = legend->lastGroup < 0 ? chart.GroupCount() - 1
+                                         : std::min(legend->lastGroup, chart.GroupCount() - 1);
+  const int first = std::max(0, legend->firstGroup);
+  // A series counts when the legend covers its Y group.
+  for (int k = first / 2; 2 * k + 1 <= last; ++k) {
+    if (2 * k + 1 < first) continue;
+    out.push_back({k, chart.Annotation(2 * k + 1)});
+  }
+  return out;
+}
+
+LegendGrid LegendGridAt(const std::vector<LegendEntry>& entries, int width, int fontPx, double dpi,
+                        const TextMeasure& measure) {
+  LegendGrid g;
+  g.fontPx = fontPx;
+  if (entries.empty()) return g;
+  const LegendMetrics m = LegendSpacing(dpi);
+  g.itemHeight = std::max(measure.Height(fontPx), 4);
+  const int key = 2 * KeyHeight(g.itemHeight);
+  int widest = 0;
+  for (const LegendEntry& e : entries) widest = std::max(widest, measure.Width(e.text, fontPx));
+  // A pixel or two beyond the text's advance, so that it is never elided.
+  g.columnWidth = key + m.keyGap + widest + std::max(2, m.rowSpacing);
+  const int n = static_cast<int>(entries.size());
+  g.columns = std::clamp(
+      (width - 2 * m.margin + m.columnSpacing) / std::max(1, g.columnWidth + m.columnSpacing), 1,
+      n);
+  g.rows = (n + g.columns - 1) / g.columns;
+  g.height = g.rows * g.itemHeight + (g.rows - 1) * m.rowSpacing + 2 * m.margin;
+  return g;
+}
+
+LegendGrid FitLegend(const SRGraph& chart, int width, int maxHeight, double dpi,
+                     const TextMeasure& measure) {
+  const std::vector<LegendEntry> entries = LegendEntries(chart);
+  const int minPx = PointsToPixels(6, dpi);
+  LegendGrid g;
+  for (int px = PointsToPixels(kLegendPoints, dpi); px >= minPx; --px) {
+    g = LegendGridAt(entries, width, px, dpi, measure);
+    if (g.height <= maxHeight) return g;
+  }
+  return g;
+}
+
+void PlaceLegendItems(SRGraph& chart, double dpi, const TextMeasure& measure) {
+  SRGraphLegend* legend = chart.Legend();
+  if (!legend) return;
+  legend->items.clear();
+  const Rect area = legend->rect;
+  const std::vector<LegendEntry> entries = LegendEntries(chart);
+  if (area.IsEmpty() || entries.empty()) return;
+  const LegendGrid g = FitLegend(chart, area.Width(), area.Height(), dpi, measure);
+  const LegendMetrics m = LegendSpacing(dpi);
+  legend->fontPx = g.fontPx;
+  // Rows across the legend, the block centred vertically.
+  const int content = g.height - 2 * m.margin;
+  const int top = area.top + std::max(m.margin, (area.Height() - content) / 2);
+  const int keyH = KeyHeight(g.itemHeight);
+  const int columnWidth = std::min(g.columnWidth, std::max(1, area.Width() - 2 * m.margin));
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const int row = static_cast<int>(i) / g.columns, column = static_cast<int>(i) % g.columns;
+    SRGraphLegend::Item item;
+    item.series = entries[i].series;
+    const int x = area.left + m.margin + column * (g.columnWidth + m.columnSpacing);
+    const int y = top + row * (g.itemHeight + m.rowSpacing);
+    item.box = Rect{x, y, x + columnWidth, y + g.itemHeight};
+    const int ky = y + (g.itemHeight - keyH) / 2;
+    item.key = Rect{x, ky, x + 2 * keyH, ky + keyH};
+    legend->items.push_back(item);
+  }
+}
+
 void AutoLayout(SRGraph& chart, int width, int height, double dpi, const TextMeasure& measure) {
   if (!(dpi > 0) || !std::isfinite(dpi)) dpi = 96;
   dpi = std::min(dpi, 10000.0);
@@ -596,9 +775,15 @@ void AutoLayout(SRGraph& chart, int width, int height, double dpi, const TextMea
   height = std::max(height, 0);
   const int pad = static_cast<int>(std::lround(4 * dpi / 96));
 
-  // Chart labels take their sides in order, top and bottom first so that the
-  // side labels run between them; the displays get the rest.
+  // A legend nobody placed takes a band at the bottom (under the X title),
+  // as high as its entries need; chart labels take their sides in order, top
+  // and bottom first so that the side labels run between them; the displays
+  // get the rest.
   Rect free{0, 0, width, height};
+  if (SRGraphLegend* legend = chart.Legend(); legend && legend->autoPosition) {
+    const LegendGrid g = FitLegend(chart, width, height / 2, dpi, measure);
+    legend->rect = g.rows > 0 ? Take(free, Side::Bottom, std::min(g.height, height / 2)) : Rect();
+  }
   for (int pass = 0; pass < 2; ++pass) {
     for (const auto& c : chart.Components()) {
       if (c->Kind() != ComponentKind::Label) continue;
@@ -614,6 +799,7 @@ void AutoLayout(SRGraph& chart, int width, int height, double dpi, const TextMea
     if (!d.placed) LayoutDisplay(chart, d, free, dpi, measure);
     PlaceDisplayLabels(d, dpi, measure);
   }
+  PlaceLegendItems(chart, dpi, measure);
 }
 
 int FitFontSize(const std::string& text, int fontPx, int availablePx, double dpi,

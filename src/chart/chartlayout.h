@@ -73,13 +73,65 @@ struct DisplayRanges {
   AxisRange x, y;  // fixed = true when taken from the display's fixed range
   bool hasData = false;
 };
+// The Y range of a display leaves out its hidden series (unless every one
+// is hidden), takes in each limit line that the line's own series comes near
+// (data reaching 80 % of a limit above, or at most 120 % of one below), and
+// starts no lower than zero for data that never goes below zero.
 DisplayRanges RangesOf(const SRGraph& chart, const SRGCompoundDisplay& display);
+// The series (pairs of groups 2k, 2k + 1) a display shows.
+std::vector<int> SeriesShown(const SRGraph& chart, const SRGCompoundDisplay& display);
+// Whether a limit line widens a Y range over [lo, hi] of its series' data.
+bool LimitWidensRange(double limit, double lo, double hi);
+
+// What a display needs around its plot area, per Side: the depth of its
+// scales (tick labels, marks, gaps), of its side labels, and how far its
+// end labels stand out of the plot area.
+struct DisplayNeeds {
+  int scales[4] = {0, 0, 0, 0};
+  int labels[4] = {0, 0, 0, 0};
+  int overhang[4] = {0, 0, 0, 0};
+  // Scales and labels one beyond the other.
+  int Stacked(Side side) const;
+  // Scales and labels side by side (they do not meet).
+  int SideBySide(Side side) const;
+};
+// For a plot area about plotWidth x plotHeight; labels of blanks only count
+// with `blankLabels`.
+DisplayNeeds NeededMargins(const SRGraph& chart, const SRGCompoundDisplay& d, int plotWidth,
+                           int plotHeight, double dpi, const TextMeasure& measure,
+                           bool blankLabels = false);
+
+// Height of a scale's title (its lines at the scale's font) with a gap
+// under it; 0 without a title.
+int ScaleTitleDepth(const SRGScale& scale, double dpi, const TextMeasure& measure);
+
+// The legend's entries: every series whose Y group it covers, with its
+// annotation.
+struct LegendEntry {
+  int series = 0;
+  std::string text;
+};
+std::vector<LegendEntry> LegendEntries(const SRGraph& chart);
+// Entries in rows across a legend `width` wide at a font of `fontPx`.
+struct LegendGrid {
+  int fontPx = 0, itemHeight = 0, columnWidth = 0, columns = 0, rows = 0;
+  int height = 0;  // the whole legend, margins included
+};
+LegendGrid LegendGridAt(const std::vector<LegendEntry>& entries, int width, int fontPx, double dpi,
+                        const TextMeasure& measure);
+// The chart's legend at the largest font from 9 points down to 6 whose rows
+// fit `maxHeight` (at 6 points when none does).
+LegendGrid FitLegend(const SRGraph& chart, int width, int maxHeight, double dpi,
+                     const TextMeasure& measure);
+// Places the legend's entries in its rect (legend->items, legend->fontPx).
+void PlaceLegendItems(SRGraph& chart, double dpi, const TextMeasure& measure);
 
 // Places every compound display that no caller placed (placed = false) in a
-// W x H chart: chart labels take their sides (top title, left and right
-// titles, bottom title); the display fills the rest; its plot area leaves
-// room for its tick labels, date line and side labels. Sets rect and
-// plotArea. Displays already placed are left alone.
+// W x H chart: a legend nobody placed takes a band at the bottom, chart
+// labels take their sides (top title, left and right titles, bottom title);
+// the display fills the rest; its plot area leaves room for its tick labels,
+// date line and side labels. Sets rect and plotArea. Displays already placed
+// are left alone. Then places the legend's entries.
 void AutoLayout(SRGraph& chart, int width, int height, double dpi, const TextMeasure& measure);
 
 // Font size (pixels) at which `text` fits in `availablePx`, from `fontPx`

@@ -1,9 +1,12 @@
 // Binary form of a chart: magic "VGCH", uint32 version, then the top-level
 // components (uint32 count; each a kind byte and its fields), the data groups,
-// the styles, the pair references and the zoom history. Little-endian
-// integers, IEEE doubles, strings as uint32 length + bytes, booleans as one
-// byte 0 or 1. An optional sub-component is a kind byte (0: none) and its
-// fields.
+// the styles, the pair references and the zoom history; from version 2 on,
+// scales carry a title after their fields, and the series information
+// (hidden flag, unit, precision, line breaks, marks) and the limit lines
+// follow the zoom history. Little-endian integers, IEEE doubles, strings as
+// uint32 length + bytes, booleans as one byte 0 or 1. An optional
+// sub-component is a kind byte (0: none) and its fields. Version 1 still
+// reads.
 #include <cstring>
 #include <limits>
 
@@ -13,7 +16,8 @@ namespace vantora::chart {
 
 namespace {
 
-constexpr std::uint32_t kVersion = 1;
+constexpr std::uint32_t kVersion = 2;
+constexpr std::uint32_t kOldestVersion = 1;
 constexpr std::uint32_t kMaxGroups = 4096;
 constexpr std::uint32_t kMaxItems = 16777216;
 
@@ -23,6 +27,8 @@ constexpr std::size_t kMinLabel = 4 + 4 + 4 + 1 + 1 + 16;
 constexpr std::size_t kMinGroup = 4 + 4;
 constexpr std::size_t kMinStyle = 4 + 16 + 2;
 constexpr std::size_t kMinZoom = 4 + 4 + 2 * 17 + 16;
+constexpr std::size_t kMinSeries = 1 + 4 + 4 + 4 + 4;
+constexpr std::size_t kMinLimitLine = 4 + 4 + 8 + 4 + 4;
 
 class Writer {
  public:
@@ -69,6 +75,7 @@ void WriteScaleFields(Writer& w, const SRGScale& s) {
   w.U8(static_cast<std::uint8_t>(s.orientation));
   w.Bool(s.labelsFarSide);
   w.I32(s.stepDays);
+  w.Str(s.title);
 }
 
 void WriteLabelFields(Writer& w, const SRGraphLabel& l) {
@@ -187,6 +194,9 @@ class Reader {
  public:
   Reader(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
 
+  // The version of the data being read.
+  std::uint32_t version = kVersion;
+
   std::size_t Pos() const { return pos_; }
   std::size_t Left() const { return size_ - pos_; }
   bool Failed() const { return !error_.empty(); }
@@ -267,7 +277,8 @@ bool ReadScaleFields(Reader& r, SRGScale& s) {
   if (!(r.Str(s.format) && r.I32(s.fontSize) && r.U8(orientation))) return false;
   if (orientation > 1) return r.Fail("unknown scale orientation " + std::to_string(orientation));
   s.orientation = static_cast<Orientation>(orientation);
-  return r.Bool(s.labelsFarSide, "label side") && r.I32(s.stepDays);
+  if (!(r.Bool(s.labelsFarSide, "label side") && r.I32(s.stepDays))) return false;
+  return r.version < 2 || r.Str(s.title);
 }
 
 bool ReadLabelFields(Reader& r, SRGraphLabel& l) {
@@ -419,8 +430,9 @@ bool ReadChart(Reader& r, SRGraph& chart) {
   if (std::memcmp(magic, "VGCH", 4) != 0) return r.Fail("not chart data (no VGCH mark)");
   std::uint32_t version = 0;
   if (!r.U32(version)) return false;
-  if (version != kVersion)
+  if (version < kOldestVersion || version > kVersion)
     return r.Fail("unsupported chart data version " + std::to_string(version));
+  r.version = version;
 
   std::uint32_t n = 0;
   if (!r.Count(n, kMinComponent, "components")) return false;
@@ -465,6 +477,44 @@ bool ReadChart(Reader& r, SRGraph& chart) {
   for (auto& z : chart.zoomHistory) {
     if (!ReadZoomFields(r, z)) return false;
   }
+  if (version < 2) return true;
+
+  if (!r.Count(n, kMinSeries, "series")) return false;
+  // Every series of the data groups is described, and only those.
+  if (n != static_cast<std::uint32_t>(chart.SeriesCount()))
+    return r.Fail("the chart describes " + std::to_string(n) + " series of " +
+                  std::to_string(chart.SeriesCount()));
+  for (std::uint32_t k = 0; k < n; ++k) {
+    SeriesInfo info;
+    std::uint32_t count = 0;
+    if (!(r.Bool(info.hidden, "hidden series") && r.Str(info.unit) && r.I32(info.decimals) &&
+          r.Count(count, 4, "line breaks")))
+      return false;
+    info.breaks.resize(count);
+    for (std::size_t i = 0; i < count; ++i) {
+      if (!r.I32(info.breaks[i])) return false;
+      if (i > 0 && info.breaks[i] <= info.breaks[i - 1])
+        return r.Fail("line breaks out of order in series " + std::to_string(k));
+    }
+    if (!r.Count(count, 5, "marks")) return false;
+    info.marks.resize(count);
+    for (std::size_t i = 0; i < count; ++i) {
+      std::uint8_t mark = 0;
+      if (!(r.I32(info.marks[i].first) && r.U8(mark))) return false;
+      if (mark < 1 || mark > 3) return r.Fail("unknown point mark " + std::to_string(mark));
+      if (i > 0 && info.marks[i].first <= info.marks[i - 1].first)
+        return r.Fail("marks out of order in series " + std::to_string(k));
+      info.marks[i].second = static_cast<PointMark>(mark);
+    }
+    chart.SetSeries(static_cast<int>(k), std::move(info));
+  }
+
+  if (!r.Count(n, kMinLimitLine, "limit lines")) return false;
+  chart.limitLines.resize(n);
+  for (auto& l : chart.limitLines) {
+    if (!(r.I32(l.series) && r.Str(l.kind) && r.F64(l.value) && r.Str(l.unit) && r.Str(l.label)))
+      return false;
+  }
   return true;
 }
 
@@ -499,6 +549,31 @@ void SerializeChart(const SRGraph& chart, std::string& out) {
 
   w.U32(static_cast<std::uint32_t>(chart.zoomHistory.size()));
   for (const auto& z : chart.zoomHistory) WriteZoomFields(w, z);
+
+  // Every series of the groups, described or not.
+  const int series = chart.SeriesCount();
+  w.U32(static_cast<std::uint32_t>(series));
+  for (int k = 0; k < series; ++k) {
+    const SeriesInfo& info = chart.Series(k);
+    w.Bool(info.hidden);
+    w.Str(info.unit);
+    w.I32(info.decimals);
+    w.U32(static_cast<std::uint32_t>(info.breaks.size()));
+    for (int b : info.breaks) w.I32(b);
+    w.U32(static_cast<std::uint32_t>(info.marks.size()));
+    for (const auto& [index, mark] : info.marks) {
+      w.I32(index);
+      w.U8(static_cast<std::uint8_t>(mark));
+    }
+  }
+  w.U32(static_cast<std::uint32_t>(chart.limitLines.size()));
+  for (const LimitLine& l : chart.limitLines) {
+    w.I32(l.series);
+    w.Str(l.kind);
+    w.F64(l.value);
+    w.Str(l.unit);
+    w.Str(l.label);
+  }
 }
 
 bool DeserializeChart(const std::uint8_t* data, std::size_t size, SRGraph& chart, std::size_t& used,

@@ -77,8 +77,41 @@ void SRGraph::EmptyAll() {
   components_.clear();
   groups_.clear();
   styles_.clear();
+  series_.clear();
   pairs.clear();
+  limitLines.clear();
   zoomHistory.clear();
+}
+
+const SeriesInfo& SRGraph::Series(int k) const {
+  static const SeriesInfo kNone;
+  if (k < 0 || static_cast<std::size_t>(k) >= series_.size()) return kNone;
+  return series_[static_cast<std::size_t>(k)];
+}
+
+void SRGraph::SetSeries(int k, SeriesInfo info) {
+  if (k < 0 || k >= kMaxGroup / 2) return;
+  // Breaks and marks change how the series is drawn.
+  Touch();
+  const auto i = static_cast<std::size_t>(k);
+  if (series_.size() <= i) series_.resize(i + 1);
+  series_[i] = std::move(info);
+}
+
+bool SRGraph::SetSeriesHidden(int k, bool hidden) {
+  if (k < 0 || k >= SeriesCount()) return false;
+  const auto i = static_cast<std::size_t>(k);
+  if (series_.size() <= i) series_.resize(i + 1);
+  series_[i].hidden = hidden;
+  return true;
+}
+
+PointMark SRGraph::MarkAt(int k, int index) const {
+  const auto& marks = Series(k).marks;
+  const auto it =
+      std::lower_bound(marks.begin(), marks.end(), index,
+                       [](const std::pair<int, PointMark>& m, int i) { return m.first < i; });
+  return it != marks.end() && it->first == index ? it->second : PointMark::None;
 }
 
 SRGComponent* SRGraph::Add(std::unique_ptr<SRGComponent> component) {

@@ -75,6 +75,9 @@ struct AxisRange {
 class SRGScale : public SRGComponent {
  public:
   std::string format;
+  // A short title drawn with the scale (an extra Y scale bar shows it above
+  // the plot area); empty: none. Windows-1252.
+  std::string title;
   int fontSize = 9;  // points
   Orientation orientation = Orientation::Horizontal;
   // Labels on the far side of the plot area (above a horizontal scale, right
@@ -169,6 +172,15 @@ class SRGraphLegend : public SRGComponent {
   Rect rect;
   int firstGroup = 0, lastGroup = -1;
   LegendKey key = LegendKey::Box;
+
+  // Where the last layout put each entry (not stored): its series, the
+  // whole entry (key and text) and the key alone; and the text's pixel size.
+  struct Item {
+    int series = 0;
+    Rect box, key;
+  };
+  std::vector<Item> items;
+  int fontPx = 0;
 };
 
 // Line and marker switches of the series in a range of groups and indices
@@ -191,6 +203,49 @@ class SRGZoom : public SRGComponent {
   Rect plotArea;
 };
 
+// How a point that was left out of a series read.
+enum class PointMark : std::uint8_t {
+  None = 0,
+  NotAvailable = 1,  // "N/A"
+  OverRange = 2,     // "OverRange"
+  OutOfRange = 3,    // a number outside the plottable range
+};
+
+// What a chart keeps of series k (the pair drawn from groups 2k and 2k + 1)
+// beside its values.
+struct SeriesInfo {
+  // Not drawn, and its legend key greyed.
+  bool hidden = false;
+  // Unit name of its Y values (Windows-1252; empty: none, or time) and their
+  // display precision code (-1: none).
+  std::string unit;
+  int decimals = -1;
+  // Ascending point indices whose line does not join the point before (the
+  // readings lie further apart in time than the logging allows).
+  std::vector<int> breaks;
+  // Left-out points (NaN in both groups), by ascending index, and how each
+  // read.
+  std::vector<std::pair<int, PointMark>> marks;
+  bool operator==(const SeriesInfo& o) const {
+    return hidden == o.hidden && unit == o.unit && decimals == o.decimals && breaks == o.breaks &&
+           marks == o.marks;
+  }
+};
+
+// A horizontal line at a limit's value across the display showing a series,
+// on that series' Y scale, labelled inside the plot at its right end.
+struct LimitLine {
+  int series = 0;
+  std::string kind;   // "TWA8", "STEL", "ceiling", "high" or "low"
+  double value = 0;   // in the unit of the series' Y values
+  std::string unit;   // Windows-1252
+  std::string label;  // Windows-1252, e.g. "TWA 8 h 35 ppm"
+  bool operator==(const LimitLine& o) const {
+    return series == o.series && kind == o.kind && value == o.value && unit == o.unit &&
+           label == o.label;
+  }
+};
+
 struct DataGroup {
   std::vector<double> values;  // NaN where no value was set
   std::string annotation;      // Windows-1252, shown in the legend
@@ -211,8 +266,8 @@ class SRGraph {
   SRGraph(const SRGraph&) = delete;
   SRGraph& operator=(const SRGraph&) = delete;
 
-  // Removes every component, all data, styles, pair references and the zoom
-  // history.
+  // Removes every component, all data, styles, pair references, series
+  // information, limit lines and the zoom history.
   void EmptyAll();
 
   // Adds a top-level component: a compound display, a chart label, a scale
@@ -275,9 +330,26 @@ class SRGraph {
   // style covers it.
   SRGraphStyle StyleAt(int index, int group) const;
 
+  // Series k: the pair of groups 2k and 2k + 1.
+  int SeriesCount() const { return GroupCount() / 2; }
+  // An empty SeriesInfo for a series nobody described.
+  const SeriesInfo& Series(int k) const;
+  // Ignored for k outside 0 .. 2047.
+  void SetSeries(int k, SeriesInfo info);
+  bool SeriesHidden(int k) const { return Series(k).hidden; }
+  // Shows or hides series k; false (nothing changed) when k is no series of
+  // the chart.
+  bool SetSeriesHidden(int k, bool hidden);
+  // How point `index` of series k read when it was left out; None for a
+  // plotted point.
+  PointMark MarkAt(int k, int index) const;
+
   // Parameter references (x, y) of each pair, kept for whoever shows the
   // values (0 time, n channel n-1).
   std::vector<std::pair<int, int>> pairs;
+
+  // Limit lines, drawn in their series' colour.
+  std::vector<LimitLine> limitLines;
 
   // Zoom history of the chart's view: the newest entry last.
   std::vector<SRGZoom> zoomHistory;
@@ -286,6 +358,7 @@ class SRGraph {
   std::vector<std::unique_ptr<SRGComponent>> components_;
   std::vector<DataGroup> groups_;
   std::vector<SRGraphStyle> styles_;
+  std::vector<SeriesInfo> series_;
 
   void Touch();
   std::uint64_t revision_;
@@ -299,7 +372,9 @@ Rgb SeriesColour(int k);
 
 // Serialized form inside graph files: magic "VGCH", a version, then every
 // component, the data, annotations, styles, pair references and zoom
-// history, little-endian.
+// history, little-endian; version 2 adds scale titles, series information
+// (hidden flags, units, line breaks, marks) and limit lines. Version 1 still
+// reads.
 void SerializeChart(const SRGraph& chart, std::string& out);
 // Reads a serialized chart from `data`; `used` receives the bytes consumed.
 // Every count and length is checked against the bytes that remain before

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -130,10 +131,18 @@ FileWriter::FileWriter(std::string target) : target_(std::move(target)) {}
 
 FileWriter::~FileWriter() { Discard(); }
 
+void FileWriter::NoteError() {
+  if (error_ == 0) error_ = errno;
+}
+
 bool FileWriter::Open() {
   Discard();
+  error_ = 0;
   std::error_code ec;
-  if (fs::is_directory(NativePath(target_), ec)) return false;
+  if (fs::is_directory(NativePath(target_), ec)) {
+    error_ = EISDIR;
+    return false;
+  }
   file_ = std::make_unique<PlatformFile>();
   // A name taken by another writer (or anything else) is never reused. A
   // long name is shortened so that the scratch name stays within the limit.
@@ -148,7 +157,9 @@ bool FileWriter::Open() {
       buffer_.clear();
       return true;
     }
+    const int err = errno;
     if (FileExists(scratch_) || fs::is_symlink(NativePath(scratch_), ec)) continue;
+    error_ = err;
     break;
   }
   scratch_.clear();
@@ -158,7 +169,10 @@ bool FileWriter::Open() {
 
 bool FileWriter::Flush() {
   if (!buffer_.empty()) {
-    if (!file_->WriteAt(offset_, buffer_.data(), buffer_.size())) failed_ = true;
+    if (!file_->WriteAt(offset_, buffer_.data(), buffer_.size())) {
+      NoteError();
+      failed_ = true;
+    }
     offset_ += static_cast<std::int64_t>(buffer_.size());
     buffer_.clear();
   }
@@ -170,7 +184,10 @@ bool FileWriter::Write(std::string_view data) {
   if (!open_ || failed_) return false;
   if (buffer_.size() + data.size() > kBuffer && !Flush()) return false;
   if (data.size() >= kBuffer) {
-    if (!file_->WriteAt(offset_, data.data(), data.size())) failed_ = true;
+    if (!file_->WriteAt(offset_, data.data(), data.size())) {
+      NoteError();
+      failed_ = true;
+    }
     offset_ += static_cast<std::int64_t>(data.size());
     return !failed_;
   }
@@ -181,8 +198,12 @@ bool FileWriter::Write(std::string_view data) {
 bool FileWriter::Commit() {
   if (!open_) return false;
   bool ok = Flush() && file_->TakePermissionsOf(target_) && file_->Sync();
+  if (!ok) NoteError();
   file_->Close();
-  ok = ok && ReplaceFile(scratch_, target_);
+  if (ok && !ReplaceFile(scratch_, target_)) {
+    NoteError();
+    ok = false;
+  }
   if (ok) {
     open_ = false;
     scratch_.clear();
@@ -230,12 +251,14 @@ bool WriteTextFile(const std::string& path, const std::string& text) {
   return WriteFilePieces(path, {std::string_view(text)});
 }
 
-bool WriteFilePieces(const std::string& path, const std::vector<std::string_view>& pieces) {
+bool WriteFilePieces(const std::string& path, const std::vector<std::string_view>& pieces,
+                     int* error) {
   FileWriter writer(path);
-  if (!writer.Open()) return false;
-  for (auto piece : pieces)
-    if (!writer.Write(piece)) return false;
-  return writer.Commit();
+  bool ok = writer.Open();
+  for (auto piece : pieces) ok = ok && writer.Write(piece);
+  ok = ok && writer.Commit();
+  if (error) *error = ok ? 0 : writer.Error();
+  return ok;
 }
 
 bool IsLocationName(const std::string& path) {

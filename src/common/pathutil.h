@@ -99,9 +99,13 @@ class FileWriter {
   // Removes the scratch; the target stays as it was.
   void Discard();
   const std::string& ScratchPath() const { return scratch_; }
+  // The operating system's error number of the first failure (0: none, or
+  // none known).
+  int Error() const { return error_; }
 
  private:
   bool Flush();
+  void NoteError();
 
   std::string target_;
   std::string scratch_;
@@ -110,13 +114,16 @@ class FileWriter {
   std::int64_t offset_ = 0;
   bool open_ = false;
   bool failed_ = false;
+  int error_ = 0;
 };
 
 // Replaces the file with `text` through a FileWriter.
 bool WriteTextFile(const std::string& path, const std::string& text);
 
 // The same for contents given in pieces, written one after the other.
-bool WriteFilePieces(const std::string& path, const std::vector<std::string_view>& pieces);
+// `error` receives the operating system's error number of a failure.
+bool WriteFilePieces(const std::string& path, const std::vector<std::string_view>& pieces,
+                     int* error = nullptr);
 
 // True for a file name ending in ".loc" (any letter case).
 bool IsLocationName(const std::string& path);

@@ -1,12 +1,17 @@
 #include "graph/graphbuilder.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <limits>
 #include <memory>
 #include <vector>
 
 #include "chart/chartlayout.h"
 #include "common/platform.h"
+#include "exposure/exposure.h"
+#include "exposure/limits.h"
+#include "exposure/units.h"
 #include "model/vocabulary.h"
 
 namespace vantora::graph {
@@ -128,7 +133,126 @@ void RecordPairs(SRGraph& chart, const GraphSettings& s, int n) {
   for (int k = 0; k < n; ++k) chart.pairs.push_back(s.AxisPair(k));
 }
 
+std::string UnitName(const CLogData& log, int ref) {
+  if (ref <= 0) return std::string();
+  int unit = 0;
+  log.GetChannelUnit(ref - 1, unit);
+  return TheUnitNames().GetName(unit);
+}
+
+// The legend's texts: every series by its Y title.
+void Annotate(SRGraph& chart, const CLogData& log, const GraphSettings& s, int n) {
+  for (int k = 0; k < n; ++k) {
+    const std::string title = ChannelName(log, s.AxisPair(k).second);
+    chart.SetAnnotation(2 * k, title);
+    chart.SetAnnotation(2 * k + 1, title);
+  }
+}
+
+void AddLegend(SRGraph& chart, const GraphSettings& s, int n) {
+  if (s.legend == 0 || n <= 0) return;
+  auto* legend = chart.AddNew<chart::SRGraphLegend>();
+  legend->autoPosition = true;
+  legend->firstGroup = 0;
+  legend->lastGroup = 2 * n - 1;
+  legend->key = s.markers ? chart::LegendKey::Marker : chart::LegendKey::Box;
+}
+
+// Single Y's Y title: the channel and its unit for one channel ("CO2
+// (ppm)"), the units for several ("°C, %RH, ppm"), time as itself.
+std::string SingleYTitle(const CLogData& log, const GraphSettings& s, int n) {
+  const int first = s.AxisPair(0).second;
+  if (n == 1 || first == 0) {
+    const std::string name = ChannelName(log, first), unit = UnitName(log, first);
+    return unit.empty() ? name : name + " (" + unit + ")";
+  }
+  std::vector<std::string> units;
+  for (int k = 0; k < n; ++k) {
+    const std::string unit = UnitName(log, s.AxisPair(k).second);
+    if (!unit.empty() && std::find(units.begin(), units.end(), unit) == units.end())
+      units.push_back(unit);
+  }
+  std::string title;
+  if (units.empty()) {
+    for (int k = 0; k < n; ++k) title += (k ? ", " : "") + ChannelName(log, s.AxisPair(k).second);
+  } else {
+    for (const std::string& unit : units) title += (title.empty() ? "" : ", ") + unit;
+  }
+  return title;
+}
+
+// OLE dates of local times, a whole quarter-hour of UTC at a time: where
+// the offset from UTC is the same at both ends of the quarter, it holds for
+// every second inside (no zone changes its offset twice in 15 minutes).
+class LocalOleDates {
+ public:
+  double Of(LogTime t) {
+    const LogTime quarter = t - ((t % 900) + 900) % 900;
+    if (quarter != quarter_) {
+      quarter_ = quarter;
+      const long a = UtcOffsetSeconds(quarter), b = UtcOffsetSeconds(quarter + 899);
+      steady_ = a == b;
+      offset_ = a;
+    }
+    if (!steady_) {
+      const std::tm f = LocalFields(t);
+      return chart::OleDate(f.tm_year + 1900, f.tm_mon + 1, f.tm_mday, f.tm_hour, f.tm_min,
+                            f.tm_sec);
+    }
+    const LogTime local = t + offset_;
+    const LogTime days = local >= 0 ? local / 86400 : -((-local + 86399) / 86400);
+    const LogTime seconds = local - days * 86400;
+    return static_cast<double>(days + kOleUnixEpoch) + static_cast<double>(seconds) / 86400.0;
+  }
+
+ private:
+  // OLE day of 1 January 1970.
+  static constexpr LogTime kOleUnixEpoch = 25569;
+  LogTime quarter_ = std::numeric_limits<LogTime>::min();
+  bool steady_ = false;
+  long offset_ = 0;
+};
+
+std::string LimitNumber(double v) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%g", v);
+  return buf;
+}
+
 }  // namespace
+
+std::string LimitLineLabel(exposure::LimitKind kind, double value, const std::string& unit) {
+  std::string label = std::string(exposure::LimitKindTitle(kind)) + " " + LimitNumber(value);
+  if (!unit.empty()) label += " " + unit;
+  return label;
+}
+
+void AddLimitLines(SRGraph& chart, int series, int paramCode, int unitCode,
+                   const exposure::LimitSet& set) {
+  const std::string unit = TheUnitNames().GetName(unitCode);
+  for (const exposure::ChannelLimit& limit :
+       exposure::LimitsForChannel(set, paramCode, unitCode, TheParamNames().compounds())) {
+    if (!limit.applicable || !std::isfinite(limit.valueInChannelUnit)) continue;
+    chart::LimitLine line;
+    line.series = series;
+    line.kind = exposure::LimitKindName(limit.kind);
+    line.value = limit.valueInChannelUnit;
+    line.unit = unit;
+    line.label = LimitLineLabel(limit.kind, line.value, unit);
+    chart.limitLines.push_back(std::move(line));
+  }
+}
+
+void AddGraphLimitLines(SRGraph& chart, const CLogData& log, const exposure::LimitSet& set) {
+  for (int k = 0; k < static_cast<int>(chart.pairs.size()); ++k) {
+    const int y = chart.pairs[static_cast<std::size_t>(k)].second;
+    if (y <= 0) continue;
+    int param = 0, unit = 0;
+    log.GetChannelParam(y - 1, param);
+    log.GetChannelUnit(y - 1, unit);
+    AddLimitLines(chart, k, param, unit, set);
+  }
+}
 
 int AxisTypeOf(int xRef, int yRef) {
   const bool xTime = xRef == 0, yTime = yRef == 0;
@@ -169,11 +293,46 @@ void BuildSingleY(SRGraph& chart, const CLogData& log, const GraphSettings& s) {
   if (x == 0 && s.dateOnX) AddDateLine(*cd);
   AddGrids(*cd, s);
   SetPlot(*cd, 0, -1, x, y);
-  if (s.yLabels) AddChartLabel(chart, Label(ChannelName(log, y), Side::Left, kTitleFont, true));
+  if (s.yLabels) AddChartLabel(chart, Label(SingleYTitle(log, s, n), Side::Left, kTitleFont, true));
   if (s.xLabels) AddChartLabel(chart, Label(ChannelName(log, x), Side::Bottom, kTitleFont, false));
   if (s.showTitle) AddChartLabel(chart, Label(s.title, Side::Top, s.titleFontSize, false));
   AddChartLabel(chart, Label(" ", Side::Right, kRightBlankFont, false));
   chart.Add(std::move(cd));
+  Annotate(chart, log, s, n);
+  AddLegend(chart, s, n);
+}
+
+void BuildSingleYFrame(SRGraph& chart, const GraphSettings& s, int n, bool timeX,
+                       const std::string& xFormat, const std::string& yFormat,
+                       const std::string& xTitle, const std::string& yTitle) {
+  if (n <= 0) return;
+  auto cd = NewDisplay();
+  std::unique_ptr<chart::SRGScale> x;
+  if (timeX) {
+    x = std::make_unique<chart::SRGDateScale>();
+    x->format = kTimeFormatPadded;
+  } else {
+    x = std::make_unique<chart::SRGDecimalScale>();
+    x->format = xFormat;
+  }
+  x->fontSize = kScaleFont;
+  x->orientation = Orientation::Horizontal;
+  auto y = std::make_unique<chart::SRGDecimalScale>();
+  y->format = yFormat;
+  y->fontSize = kScaleFont;
+  y->orientation = Orientation::Vertical;
+  SetScales(*cd, std::move(x), std::move(y));
+  if (timeX && s.dateOnX) AddDateLine(*cd);
+  AddGrids(*cd, s);
+  cd->display = std::make_unique<chart::SRGraphDisplay>();
+  cd->display->graphType = chart::kGraphXYScatterGroupPair;
+  cd->display->axisType = timeX ? chart::kAxisDateOnX : chart::kAxisScatter;
+  if (s.yLabels) AddChartLabel(chart, Label(yTitle, Side::Left, kTitleFont, true));
+  if (s.xLabels) AddChartLabel(chart, Label(xTitle, Side::Bottom, kTitleFont, false));
+  if (s.showTitle) AddChartLabel(chart, Label(s.title, Side::Top, s.titleFontSize, false));
+  AddChartLabel(chart, Label(" ", Side::Right, kRightBlankFont, false));
+  chart.Add(std::move(cd));
+  AddLegend(chart, s, n);
 }
 
 void BuildMultiY(SRGraph& chart, const CLogData& log, const GraphSettings& s) {
@@ -209,18 +368,18 @@ void BuildMultiY(SRGraph& chart, const CLogData& log, const GraphSettings& s) {
       bar->scale.labelsFarSide = true;
       bar->boundDisplay = k;
       bar->colour = SeriesColour(k);
+      // The bar names its channel: short name over unit.
+      if (y != 0) {
+        int param = 0;
+        log.GetChannelParam(y - 1, param);
+        bar->scale.title = TheParamNames().GetName(param, false);
+        const std::string unit = UnitName(log, y);
+        if (!unit.empty()) bar->scale.title += "\n" + unit;
+      }
     }
-    const std::string title = ChannelName(log, y);
-    chart.SetAnnotation(2 * k, title);
-    chart.SetAnnotation(2 * k + 1, title);
   }
-  if (s.legend != 0) {
-    auto* legend = chart.AddNew<chart::SRGraphLegend>();
-    legend->autoPosition = true;
-    legend->firstGroup = 0;
-    legend->lastGroup = 2 * n - 1;
-    legend->key = s.markers ? chart::LegendKey::Marker : chart::LegendKey::Box;
-  }
+  Annotate(chart, log, s, n);
+  AddLegend(chart, s, n);
 }
 
 void BuildStrip(SRGraph& chart, const CLogData& log, const GraphSettings& s) {
@@ -254,54 +413,120 @@ void BuildStrip(SRGraph& chart, const CLogData& log, const GraphSettings& s) {
       cd->labels.push_back(Label(s.title, Side::Top, s.titleFontSize, false));
     chart.Add(std::move(cd));
   }
+  Annotate(chart, log, s, n);
+  AddLegend(chart, s, n);
 }
 
-int FillGraphData(SRGraph& chart, const CLogData& log, const GraphSettings& s) {
+bool HasReadingsToGraph(const CLogData& log, const GraphSettings& s) {
   const int n = UsablePairs(log, s);
+  const int records = std::max(0, log.LastRecordIndex() + 1);
+  std::vector<double> values(static_cast<std::size_t>(std::max(log.ChannelCount(), kMaxChannels)));
+  for (int r = 0; r < records; ++r) {
+    LogTime t = 0;
+    if (!log.GetValues(r, values.data()) || !log.GetTime(r, t)) continue;
+    for (int k = 0; k < n; ++k) {
+      auto [x, y] = s.AxisPair(k);
+      const bool yOk = y == 0 || ReadingMark(values[static_cast<std::size_t>(y - 1)], kPlotMaxY) ==
+                                     chart::PointMark::None;
+      const bool xOk = x == 0 || ReadingMark(values[static_cast<std::size_t>(x - 1)], kPlotMaxX) ==
+                                     chart::PointMark::None;
+      if (xOk && yOk) return true;
+    }
+  }
+  return false;
+}
+
+chart::PointMark ReadingMark(double v, double max) {
+  if (!std::isfinite(v) || v < -666660.0) return chart::PointMark::NotAvailable;
+  if (v < -200.0) return chart::PointMark::OverRange;
+  if (v < kPlotMin || v > max) return chart::PointMark::OutOfRange;
+  return chart::PointMark::None;
+}
+
+int FillPairs(SRGraph& chart, const CLogData& log, const std::vector<PairSource>& pairs) {
   const int last = log.LastRecordIndex();
   const int records = last >= 0 ? last + 1 : 0;
-  struct PairRefs {
-    int x, y;
-  };
-  std::vector<PairRefs> refs;
-  for (int k = 0; k < n; ++k) {
-    auto [x, y] = s.AxisPair(k);
-    refs.push_back({x, y});
-  }
-  auto inRange = [](double v, double max) { return v >= kPlotMin && v <= max; };
-
+  const std::size_t n = pairs.size();
   // Values are gathered per group and handed over whole: both groups of every
-  // pair exist even when no record is plotted.
-  std::vector<std::vector<double>> groups(static_cast<std::size_t>(2 * n));
-  for (auto& g : groups) g.reserve(static_cast<std::size_t>(records));
+  // pair exist even when nothing is plotted.
+  std::vector<std::vector<double>> xs(n), ys(n);
+  std::vector<chart::SeriesInfo> infos(n);
+  for (std::size_t k = 0; k < n; ++k) {
+    xs[k].reserve(static_cast<std::size_t>(records));
+    ys[k].reserve(static_cast<std::size_t>(records));
+    infos[k].unit = pairs[k].unit;
+    infos[k].decimals = pairs[k].decimals;
+  }
+  std::vector<LogTime> times;
+  times.reserve(static_cast<std::size_t>(records));
   std::vector<double> values(static_cast<std::size_t>(std::max(log.ChannelCount(), kMaxChannels)));
+  LocalOleDates ole;
   int omitted = 0;
   for (int r = 0; r < records; ++r) {
     LogTime t = 0;
     if (!log.GetValues(r, values.data()) || !log.GetTime(r, t)) continue;
-    bool plottable = true;
-    for (const auto& p : refs) {
-      if ((p.y > 0 && !inRange(values[static_cast<std::size_t>(p.y - 1)], kPlotMaxY)) ||
-          (p.x > 0 && !inRange(values[static_cast<std::size_t>(p.x - 1)], kPlotMaxX))) {
-        plottable = false;
-        break;
+    const int row = static_cast<int>(times.size());
+    times.push_back(t);
+    const double when = ole.Of(t);
+    for (std::size_t k = 0; k < n; ++k) {
+      const PairSource& p = pairs[k];
+      double x = when, y = when;
+      chart::PointMark mark = chart::PointMark::None;
+      if (p.y > 0) {
+        const double raw = values[static_cast<std::size_t>(p.y - 1)];
+        mark = ReadingMark(raw, HUGE_VAL);
+        y = raw * p.scale + p.offset;
+        if (mark == chart::PointMark::None) mark = ReadingMark(y, kPlotMaxY);
       }
-    }
-    if (!plottable) {
-      ++omitted;
-      continue;
-    }
-    const std::tm f = LocalFields(t);
-    const double ole =
-        chart::OleDate(f.tm_year + 1900, f.tm_mon + 1, f.tm_mday, f.tm_hour, f.tm_min, f.tm_sec);
-    for (std::size_t k = 0; k < refs.size(); ++k) {
-      const auto& p = refs[k];
-      groups[2 * k].push_back(p.x == 0 ? ole : values[static_cast<std::size_t>(p.x - 1)]);
-      groups[2 * k + 1].push_back(p.y == 0 ? ole : values[static_cast<std::size_t>(p.y - 1)]);
+      if (p.x > 0) {
+        x = values[static_cast<std::size_t>(p.x - 1)];
+        if (mark == chart::PointMark::None) mark = ReadingMark(x, kPlotMaxX);
+      } else if (p.elapsed) {
+        x = static_cast<double>(t - times.front()) / 3600.0;
+      }
+      if (mark != chart::PointMark::None) {
+        ++omitted;
+        x = y = std::numeric_limits<double>::quiet_NaN();
+        infos[k].marks.emplace_back(row, mark);
+      }
+      xs[k].push_back(x);
+      ys[k].push_back(y);
     }
   }
-  for (std::size_t g = 0; g < groups.size(); ++g)
-    chart.SetGroupValues(static_cast<int>(g), std::move(groups[g]));
+  // Lines over time do not join readings further apart than twice the
+  // logging interval.
+  const std::int64_t interval = exposure::LoggingInterval(times);
+  for (std::size_t k = 0; k < n; ++k) {
+    const PairSource& p = pairs[k];
+    if (interval > 0 && (p.x == 0 || p.elapsed)) {
+      for (std::size_t r = 1; r < times.size(); ++r)
+        if (times[r] - times[r - 1] > 2 * interval) infos[k].breaks.push_back(static_cast<int>(r));
+    }
+    chart.SetGroupValues(2 * p.series, std::move(xs[k]));
+    chart.SetGroupValues(2 * p.series + 1, std::move(ys[k]));
+    chart.SetSeries(p.series, std::move(infos[k]));
+  }
+  return omitted;
+}
+
+int FillGraphData(SRGraph& chart, const CLogData& log, const GraphSettings& s) {
+  const int n = UsablePairs(log, s);
+  std::vector<PairSource> pairs;
+  for (int k = 0; k < n; ++k) {
+    auto [x, y] = s.AxisPair(k);
+    PairSource p;
+    p.series = k;
+    p.x = x;
+    p.y = y;
+    if (y > 0) {
+      int unit = 0;
+      log.GetChannelUnit(y - 1, unit);
+      p.unit = TheUnitNames().GetName(unit);
+      p.decimals = ChannelDecimals(log, y);
+    }
+    pairs.push_back(p);
+  }
+  const int omitted = FillPairs(chart, log, pairs);
   for (int k = 0; k < n; ++k) chart.ApplyStyle(2 * k, 2 * k + 1, 0, -1, s.lines, s.markers);
   return omitted;
 }

@@ -11,6 +11,14 @@
 #include "graph/graphcomments.h"
 #include "graph/graphsettings.h"
 
+namespace vantora::exposure {
+struct LimitSet;
+}
+
+namespace vantora::chart {
+class TextMeasure;
+}
+
 namespace vantora::graph {
 
 // Message texts of the graph subsystem.
@@ -21,6 +29,10 @@ extern const char* const kTextOmittedFormat;     // 59404, "%i"
 extern const char* const kTextOlderGraphFile;    // 60972
 // "The graph file <name> is damaged and can not be opened."
 std::string DamagedGraphFileText(const std::string& path);
+// "<file> is not a graph file."
+std::string NotGraphFileText(const std::string& path);
+// "<name> has no readings to graph."
+std::string NoReadingsText(const std::string& name);
 
 class GraphDocument {
  public:
@@ -28,14 +40,19 @@ class GraphDocument {
   const chart::SRGraph& GetGraph() const { return chart_; }
 
   // Builds the whole chart from the location and a copy of `settings`: empty
-  // chart, the mode's builder, the readings. False (nothing done) without a
-  // location or settings. `omitted` receives the number of records left out
-  // because a value lay outside the plottable range.
-  bool BuildGraph(const CLogData* log, const GraphSettings* settings, int* omitted = nullptr);
+  // chart, the mode's builder, the readings, and with the settings' limit
+  // lines the limits of `limits` (none without a set). False (nothing done)
+  // without a location or settings. `omitted` receives the number of points
+  // left out because a reading was not plottable.
+  bool BuildGraph(const CLogData* log, const GraphSettings* settings, int* omitted = nullptr,
+                  const exposure::LimitSet* limits = nullptr);
   // Lays out Strip Graph and Multi Y charts for a W x H surface; a Single Y
   // chart (and any display these layouts do not place) is left unplaced, for
-  // the automatic layout at drawing.
-  void LayoutGraph(int width, int height);
+  // the automatic layout at drawing. With a text measure (at `dpi`) margins
+  // and legends get the room their texts need where the numbers leave too
+  // little.
+  void LayoutGraph(int width, int height, const chart::TextMeasure* measure = nullptr,
+                   double dpi = 96);
 
   // Clears the comment list (a new, empty document).
   void OnNewDocument();
@@ -49,7 +66,8 @@ class GraphDocument {
 
 enum class GraphFileResult {
   Ok,
-  OlderVersion,  // tags other than 104, 104: message 60972
+  OlderVersion,  // tags both in 100-104 but not 104, 104: message 60972
+  NotGraphFile,  // anything else: NotGraphFileText
   Damaged,       // anything inconsistent: DamagedGraphFileText
   CannotRead,
   CannotWrite,

@@ -157,14 +157,18 @@ GraphFileResult ReadGraphBytes(const std::uint8_t* data, std::size_t size, Graph
   detail.clear();
   doc.comments.Clear();
   doc.GetGraph().EmptyAll();
-  if (size == 0 || !data) return Damaged(detail, "the file is empty", doc);
   Reader in(data, size);
   std::uint32_t tagA = 0, tagB = 0;
-  if (!in.U32(tagA) || !in.U32(tagB))
-    return Damaged(detail, "the file is too short for a graph file", doc);
+  if (!data || !in.U32(tagA) || !in.U32(tagB)) {
+    detail = size == 0 ? "the file is empty" : "the file is too short for a graph file";
+    return GraphFileResult::NotGraphFile;
+  }
   if (tagA != kTag || tagB != kTag) {
     detail = "version tags " + std::to_string(tagA) + " and " + std::to_string(tagB);
-    return GraphFileResult::OlderVersion;
+    // Graph files of other versions carry tags of 100 to 104.
+    const auto versionTag = [](std::uint32_t t) { return t >= 100 && t <= kTag; };
+    return versionTag(tagA) && versionTag(tagB) ? GraphFileResult::OlderVersion
+                                                : GraphFileResult::NotGraphFile;
   }
   int legend = 0, axisCount = 0, mode = 0, count = 0;
   if (!in.I32(legend) || !in.I32(axisCount) || !in.I32(mode) || !in.I32(count))
@@ -217,6 +221,9 @@ GraphFileResult ReadGraphBytes(const std::uint8_t* data, std::size_t size, Graph
   for (const auto& [x, y] : chart.pairs)
     if (x < 0 || x > kMaxChannels || y < 0 || y > kMaxChannels)
       return Damaged(detail, "a pair names a parameter that no location holds", doc);
+  for (const auto& line : chart.limitLines)
+    if (line.series < 0 || line.series >= pairs)
+      return Damaged(detail, "a limit line belongs to no series of the graph", doc);
 
   doc.comments = std::move(comments);
   doc.settings.legend = legend;
@@ -233,8 +240,9 @@ GraphFileResult SaveGraphFile(const std::string& path, const GraphDocument& doc,
                               std::string& detail) {
   detail.clear();
   const std::string bytes = GraphFileBytes(doc);
-  if (!WriteFilePieces(path, {std::string_view(bytes)})) {
-    detail = "the file could not be written";
+  int err = 0;
+  if (!WriteFilePieces(path, {std::string_view(bytes)}, &err)) {
+    detail = err ? std::string(std::strerror(err)) : "the file could not be written";
     return GraphFileResult::CannotWrite;
   }
   return GraphFileResult::Ok;

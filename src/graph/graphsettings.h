@@ -26,6 +26,8 @@ struct GraphSettings {
   bool yLabels = true;
   bool xLabels = true;
   int legend = 1;
+  // A line at every applicable exposure limit of each channel.
+  bool limitLines = false;
   // Entry 0: the X parameter; entries 1-20 the Y parameters in order
   // (0 time, n channel n-1).
   int axisParams[kMaxYParams + 1] = {};

@@ -152,10 +152,10 @@ TEST(ChartInteract, WheelAndPanKeepTheValueUnderTheMouseAndStayShowable) {
   }
 
   // Full View frees every range; then there is nothing left to free.
-  EXPECT_FALSE(IsFullView(chart));
-  EXPECT_TRUE(FullView(chart));
-  EXPECT_TRUE(IsFullView(chart));
-  EXPECT_FALSE(FullView(chart));
+  EXPECT_TRUE(HasFixedRange(chart));
+  EXPECT_TRUE(ReleaseRanges(chart));
+  EXPECT_FALSE(HasFixedRange(chart));
+  EXPECT_FALSE(ReleaseRanges(chart));
 }
 
 TEST(ChartInteract, StripWheelYZoomsOnlyTheStripUnderTheMouse) {
@@ -172,36 +172,38 @@ TEST(ChartInteract, StripWheelYZoomsOnlyTheStripUnderTheMouse) {
 TEST(ChartInteract, AWheelBurstIsOneStepAndZoomOutStepsBackThroughEverything) {
   SRGraph chart;
   Build(chart, true);
-  ZoomHistory history;
+  ZoomSteps steps;
   const auto full = ZoomState(chart);
-  auto wheel = [&](ZoomHistory::Kind kind, std::int64_t ms, int display = 0) {
-    auto before = ZoomState(chart);
-    const bool changed = kind == ZoomHistory::Kind::WheelX ? ZoomX(chart, display, 120, 0.8)
-                                                           : ZoomY(chart, display, 120, 0.8);
+  auto wheel = [&](ZoomSteps::Kind kind, std::int64_t ms, int display = 0) {
+    const auto before = ZoomState(chart);
+    const bool changed = kind == ZoomSteps::Kind::WheelX ? ZoomX(chart, display, 120, 0.8)
+                                                         : ZoomY(chart, display, 120, 0.8);
     ASSERT_TRUE(changed);
-    history.Add(std::move(before), kind, ms, display);
+    steps.Add(chart, before, kind, ms, display);
   };
-  wheel(ZoomHistory::Kind::WheelX, 1000);
-  wheel(ZoomHistory::Kind::WheelX, 1200);
-  wheel(ZoomHistory::Kind::WheelX, 1450);  // each within 300 ms of the last
-  EXPECT_EQ(history.Size(), 1);
+  wheel(ZoomSteps::Kind::WheelX, 1000);
+  wheel(ZoomSteps::Kind::WheelX, 1200);
+  wheel(ZoomSteps::Kind::WheelX, 1450);  // each within 300 ms of the last
+  EXPECT_EQ(ZoomStepCount(chart), 1);
   const auto afterBurst = ZoomState(chart);
-  wheel(ZoomHistory::Kind::WheelX, 1900);  // a pause: a new step
-  wheel(ZoomHistory::Kind::WheelY, 1950);  // another kind: a new step
-  EXPECT_EQ(history.Size(), 3);
-  auto beforePan = ZoomState(chart);
+  wheel(ZoomSteps::Kind::WheelX, 1900);  // a pause: a new step
+  wheel(ZoomSteps::Kind::WheelY, 1950);  // another kind: a new step
+  EXPECT_EQ(ZoomStepCount(chart), 3);
+  const auto beforePan = ZoomState(chart);
   ASSERT_TRUE(Pan(chart, 0, 20, 0, false));
-  history.Add(std::move(beforePan));
-  auto beforeFull = ZoomState(chart);
-  ASSERT_TRUE(FullView(chart));
-  history.Add(std::move(beforeFull));
-  EXPECT_EQ(history.Size(), 5);
+  steps.Add(chart, beforePan);
+  wheel(ZoomSteps::Kind::WheelY, 1990);  // after another step: its own step
+  EXPECT_EQ(ZoomStepCount(chart), 5);
+  const auto beforeFull = ZoomState(chart);
+  ASSERT_TRUE(ReleaseRanges(chart));
+  steps.Add(chart, beforeFull);
+  EXPECT_EQ(ZoomStepCount(chart), 6);
 
-  for (int i = 0; i < 4; ++i) ASSERT_TRUE(history.Back(chart));
+  for (int i = 0; i < 5; ++i) ASSERT_TRUE(steps.Back(chart));
   const auto state = ZoomState(chart);
   for (std::size_t i = 0; i < state.size(); ++i) EXPECT_EQ(state[i].xRange, afterBurst[i].xRange);
-  ASSERT_TRUE(history.Back(chart));
-  EXPECT_FALSE(history.Back(chart));
+  ASSERT_TRUE(steps.Back(chart));
+  EXPECT_FALSE(steps.Back(chart));
   const auto restored = ZoomState(chart);
   for (std::size_t i = 0; i < restored.size(); ++i) {
     EXPECT_EQ(restored[i].xRange, full[i].xRange);

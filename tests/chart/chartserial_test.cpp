@@ -54,6 +54,7 @@ void BuildRichChart(SRGraph& chart) {
   bar->boundDisplay = 1;
   bar->colour = SeriesColour(1);
   bar->rect = {700, 0, 750, 480};
+  bar->scale.title = "RH\n%RH";
   auto* legend = chart.AddNew<SRGraphLegend>();
   legend->autoPosition = false;
   legend->rect = {0, 480, 800, 600};
@@ -75,6 +76,21 @@ void BuildRichChart(SRGraph& chart) {
   zoom.xRange = {true, 46000, 46001};
   zoom.plotArea = {1, 2, 3, 4};
   chart.zoomHistory.push_back(zoom);
+  SeriesInfo info;
+  info.unit =
+      "\xB0"
+      "C";
+  info.decimals = 1;
+  info.breaks = {3, 40};
+  info.marks = {{7, PointMark::NotAvailable}, {14, PointMark::OverRange}};
+  chart.SetSeries(0, info);
+  chart.SetSeriesHidden(1, true);
+  chart.limitLines.push_back({0, "high", 26,
+                              "\xB0"
+                              "C",
+                              "High 26 \xB0"
+                              "C"});
+  chart.limitLines.push_back({1, "TWA8", 35.5, "ppm", "TWA 8 h 35.5 ppm"});
 }
 
 std::string Serialized(const SRGraph& chart) {
@@ -92,7 +108,7 @@ TEST(ChartSerial, RoundTripGivesIdenticalBytes) {
   SRGraph chart;
   BuildRichChart(chart);
   const std::string bytes = Serialized(chart);
-  ASSERT_EQ(bytes.substr(0, 8), std::string("VGCH\x01\0\0\0", 8));
+  ASSERT_EQ(bytes.substr(0, 8), std::string("VGCH\x02\0\0\0", 8));
 
   SRGraph back;
   std::size_t used = 0;
@@ -121,6 +137,13 @@ TEST(ChartSerial, RoundTripGivesIdenticalBytes) {
   EXPECT_TRUE(back.StyleAt(6, 3).markers);
   EXPECT_EQ(back.pairs, chart.pairs);
   EXPECT_EQ(back.zoomHistory.at(0).xRange, (AxisRange{true, 46000, 46001}));
+  EXPECT_EQ(back.Series(0), chart.Series(0));
+  EXPECT_EQ(back.MarkAt(0, 14), PointMark::OverRange);
+  EXPECT_FALSE(back.SeriesHidden(0));
+  EXPECT_TRUE(back.SeriesHidden(1));
+  EXPECT_EQ(back.limitLines, chart.limitLines);
+  EXPECT_EQ(static_cast<const SRGScaleBar*>(back.FindByName("_KTRM_YAXIS_1"))->scale.title,
+            "RH\n%RH");
 
   // An empty chart, too.
   SRGraph empty;
@@ -183,7 +206,22 @@ std::string Blob(std::initializer_list<std::uint32_t> words, std::uint32_t versi
   return s;
 }
 
+// Little-endian words.
+std::string Words(std::initializer_list<std::uint32_t> words) {
+  std::string s;
+  for (std::uint32_t v : words)
+    for (int i = 0; i < 4; ++i) s.push_back(static_cast<char>(v >> (8 * i)));
+  return s;
+}
+
 TEST(ChartSerial, HostileAndForeignDataFailCleanly) {
+  // No components, two empty groups, no styles, pairs or zoom entries.
+  const std::initializer_list<std::uint32_t> v2 = {0, 2, 0, 0, 0, 0, 0, 0, 0};
+  // A series: not hidden, no unit, decimals 0, then the words given (break
+  // count and breaks, mark count ...).
+  const auto series = [](std::initializer_list<std::uint32_t> rest) {
+    return std::string(1, '\0') + Words({0, 0}) + Words(rest);
+  };
   struct Case {
     std::string bytes;
     std::string error;
@@ -203,7 +241,15 @@ TEST(ChartSerial, HostileAndForeignDataFailCleanly) {
       {Blob({0, 0, 0xFFFFFFFF}), "cut short"},        // styles
       {Blob({0, 0, 0, 0xFFFFFFFF}), "cut short"},     // pairs
       {Blob({0, 0, 0, 0, 0xFFFFFFFF}), "cut short"},  // zoom entries
-      {Blob({0, 0, 0, 0, 0}, 2), "unsupported chart data version 2"},
+      {Blob({0, 0, 0, 0, 0}, 3), "unsupported chart data version 3"},
+      {Blob({0, 0, 0, 0, 0}, 0), "unsupported chart data version 0"},
+      // Version 2: two groups make one series, described after the zoom
+      // history; then the limit lines.
+      {Blob(v2, 2) + Words({0}), "describes 0 series of 1"},
+      {Blob(v2, 2) + Words({1}) + series({0xFFFFFFFF}), "cut short"},
+      {Blob(v2, 2) + Words({1}) + series({2, 5, 3, 0}), "line breaks out of order"},
+      {Blob(v2, 2) + Words({1}) + series({0, 1, 4}) + '\x07', "unknown point mark 7"},
+      {Blob(v2, 2) + Words({1}) + series({0, 0, 0xFFFFFFFF}), "cut short"},
       {"VGCX" + Blob({0, 0, 0, 0, 0}).substr(4), "not chart data"},
       {badKind, "unknown component kind 37"},
       {badSide, "unknown label side 7"},
@@ -223,6 +269,9 @@ TEST(ChartSerial, HostileAndForeignDataFailCleanly) {
   std::string error;
   EXPECT_TRUE(Read(Blob({0, 1, 0, 0, 0, 0, 0}), chart, used, error)) << error;
   EXPECT_EQ(chart.GroupCount(), 1);
+  EXPECT_TRUE(Read(Blob(v2, 2) + Words({1}) + series({0, 0}) + Words({0}), chart, used, error))
+      << error;
+  EXPECT_EQ(chart.SeriesCount(), 1);
 }
 
 }  // namespace

@@ -64,7 +64,7 @@ TEST_F(GraphFileTest, RoundTripKeepsEveryByteAndRestoresThePairs) {
   ASSERT_EQ(opened.comments.Count(), 2);
   EXPECT_EQ(opened.comments.Get(0).text, "Door opened");
   EXPECT_EQ(opened.comments.Get(1).x, 100);
-  EXPECT_EQ(opened.GetGraph().ItemCount(5), 2);
+  EXPECT_EQ(opened.GetGraph().ItemCount(5), 3);
 
   // Laid out again for a size, the opened graph matches the built one.
   built.LayoutGraph(1024, 700);
@@ -135,6 +135,14 @@ TEST_F(GraphFileTest, OtherTagsAreAnOlderVersion) {
   PutI32(old, 0, 103);
   PutI32(old, 4, 104);
   EXPECT_EQ(Read(old, opened), GraphFileResult::OlderVersion);
+  PutI32(old, 0, 100);
+  EXPECT_EQ(Read(old, opened), GraphFileResult::OlderVersion);
+  // Other leading bytes: no graph file.
+  for (std::uint32_t tag : {99u, 105u, 0x474E5089u}) {
+    PutI32(old, 0, tag);
+    EXPECT_EQ(Read(old, opened), GraphFileResult::NotGraphFile) << tag;
+  }
+  EXPECT_EQ(NotGraphFileText("a.png"), "a.png is not a graph file.");
   EXPECT_STREQ(kTextOlderGraphFile,
                "This .vtg graph file was created with an older version of VantoraPC and can not "
                "be opened.");
@@ -145,7 +153,10 @@ TEST_F(GraphFileTest, EveryTruncationIsDamaged) {
   opened.comments.Append("stale", 1, 1, 10);
   for (std::size_t n = 0; n < bytes.size(); ++n) {
     std::string detail;
-    ASSERT_EQ(Read(bytes.substr(0, n), opened, &detail), GraphFileResult::Damaged) << n;
+    // Without its two tags it is no graph file at all.
+    ASSERT_EQ(Read(bytes.substr(0, n), opened, &detail),
+              n < 8 ? GraphFileResult::NotGraphFile : GraphFileResult::Damaged)
+        << n;
     EXPECT_FALSE(detail.empty());
     EXPECT_EQ(opened.comments.Count(), 0);
     EXPECT_EQ(opened.GetGraph().GroupCount(), 0);

@@ -11,6 +11,7 @@
 #include <QPicture>
 #include <QProcess>
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -345,10 +346,21 @@ TEST_F(ChartRenderTest, OverlaysAndVectorPagesDrawTheSameChart) {
   options.overlays.push_back(note);
   const QImage plain = RenderChartImage(m.chart, 800, 600);
   const QImage noted = RenderChartImage(m.chart, 800, 600, options);
-  // The text's top-left corner is at the middle of the chart.
-  EXPECT_EQ(noted.copy(0, 0, 400, 300), plain.copy(0, 0, 400, 300));
+  // The text's top-left corner is at the middle of the chart, on a white
+  // box with a thin border a few pixels around it.
+  EXPECT_EQ(noted.copy(0, 0, 396, 297), plain.copy(0, 0, 396, 297));
   EXPECT_NE(noted.copy(400, 300, 200, 20), plain.copy(400, 300, 200, 20));
   EXPECT_EQ(noted.copy(400, 330, 400, 150), plain.copy(400, 330, 400, 150));
+  int border = 0;
+  for (int y = 296; y <= 300; ++y) {
+    int grey = 0;
+    for (int x = 400; x < 500; ++x) {
+      const QRgb p = noted.pixel(x, y);
+      grey += qRed(p) < 160 && qRed(p) == qGreen(p) && qGreen(p) == qBlue(p);
+    }
+    border = std::max(border, grey);
+  }
+  EXPECT_GT(border, 80) << "the box's top edge";
 
   // Through a recorded picture (the page path), played back at 96 dpi.
   QPicture picture;
@@ -485,10 +497,11 @@ TEST_F(ChartRenderTest, ImageFilesHaveTheImagesSizeAndPixels) {
   ASSERT_TRUE(WritePngFile(image, pngPath, error)) << error;
   EXPECT_EQ(QImage(QString::fromStdString(pngPath)).convertToFormat(QImage::Format_RGB32), image);
 
-  // A folder that does not exist: a failure naming the file, no file.
+  // A folder that does not exist: a failure with the system's reason (the
+  // caller names the file), no file.
   const std::string missing = dir.File("no/such/chart.jpg");
   EXPECT_FALSE(WriteJpegFile(image, missing, error));
-  EXPECT_NE(error.find(missing), std::string::npos);
+  EXPECT_EQ(error, std::strerror(ENOENT));
   EXPECT_FALSE(WriteDibFile(QImage(), dir.File("empty.dib"), error));
 }
 
@@ -498,9 +511,10 @@ TEST_F(ChartRenderTest, PdfIsOneLandscapePageLaidOutInDevicePixels) {
   int laidW = 0, laidH = 0;
   std::string error;
   const std::string path = dir.File("chart.pdf");
-  // The caller's layout, in the page's device pixels.
-  const auto layout = [&](int w, int h) {
-    laidW = w, laidH = h;
+  // The caller's layout, in the page's device pixels at its resolution.
+  double laidDpi = 0;
+  const auto layout = [&](int w, int h, double dpi) {
+    laidW = w, laidH = h, laidDpi = dpi;
     const int g = h * 8 / 10, band = w / 16, right = w - 2 * band;
     for (int k = 0; k < 3; ++k) {
       m.chart.Display(k)->rect = {0, 0, right, g};
@@ -513,6 +527,7 @@ TEST_F(ChartRenderTest, PdfIsOneLandscapePageLaidOutInDevicePixels) {
   };
   ASSERT_TRUE(WriteChartPdf(m.chart, path, RenderOptions(), layout, error)) << error;
   // A4 landscape less 10 mm margins at 300 dpi: 277 x 190 mm.
+  EXPECT_EQ(laidDpi, 300);
   EXPECT_NEAR(laidW, 277 / 25.4 * 300, 3);
   EXPECT_NEAR(laidH, 190 / 25.4 * 300, 3);
   std::ifstream in(path, std::ios::binary);

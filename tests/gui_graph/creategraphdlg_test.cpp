@@ -302,18 +302,17 @@ TEST_F(CreateGraphDlgTest, MixedUnitsInSingleYAskFirst) {
   EXPECT_EQ(settings.mode, kModeMultiY);
 }
 
-TEST_F(CreateGraphDlgTest, OneYInMultiYAsksAndLegendFollowsTheMode) {
+TEST_F(CreateGraphDlgTest, OneYInMultiYAsksAndLegendServesEveryMode) {
   auto log = Location({0, 2});
   selection.SetTimeSelected(true);
   selection.SetSelected(0, true);
   CCreateGraphDlg dlg(*log, selection, settings);
   auto* legend = Child<QCheckBox>(dlg, "legend");
   EXPECT_TRUE(legend->isChecked());
-  EXPECT_FALSE(legend->isEnabled());
-  Click(dlg, "strip");
-  EXPECT_FALSE(legend->isEnabled());
-  Click(dlg, "multiY");
-  EXPECT_TRUE(legend->isEnabled());
+  for (const char* mode : {"singleY", "strip", "multiY"}) {
+    Click(dlg, mode);
+    EXPECT_TRUE(legend->isEnabled()) << mode;
+  }
   legend->setChecked(false);
 
   Answers answers({IDNO, IDYES});

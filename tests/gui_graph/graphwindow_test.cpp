@@ -441,14 +441,19 @@ TEST_F(GraphWindowTest, DamagedAndOlderGraphFilesDoNotOpen) {
   test::WriteBytes(dir.File("empty.vtg"), {});
   EXPECT_EQ(app->OpenDocumentFile(dir.File("empty.vtg")), nullptr);
   ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].text,
-            "The graph file " + dir.File("empty.vtg") + " is damaged and can not be opened.");
+  EXPECT_EQ(boxes[0].text, dir.File("empty.vtg") + " is not a graph file.");
   test::WriteBytes(dir.File("old.vtg"), {104, 0, 0, 0, 103, 0, 0, 0, 1, 0, 0, 0});
   EXPECT_EQ(app->OpenDocumentFile(dir.File("old.vtg")), nullptr);
   ASSERT_EQ(boxes.size(), 2u);
   EXPECT_EQ(boxes[1].text,
             "This .vtg graph file was created with an older version of VantoraPC and can not be "
             "opened.");
+  // Tags of a graph file, then something cut off: damaged.
+  test::WriteBytes(dir.File("cut.vtg"), {104, 0, 0, 0, 104, 0, 0, 0, 1, 0});
+  EXPECT_EQ(app->OpenDocumentFile(dir.File("cut.vtg")), nullptr);
+  ASSERT_EQ(boxes.size(), 3u);
+  EXPECT_EQ(boxes[2].text,
+            "The graph file " + dir.File("cut.vtg") + " is damaged and can not be opened.");
 }
 
 }  // namespace

@@ -71,6 +71,7 @@ std::vector<MenuItemDef> GraphFileMenu() {
       {"Save &As...", ID_FILE_SAVE_AS, {}, "Save the graph under a new name"},
       {"Save As &Dib File...", ID_FILE_SAVE_DIB, {}, "Save the graph as a bitmap"},
       {"Save As &Jpeg File..", ID_FILE_SAVE_JPEG, {}, "Save the graph as a JPEG image"},
+      {"Save As S&VG File...", ID_FILE_SAVE_SVG, {}, "Save the graph as an SVG drawing"},
       {},
       {"&Print...\tCtrl+P", ID_FILE_PRINT, {}, "Print the graph"},
       {"Print Pre&view", ID_FILE_PRINT_PREVIEW, {}, "Show the printed page"},

@@ -70,68 +70,6 @@ class FixedLayout : public QCPLayoutInset {
   QHash<QCPLayoutElement*, QRect> rects_;
 };
 
-// One legend entry: a filled box or the series' marker in its colour, then
-// the text.
-class KeyItem : public QCPAbstractLegendItem {
- public:
-  KeyItem(QCPLegend* legend, const QString& text, const QColor& colour, LegendKey key,
-          const QCPScatterStyle& marker, bool line, double scale)
-      : QCPAbstractLegendItem(legend),
-        text_(text),
-        colour_(colour),
-        key_(key),
-        marker_(marker),
-        line_(line),
-        scale_(scale) {}
-
-  QSize IconSize() const {
-    const int h = std::max(4, QFontMetrics(mFont).height() * 2 / 3);
-    return QSize(h * 2, h);
-  }
-  int Gap() const { return static_cast<int>(std::lround(6 * scale_)); }
-
- protected:
-  void draw(QCPPainter* painter) override {
-    const QSize icon = IconSize();
-    const QRect box(mRect.left(), mRect.top() + (mRect.height() - icon.height()) / 2, icon.width(),
-                    icon.height());
-    if (key_ == LegendKey::Box) {
-      painter->setPen(QPen(Qt::black, scale_));
-      painter->setBrush(colour_);
-      painter->drawRect(box);
-    } else {
-      const QPointF centre = QRectF(box).center();
-      if (line_) {
-        painter->setPen(QPen(colour_, scale_));
-        painter->drawLine(QLineF(box.left(), centre.y(), box.right(), centre.y()));
-      }
-      marker_.applyTo(painter, QPen(colour_, scale_));
-      marker_.drawShape(painter, centre);
-    }
-    painter->setFont(mFont);
-    painter->setPen(Qt::black);
-    const int x = box.right() + 1 + Gap();
-    painter->drawText(QRect(x, mRect.top(), std::max(0, mRect.right() + 1 - x), mRect.height()),
-                      Qt::AlignLeft | Qt::AlignVCenter, text_);
-  }
-
-  QSize minimumOuterSizeHint() const override {
-    const QFontMetrics metrics(mFont);
-    const QSize icon = IconSize();
-    return QSize(icon.width() + Gap() + metrics.horizontalAdvance(text_),
-                 std::max(icon.height(), metrics.height())) +
-           QSize(mMargins.left() + mMargins.right(), mMargins.top() + mMargins.bottom());
-  }
-
- private:
-  QString text_;
-  QColor colour_;
-  LegendKey key_;
-  QCPScatterStyle marker_;
-  bool line_;
-  double scale_;
-};
-
 bool IsBlank(const std::string& text) {
   return std::all_of(text.begin(), text.end(), [](char c) { return c == ' '; });
 }
@@ -161,6 +99,7 @@ class SeriesCache {
     std::uint64_t revision = 0;
     int xGroup = 0;
     bool rising = true;
+    bool gaps = false;  // the line breaks somewhere
     std::size_t points = 0;
     QSharedPointer<QCPGraphDataContainer> graph;  // when X never decreases
     QSharedPointer<QCPCurveDataContainer> curve;  // otherwise, in record order
@@ -208,27 +147,105 @@ class SeriesCache {
     const std::size_t n = xs && ys ? std::min(xs->values.size(), ys->values.size()) : 0;
     const double* xv = n ? xs->values.data() : nullptr;
     const double* yv = n ? ys->values.data() : nullptr;
+    // The line breaks at a left-out point and where the series says so: a
+    // point with no value (at the key of the point before, so that the
+    // keys stay in order) stands between the two.
+    const std::vector<int>& breaks = chart.Series(xGroup / 2).breaks;
+    std::size_t nextBreak = 0;
+    bool pending = false, any = false;
+    double lastKey = 0;
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    QVector<QCPGraphData> graphPoints;
+    QVector<QCPCurveData> curvePoints;
+    if (e.rising)
+      graphPoints.reserve(static_cast<qsizetype>(e.points));
+    else
+      curvePoints.reserve(static_cast<qsizetype>(e.points));
+    for (std::size_t i = 0; i < n; ++i) {
+      while (nextBreak < breaks.size() && breaks[nextBreak] < static_cast<int>(i)) ++nextBreak;
+      const bool breakHere = nextBreak < breaks.size() && breaks[nextBreak] == static_cast<int>(i);
+      if (!std::isfinite(xv[i]) || !std::isfinite(yv[i])) {
+        pending = true;
+        continue;
+      }
+      if ((pending || breakHere) && any) {
+        e.gaps = true;
+        if (e.rising)
+          graphPoints.push_back({lastKey, nan});
+        else
+          curvePoints.push_back(QCPCurveData(curvePoints.size(), nan, nan));
+      }
+      pending = false;
+      any = true;
+      lastKey = xv[i];
+      if (e.rising)
+        graphPoints.push_back({xv[i], yv[i]});
+      else
+        curvePoints.push_back(QCPCurveData(curvePoints.size(), xv[i], yv[i]));
+    }
     if (e.rising) {
       e.graph = QSharedPointer<QCPGraphDataContainer>::create();
-      QVector<QCPGraphData> points;
-      points.reserve(static_cast<qsizetype>(e.points));
-      for (std::size_t i = 0; i < n; ++i)
-        if (std::isfinite(xv[i]) && std::isfinite(yv[i])) points.push_back({xv[i], yv[i]});
-      e.graph->set(points, true);
+      e.graph->set(graphPoints, true);
     } else {
       e.curve = QSharedPointer<QCPCurveDataContainer>::create();
-      QVector<QCPCurveData> points;
-      points.reserve(static_cast<qsizetype>(e.points));
-      for (std::size_t i = 0; i < n; ++i)
-        if (std::isfinite(xv[i]) && std::isfinite(yv[i]))
-          points.push_back(QCPCurveData(points.size(), xv[i], yv[i]));
-      e.curve->set(points, true);
+      e.curve->set(curvePoints, true);
     }
     return e;
   }
 
   std::deque<Entry> entries_;
 };
+
+// The points of a rising series with gaps as drawn over [min, max] on a
+// plot `width` pixels wide: where more than two points fall on one pixel
+// column, its first, lowest, highest and last point, with the gaps kept (the
+// plotting library's own sampling would join the line across them).
+QSharedPointer<QCPGraphDataContainer> SampledWithGaps(
+    const QSharedPointer<QCPGraphDataContainer>& all, double min, double max, int width) {
+  const QCPGraphDataContainer& data = *all;
+  auto begin = data.findBegin(min, true), end = data.findEnd(max, true);
+  if (!(max > min) || width <= 0 || end - begin <= 2 * width) return all;
+  auto out = QSharedPointer<QCPGraphDataContainer>::create();
+  QVector<QCPGraphData> points;
+  points.reserve(4 * width + 8);
+  const double binWidth = (max - min) / width;
+  struct Bin {
+    long long column = 0;
+    int count = 0;
+    QCPGraphData first, last, low, high;
+  } bin;
+  const auto flush = [&] {
+    if (bin.count == 0) return;
+    points.push_back(bin.first);
+    if (bin.count > 2) {
+      const bool lowFirst = bin.low.key <= bin.high.key;
+      points.push_back(lowFirst ? bin.low : bin.high);
+      points.push_back(lowFirst ? bin.high : bin.low);
+    }
+    if (bin.count > 1) points.push_back(bin.last);
+    bin.count = 0;
+  };
+  for (auto it = begin; it != end; ++it) {
+    if (std::isnan(it->value)) {
+      flush();
+      points.push_back(*it);
+      continue;
+    }
+    const auto column = static_cast<long long>(std::floor((it->key - min) / binWidth));
+    if (bin.count > 0 && column != bin.column) flush();
+    if (bin.count == 0) {
+      bin.column = column;
+      bin.first = bin.low = bin.high = *it;
+    }
+    if (it->value < bin.low.value) bin.low = *it;
+    if (it->value > bin.high.value) bin.high = *it;
+    bin.last = *it;
+    ++bin.count;
+  }
+  flush();
+  out->set(points, true);
+  return out;
+}
 
 // A label drawn by the renderer itself beside an axis.
 struct LooseLabel {
@@ -276,14 +293,26 @@ class Renderer {
   // area, drawn by DrawLabels.
   void PlaceEndLabels(QCPAxis* axis, const SRGCompoundDisplay& d, const SRGScale& scale,
                       const std::vector<Tick>& ticks, std::size_t displayIndex);
-  void SetBarScale(QCPAxis* axis, const SRGScaleBar& bar, double min, double max, int lengthPx);
+  // Returns the ticks and their pixel size.
+  std::pair<std::vector<Tick>, int> SetBarScale(QCPAxis* axis, const SRGScaleBar& bar, double min,
+                                                double max, int lengthPx);
   FittedTicks BarTicks(const SRGScaleBar& bar, double min, double max, int lengthPx, int fontPx,
                        int& tick, int& gap);
   // The one font of the scale bars' labels: the smallest any bar needs.
   void ChooseBarFont();
   void AddSeries(const SRGCompoundDisplay& display, QCPAxis* keyAxis, QCPAxis* valueAxis,
                  int plotWidth);
-  void AddLegend();
+  // Ticks drawn by the plot, kept for the report and for keeping titles off
+  // their labels.
+  void KeepTicks(QCPAxis* axis, int display, int which, const std::vector<Tick>& ticks,
+                 int pixelSize);
+  void CollectTicks(RenderReport& report);
+  void DrawLegend(QCPPainter& painter, RenderReport& report);
+  void DrawLimitLines(QCPPainter& painter, RenderReport& report);
+  void DrawBarTitles(QCPPainter& painter);
+  void DrawOverlays(QCPPainter& painter);
+  // True when `box` meets a tick label.
+  bool HitsTickLabel(const QRect& box) const;
   void DrawLabels(QCPPainter& painter);
   void DrawText(QCPPainter& painter, const QRect& band, const std::string& text, int pixelSize,
                 bool rotated);
@@ -296,8 +325,19 @@ class Renderer {
   QtTextMeasure measure_;
   QCustomPlot plot_;
   FixedLayout* layout_ = nullptr;
-  QCPLegend* legend_ = nullptr;
   std::vector<QCPAxisRect*> rects_;  // per compound display (null: drawn on another's)
+  // Per compound display: the axis its Y values are drawn against.
+  std::vector<QCPAxis*> valueAxes_;
+  struct KeptTicks {
+    QCPAxis* axis;
+    int display;  // compound display, or scale bar for `which` 3
+    int which;    // 0 X, 1 second X, 2 Y, 3 a scale bar
+    std::vector<Tick> ticks;
+    int pixelSize;
+  };
+  std::vector<KeptTicks> kept_;
+  std::vector<QRect> tickBoxes_;
+  std::vector<QRect> texts_;  // every text drawn
   // Per compound display: how far its Y labels reach out from the plot area
   // (tick, gap and widest label), left and right.
   std::vector<std::pair<int, int>> yLabelReach_;
@@ -460,12 +500,12 @@ void Renderer::ChooseBarFont() {
   }
 }
 
-void Renderer::SetBarScale(QCPAxis* axis, const SRGScaleBar& bar, double min, double max,
-                           int lengthPx) {
+std::pair<std::vector<Tick>, int> Renderer::SetBarScale(QCPAxis* axis, const SRGScaleBar& bar,
+                                                        double min, double max, int lengthPx) {
   if (!bar.scale.labelsFarSide) {
-    SetScale(axis, bar.scale, nullptr, min, max, lengthPx, false);
+    auto ticks = SetScale(axis, bar.scale, nullptr, min, max, lengthPx, false);
     axis->setTickLabelSide(QCPAxis::lsInside);
-    return;
+    return {ticks, FontPx(bar.scale.fontSize)};
   }
   int tick = 0, gap = 0;
   const FittedTicks fitted = BarTicks(bar, min, max, lengthPx, barFontPx_, tick, gap);
@@ -474,6 +514,7 @@ void Renderer::SetBarScale(QCPAxis* axis, const SRGScaleBar& bar, double min, do
   axis->setTickLength(0, tick);
   axis->setTickLabelPadding(gap);
   axis->setTickLabelSide(QCPAxis::lsOutside);
+  return {fitted.ticks, fitted.fontPx};
 }
 
 QCPAxisRect* Renderer::AddAxisRect(const SRGCompoundDisplay& d, std::size_t displayIndex) {
@@ -498,18 +539,42 @@ QCPAxisRect* Renderer::AddAxisRect(const SRGCompoundDisplay& d, std::size_t disp
   const int plotWidth = std::max(1, p.Width());
   const int plotHeight = std::max(1, p.Height());
   QCPAxis* xAxis = bottom;
+  const int index = static_cast<int>(displayIndex);
   if (d.xScale) {
     const bool far = d.xScale->labelsFarSide && !d.xScale2;
     xAxis = far ? top : bottom;
-    SetScale(xAxis, *d.xScale, d.xTicks.get(), ranges.x.min, ranges.x.max, plotWidth, true);
+    KeepTicks(
+        xAxis, index, 0,
+        SetScale(xAxis, *d.xScale, d.xTicks.get(), ranges.x.min, ranges.x.max, plotWidth, true),
+        FontPx(d.xScale->fontSize));
   }
   if (d.xScale2)
-    SetScale(top, *d.xScale2, d.xTicks2.get(), ranges.x.min, ranges.x.max, plotWidth, true);
+    KeepTicks(
+        top, index, 1,
+        SetScale(top, *d.xScale2, d.xTicks2.get(), ranges.x.min, ranges.x.max, plotWidth, true),
+        FontPx(d.xScale2->fontSize));
   QCPAxis* yAxis = left;
   if (d.yScale) {
     yAxis = d.yScale->labelsFarSide ? right : left;
-    const std::vector<Tick> ticks =
+    std::vector<Tick> ticks =
         SetScale(yAxis, *d.yScale, d.yTicks.get(), ranges.y.min, ranges.y.max, plotHeight, false);
+    // A label that would reach out of its display (into the strip above or
+    // below) is left off; its tick stays.
+    if (plotHeight >= 2 * measure_.Height(FontPx(d.yScale->fontSize)) && r.Height() > 0 &&
+        ranges.y.max > ranges.y.min) {
+      const int half = measure_.Height(FontPx(d.yScale->fontSize)) / 2;
+      bool dropped = false;
+      for (Tick& t : ticks) {
+        const double y =
+            p.bottom - (t.value - ranges.y.min) / (ranges.y.max - ranges.y.min) * p.Height();
+        if (y - half < r.top || y + half > r.bottom) {
+          t.label.clear();
+          dropped = true;
+        }
+      }
+      if (dropped) SetTicks(yAxis, ticks, FontPx(d.yScale->fontSize));
+    }
+    KeepTicks(yAxis, index, 2, ticks, FontPx(d.yScale->fontSize));
     const int px = FontPx(d.yScale->fontSize);
     if (plotHeight < 2 * measure_.Height(px)) {
       PlaceEndLabels(yAxis, d, *d.yScale, ticks, displayIndex);
@@ -550,6 +615,7 @@ void Renderer::AddSeries(const SRGCompoundDisplay& d, QCPAxis* keyAxis, QCPAxis*
   if (!d.display) return;
   for (const Series& s : SeriesOf(chart_, *d.display)) {
     if (!chart_.Group(s.xGroup) || !chart_.Group(s.yGroup)) continue;
+    if (chart_.SeriesHidden(s.xGroup / 2)) continue;
     const SeriesCache::Entry& data = SeriesCache::Instance().Get(chart_, s.xGroup);
 
     const int k = s.yGroup / 2;
@@ -561,10 +627,20 @@ void Renderer::AddSeries(const SRGCompoundDisplay& d, QCPAxis* keyAxis, QCPAxis*
         style.markers ? QCPScatterStyle(QCPScatterStyle::ssDisc, colour, 5 * scale_)
                       : QCPScatterStyle(QCPScatterStyle::ssNone);
     QCPAbstractPlottable* plottable = nullptr;
+    std::size_t drawn = data.points;
     if (data.rising) {
       auto* graph = new QCPGraph(keyAxis, valueAxis);
-      graph->setData(data.graph);
-      graph->setAdaptiveSampling(true);
+      if (data.gaps) {
+        // The library's sampling would join the line across gaps.
+        const QCPRange range = keyAxis->range();
+        auto sampled = SampledWithGaps(data.graph, range.lower, range.upper, plotWidth);
+        drawn = static_cast<std::size_t>(sampled->size());
+        graph->setData(sampled);
+        graph->setAdaptiveSampling(false);
+      } else {
+        graph->setData(data.graph);
+        graph->setAdaptiveSampling(true);
+      }
       graph->setLineStyle(style.lines ? QCPGraph::lsLine : QCPGraph::lsNone);
       graph->setScatterStyle(marker);
       plottable = graph;
@@ -582,72 +658,9 @@ void Renderer::AddSeries(const SRGCompoundDisplay& d, QCPAxis* keyAxis, QCPAxis*
     // as runs of short vertical strokes (the sampled minimum and maximum of
     // each column): crisper and several times faster without smoothing.
     plottable->setAntialiased(!data.rising ||
-                              data.points <= 2 * static_cast<std::size_t>(std::max(1, plotWidth)));
+                              drawn <= 2 * static_cast<std::size_t>(std::max(1, plotWidth)));
     plottable->setAntialiasedScatters(true);
     plottables_[s.yGroup] = plottable;
-  }
-}
-
-void Renderer::AddLegend() {
-  const SRGraphLegend* legend = chart_.Legend();
-  if (!legend) return;
-  // A legend nobody placed takes the room below the lowest display.
-  Rect area = legend->rect;
-  if (area.IsEmpty()) {
-    int bottom = 0;
-    for (int i = 0; SRGCompoundDisplay* d = chart_.Display(i); ++i)
-      bottom = std::max(bottom, d->rect.bottom);
-    area = Rect{0, bottom, width_, height_};
-  }
-  if (area.IsEmpty()) return;
-
-  legend_ = new QCPLegend;
-  layout_->Place(legend_, ToQRect(area));
-  legend_->setLayer(QStringLiteral("legend"));
-  legend_->setBorderPen(Qt::NoPen);
-  legend_->setBrush(Qt::NoBrush);
-  legend_->setFont(measure_.Font(FontPx(9)));
-  legend_->setTextColor(Qt::black);
-  legend_->setRowSpacing(Px(2));
-  legend_->setColumnSpacing(Px(12));
-
-  struct Entry {
-    int yGroup;
-    QCPAbstractPlottable* plottable;
-  };
-  std::vector<Entry> entries;
-  const int last = legend->lastGroup < 0 ? chart_.GroupCount() - 1 : legend->lastGroup;
-  for (const auto& [yGroup, plottable] : plottables_)
-    if (yGroup >= legend->firstGroup && yGroup <= last) entries.push_back({yGroup, plottable});
-  if (entries.empty()) return;
-
-  // Entries fill rows across the legend, as many to a row as their widest
-  // one allows; the block is centred vertically.
-  const QFontMetrics metrics(legend_->font());
-  const int itemHeight = std::max(metrics.height(), 4);
-  int widest = 0;
-  for (const Entry& e : entries)
-    widest = std::max(widest, metrics.horizontalAdvance(ToQt(chart_.Annotation(e.yGroup))));
-  widest += 2 * itemHeight + Px(6);  // the key and the gap after it
-  const int margin = Px(6);
-  const int spacing = legend_->rowSpacing();
-  const int n = static_cast<int>(entries.size());
-  const int columns = std::clamp(
-      (area.Width() - 2 * margin + legend_->columnSpacing()) / (widest + legend_->columnSpacing()),
-      1, n);
-  const int rows = (n + columns - 1) / columns;
-  const int content = rows * itemHeight + (rows - 1) * spacing;
-  const int top = std::max(margin, (area.Height() - content) / 2);
-  legend_->setMargins(QMargins(margin, top, margin, std::max(0, area.Height() - top - content)));
-  legend_->setFillOrder(QCPLayoutGrid::foColumnsFirst, false);
-  legend_->setWrap(columns);
-  for (const Entry& e : entries) {
-    const SRGraphStyle style = chart_.StyleAt(0, e.yGroup);
-    QCPScatterStyle marker(QCPScatterStyle::ssDisc, e.plottable->pen().color(), 5 * scale_);
-    auto* item = new KeyItem(legend_, ToQt(chart_.Annotation(e.yGroup)), e.plottable->pen().color(),
-                             legend->key, marker, style.lines, scale_);
-    item->setMaximumSize(QWIDGETSIZE_MAX, itemHeight);
-    legend_->addItem(item);
   }
 }
 
@@ -667,6 +680,7 @@ void Renderer::Build() {
   for (int i = 0; SRGCompoundDisplay* d = chart_.Display(i); ++i) {
     opaque = opaque || !d->transparent;
     rects_.push_back(nullptr);
+    valueAxes_.push_back(nullptr);
     yLabelReach_.emplace_back(0, 0);
     if (d->yScale || !host) {
       QCPAxisRect* rect = AddAxisRect(*d, rects_.size() - 1);
@@ -676,6 +690,7 @@ void Renderer::Build() {
       const bool xTop = d->xScale && d->xScale->labelsFarSide && !d->xScale2;
       AddSeries(*d, rect->axis(xTop ? QCPAxis::atTop : QCPAxis::atBottom),
                 rect->axis(yRight ? QCPAxis::atRight : QCPAxis::atLeft), d->plotArea.Width());
+      valueAxes_.back() = rect->axis(yRight ? QCPAxis::atRight : QCPAxis::atLeft);
     } else {
       overlays.push_back(d);
       overlayIndex.push_back(i);
@@ -713,24 +728,35 @@ void Renderer::Build() {
       // The axis line stands on the left edge of the bar's band (a right
       // axis is drawn one pixel right of the plot area's last column).
       axis->setOffset(bar->rect.left - plotArea.right);
-      SetBarScale(axis, *bar, ranges.y.min, ranges.y.max, std::max(1, plotArea.Height()));
+      const auto [ticks, px] =
+          SetBarScale(axis, *bar, ranges.y.min, ranges.y.max, std::max(1, plotArea.Height()));
+      KeepTicks(axis, b, 3, ticks, px);
       barAxes_[static_cast<std::size_t>(b)] = axis;
       break;
     }
     AddSeries(d, rect->axis(QCPAxis::atBottom), axis, plotArea.Width());
+    valueAxes_[static_cast<std::size_t>(overlayIndex[o])] = axis;
   }
-  AddLegend();
 }
 
 void Renderer::DrawText(QCPPainter& painter, const QRect& band, const std::string& text,
                         int pixelSize, bool rotated) {
   if (text.empty() || IsBlank(text) || band.isEmpty()) return;
-  painter.setFont(measure_.Font(pixelSize));
+  const QFont font = measure_.Font(pixelSize);
+  painter.setFont(font);
   painter.setPen(Qt::black);
   const QString qtext = ToQt(text);
+  const QFontMetrics metrics(font);
   if (!rotated) {
     painter.drawText(band, Qt::AlignCenter | Qt::TextDontClip, qtext);
+    texts_.push_back(metrics.boundingRect(band, Qt::AlignCenter, qtext.trimmed()));
     return;
+  }
+  {
+    const QRect along = metrics.boundingRect(qtext.trimmed());
+    const QPoint c = band.center();
+    texts_.push_back(QRect(c.x() - along.height() / 2, c.y() - along.width() / 2, along.height(),
+                           along.width()));
   }
   // Vertical text reads bottom to top.
   painter.save();
@@ -813,10 +839,22 @@ void Renderer::DrawLabels(QCPPainter& painter) {
     if (box.intersects(chart)) box = box.intersected(chart);
     return box;
   };
+  const int minPx = PointsToPixels(6, dpi_);
   const auto draw = [&](const SRGraphLabel& label) {
     const QRect box = boxOf(label);
     int px = FontPx(label.fontSize);
-    if (label.rotated) px = FitFontSize(label.text, px, box.height(), dpi_, measure_);
+    if (label.rotated) {
+      px = FitFontSize(label.text, px, box.height(), dpi_, measure_);
+    } else if (label.text.find('\n') == std::string::npos && !IsBlank(label.text)) {
+      // A title across its box fits the box's width, and stands clear of
+      // the tick labels around it.
+      px = FitFontSize(label.text, px, box.width(), dpi_, measure_);
+      const QString text = ToQt(label.text).trimmed();
+      while (
+          px > minPx &&
+          HitsTickLabel(QFontMetrics(measure_.Font(px)).boundingRect(box, Qt::AlignCenter, text)))
+        --px;
+    }
     DrawText(painter, box, label.text, px, label.rotated);
   };
   for (const auto& component : chart_.Components()) {
@@ -829,9 +867,268 @@ void Renderer::DrawLabels(QCPPainter& painter) {
   }
   DrawSideTitles(painter);
   for (const LooseLabel& l : looseLabels_) {
-    painter.setFont(measure_.Font(l.pixelSize));
+    const QFont font = measure_.Font(l.pixelSize);
+    painter.setFont(font);
     painter.setPen(l.colour);
     painter.drawText(l.box, l.align | Qt::TextDontClip, l.text);
+    texts_.push_back(QFontMetrics(font).boundingRect(l.box, l.align, l.text));
+  }
+}
+
+void Renderer::KeepTicks(QCPAxis* axis, int display, int which, const std::vector<Tick>& ticks,
+                         int pixelSize) {
+  kept_.push_back({axis, display, which, ticks, pixelSize});
+}
+
+void Renderer::CollectTicks(RenderReport& report) {
+  for (const KeptTicks& k : kept_) {
+    const QRect rect = k.axis->axisRect()->rect();
+    const QFontMetrics metrics(measure_.Font(k.pixelSize));
+    const int reach = k.axis->offset() + k.axis->tickLengthOut() + k.axis->tickLabelPadding();
+    std::vector<RenderReport::TickMark> marks;
+    for (const Tick& t : k.ticks) {
+      RenderReport::TickMark m;
+      m.value = t.value;
+      m.text = t.label;
+      const double pixel = k.axis->coordToPixel(t.value);
+      m.pos = std::isfinite(pixel) ? static_cast<int>(std::lround(pixel)) : 0;
+      const QString text = ToQt(t.label).trimmed();
+      if (k.axis->tickLabels() && !text.isEmpty()) {
+        const int w = metrics.horizontalAdvance(text), h = metrics.height();
+        switch (k.axis->axisType()) {
+          case QCPAxis::atBottom:
+            m.box = QRect(m.pos - w / 2, rect.bottom() + 1 + reach, w, h);
+            break;
+          case QCPAxis::atTop: m.box = QRect(m.pos - w / 2, rect.top() - reach - h, w, h); break;
+          case QCPAxis::atLeft: m.box = QRect(rect.left() - reach - w, m.pos - h / 2, w, h); break;
+          case QCPAxis::atRight:
+            m.box = QRect(rect.right() + 1 + reach, m.pos - h / 2, w, h);
+            break;
+        }
+        tickBoxes_.push_back(m.box);
+      }
+      marks.push_back(std::move(m));
+    }
+    if (k.which == 3) {
+      if (static_cast<std::size_t>(k.display) < report.barTicks.size())
+        report.barTicks[static_cast<std::size_t>(k.display)] = std::move(marks);
+      continue;
+    }
+    for (RenderReport::Display& d : report.displays) {
+      if (d.index != k.display) continue;
+      (k.which == 0 ? d.xTicks : k.which == 1 ? d.x2Ticks : d.yTicks) = std::move(marks);
+      break;
+    }
+  }
+}
+
+bool Renderer::HitsTickLabel(const QRect& box) const {
+  return std::any_of(tickBoxes_.begin(), tickBoxes_.end(),
+                     [&](const QRect& t) { return t.intersects(box); });
+}
+
+void Renderer::DrawLegend(QCPPainter& painter, RenderReport& report) {
+  const SRGraphLegend* legend = chart_.Legend();
+  if (!legend || legend->items.empty()) return;
+  report.legend = ToQRect(legend->rect);
+  const QFont font = measure_.Font(std::max(1, legend->fontPx));
+  const QFontMetrics metrics(font);
+  const QColor grey(192, 192, 192);
+  for (const SRGraphLegend::Item& item : legend->items) {
+    const int k = item.series;
+    const bool hidden = chart_.SeriesHidden(k);
+    // A hidden series' key and text are greyed.
+    const QColor colour = hidden ? grey : ToQColor(SeriesColour(k));
+    const QRect key = ToQRect(item.key);
+    if (legend->key == LegendKey::Box) {
+      painter.setPen(QPen(hidden ? grey : QColor(Qt::black), scale_));
+      painter.setBrush(colour);
+      painter.drawRect(key);
+    } else {
+      const QPointF centre = QRectF(key).center();
+      if (chart_.StyleAt(0, 2 * k + 1).lines) {
+        painter.setPen(QPen(colour, scale_));
+        painter.drawLine(QLineF(key.left(), centre.y(), key.right(), centre.y()));
+      }
+      QCPScatterStyle marker(QCPScatterStyle::ssDisc, colour, 5 * scale_);
+      marker.applyTo(&painter, QPen(colour, scale_));
+      marker.drawShape(&painter, centre);
+    }
+    painter.setBrush(Qt::NoBrush);
+    const int x = key.right() + 1 + Px(6);
+    const QRect box = ToQRect(item.box);
+    const QRect textBox(x, box.top(), std::max(0, box.right() + 1 - x), box.height());
+    const QString text =
+        metrics.elidedText(ToQt(chart_.Annotation(2 * k + 1)), Qt::ElideRight, textBox.width());
+    painter.setFont(font);
+    painter.setPen(hidden ? QColor(128, 128, 128) : QColor(Qt::black));
+    painter.drawText(textBox, Qt::AlignLeft | Qt::AlignVCenter, text);
+    texts_.push_back(metrics.boundingRect(textBox, Qt::AlignLeft | Qt::AlignVCenter, text));
+  }
+}
+
+void Renderer::DrawLimitLines(QCPPainter& painter, RenderReport& report) {
+  if (chart_.limitLines.empty()) return;
+  const QFont font = measure_.Font(FontPx(8));
+  const QFontMetrics metrics(font);
+  for (int i = 0; const SRGCompoundDisplay* d = chart_.Display(i); ++i) {
+    QCPAxis* axis = valueAxes_[static_cast<std::size_t>(i)];
+    if (!axis) continue;
+    const QRect plot = axis->axisRect()->rect();
+    if (plot.isEmpty()) continue;
+    const std::vector<int> shown = SeriesShown(chart_, *d);
+    struct Item {
+      const LimitLine* line;
+      int y, arrow;
+      QColor colour;
+    };
+    std::vector<Item> items;
+    for (const LimitLine& line : chart_.limitLines) {
+      if (!std::isfinite(line.value) || chart_.SeriesHidden(line.series) ||
+          std::find(shown.begin(), shown.end(), line.series) == shown.end())
+        continue;
+      // One line for one limit on a display, in the colour of the first
+      // series bearing it.
+      if (std::any_of(items.begin(), items.end(), [&](const Item& it) {
+            return it.line->kind == line.kind && it.line->value == line.value &&
+                   it.line->unit == line.unit;
+          }))
+        continue;
+      const double py = axis->coordToPixel(line.value);
+      Item it{&line, 0, 0, ToQColor(SeriesColour(line.series))};
+      if (!std::isfinite(py) || py < plot.top()) {
+        it.arrow = 1;
+        it.y = plot.top();
+      } else if (py > plot.bottom()) {
+        it.arrow = -1;
+        it.y = plot.bottom();
+      } else {
+        it.y = static_cast<int>(std::lround(py));
+      }
+      items.push_back(it);
+    }
+    if (items.empty()) continue;
+    painter.save();
+    painter.setClipRect(plot.adjusted(0, 0, 1, 1));
+    const int a = Px(4);
+    for (const Item& it : items) {
+      if (it.arrow == 0) {
+        QPen pen(it.colour, std::max(1.0, std::round(scale_)));
+        pen.setDashPattern({6, 4});
+        painter.setPen(pen);
+        painter.drawLine(QLineF(plot.left(), it.y + 0.5, plot.right() + 1, it.y + 0.5));
+      } else {
+        // A small arrow at the right end of the edge the limit lies beyond.
+        const double cx = plot.right() - a - Px(2);
+        const double tip = it.arrow > 0 ? plot.top() + 1 : plot.bottom() - 1;
+        const double base = tip + (it.arrow > 0 ? 2 : -2) * a;
+        const QPointF triangle[3] = {{cx, tip}, {cx - a, base}, {cx + a, base}};
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(it.colour);
+        painter.drawPolygon(triangle, 3);
+        painter.setBrush(Qt::NoBrush);
+      }
+    }
+    // Labels at the right end, above their line (below when there is no
+    // room above), never on one another.
+    std::vector<Item> order = items;
+    std::sort(order.begin(), order.end(), [](const Item& p, const Item& q) { return p.y < q.y; });
+    // Each label's box where it would stand, then pushed down off the one
+    // above it and, where the last runs past the plot area, all pushed back
+    // up.
+    const int h = metrics.height();
+    std::vector<QRect> boxes;
+    for (const Item& it : order) {
+      const int w = metrics.horizontalAdvance(ToQt(it.line->label)) + Px(4);
+      const int right = plot.right() + 1 - Px(3) - (it.arrow ? 2 * a + Px(4) : 0);
+      int top = it.y - h - Px(1);
+      if (it.arrow > 0) top = plot.top() + Px(2);
+      if (it.arrow < 0) top = plot.bottom() - h - Px(2);
+      if (top < plot.top()) top = it.y + Px(2);
+      boxes.emplace_back(right - w, top, w, h);
+    }
+    for (std::size_t j = 1; j < boxes.size(); ++j)
+      if (boxes[j].top() <= boxes[j - 1].bottom()) boxes[j].moveTop(boxes[j - 1].bottom() + 1);
+    for (std::size_t j = boxes.size(); j-- > 0;) {
+      const int limit = j + 1 < boxes.size() ? boxes[j + 1].top() - 1 : plot.bottom();
+      if (boxes[j].bottom() > limit) boxes[j].moveBottom(limit);
+    }
+    painter.setFont(font);
+    for (std::size_t j = 0; j < order.size(); ++j) {
+      painter.fillRect(boxes[j], Qt::white);
+      painter.setPen(order[j].colour);
+      painter.drawText(boxes[j], Qt::AlignCenter, ToQt(order[j].line->label));
+      texts_.push_back(boxes[j]);
+    }
+    painter.restore();
+    for (const Item& it : items) {
+      RenderReport::Limit r;
+      r.series = it.line->series;
+      r.display = i;
+      r.kind = it.line->kind;
+      r.unit = it.line->unit;
+      r.label = it.line->label;
+      r.value = it.line->value;
+      r.y = it.y;
+      r.arrow = it.arrow;
+      report.limitLines.push_back(std::move(r));
+    }
+  }
+}
+
+void Renderer::DrawBarTitles(QCPPainter& painter) {
+  for (std::size_t b = 0; b < barAxes_.size(); ++b) {
+    QCPAxis* axis = barAxes_[b];
+    const auto* bar =
+        static_cast<const SRGScaleBar*>(chart_.Find(ComponentKind::ScaleBar, static_cast<int>(b)));
+    if (!axis || !bar || bar->scale.title.empty()) continue;
+    // The channel's short name over its unit, above the plot area in the
+    // bar's band.
+    const QStringList lines = ToQt(bar->scale.title).split(QLatin1Char('\n'));
+    const int room = std::max(1, bar->rect.Width() - Px(2));
+    int px = FontPx(bar->scale.fontSize);
+    for (const QString& line : lines)
+      px = std::min(px, FitFontSize(FromQt(line), px, room, dpi_, measure_));
+    const QFont font = measure_.Font(px);
+    const QFontMetrics metrics(font);
+    const int lh = metrics.height();
+    const QRect plot = axis->axisRect()->rect();
+    const int top =
+        std::max(bar->rect.top, plot.top() - Px(3) - static_cast<int>(lines.size()) * lh);
+    painter.setFont(font);
+    painter.setPen(ToQColor(bar->colour));
+    for (int l = 0; l < static_cast<int>(lines.size()); ++l) {
+      const QRect box(bar->rect.left, top + l * lh, bar->rect.Width(), lh);
+      painter.drawText(box, Qt::AlignCenter | Qt::TextDontClip, lines[l]);
+      texts_.push_back(metrics.boundingRect(box, Qt::AlignCenter, lines[l]));
+    }
+  }
+}
+
+void Renderer::DrawOverlays(QCPPainter& painter) {
+  // Comments on a white box with a thin border, so lines do not run
+  // through them.
+  for (const TextOverlay& overlay : options_.overlays) {
+    const int px = std::max(1, static_cast<int>(std::lround(overlay.height * scale_)));
+    QFont font = measure_.Font(px);
+    font.setWeight(QFont::Normal);
+    const QFontMetrics metrics(font);
+    const int x = static_cast<int>(static_cast<long long>(overlay.xPercent) * width_ / 100);
+    const int y = static_cast<int>(static_cast<long long>(overlay.yPercent) * height_ / 100);
+    const QRect room(x, y, std::max(1, width_ - x), std::max(1, height_ - y));
+    const QString text = ToQt(overlay.text);
+    if (text.trimmed().isEmpty()) continue;
+    const QRect used =
+        metrics.boundingRect(room, Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, text);
+    const int pad = Px(2);
+    const QRect box = used.adjusted(-pad, -pad / 2, pad, pad / 2);
+    painter.setPen(QPen(QColor(96, 96, 96), scale_));
+    painter.setBrush(Qt::white);
+    painter.drawRect(box);
+    painter.setBrush(Qt::NoBrush);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    painter.drawText(room, Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, text);
   }
 }
 
@@ -843,22 +1140,19 @@ RenderReport Renderer::Draw(QCPPainter& painter, bool vectorized) {
     painter.setMode(QCPPainter::pmNonCosmetic);
   }
   plot_.toPainter(&painter, width_, height_);
-  DrawLabels(painter);
-  for (const TextOverlay& overlay : options_.overlays) {
-    const int px = std::max(1, static_cast<int>(std::lround(overlay.height * scale_)));
-    QFont font = measure_.Font(px);
-    font.setWeight(QFont::Normal);
-    painter.setFont(font);
-    painter.setPen(Qt::black);
-    const int x = static_cast<int>(static_cast<long long>(overlay.xPercent) * width_ / 100);
-    const int y = static_cast<int>(static_cast<long long>(overlay.yPercent) * height_ / 100);
-    painter.drawText(QRect(x, y, std::max(1, width_ - x), std::max(1, height_ - y)),
-                     Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, ToQt(overlay.text));
-  }
 
   RenderReport report;
-  for (QCPAxisRect* rect : rects_)
-    if (rect) report.displays.push_back({rect->outerRect(), rect->rect()});
+  for (std::size_t i = 0; i < rects_.size(); ++i)
+    if (QCPAxisRect* rect = rects_[i])
+      report.displays.push_back({static_cast<int>(i), rect->outerRect(), rect->rect(), {}, {}, {}});
+  report.barTicks.resize(barAxes_.size());
+  CollectTicks(report);
+  DrawLimitLines(painter, report);
+  DrawBarTitles(painter);
+  DrawLegend(painter, report);
+  DrawLabels(painter);
+  DrawOverlays(painter);
+
   for (std::size_t b = 0; b < barAxes_.size(); ++b) {
     QRect band;
     if (QCPAxis* axis = barAxes_[b]) {
@@ -870,7 +1164,8 @@ RenderReport Renderer::Draw(QCPPainter& painter, bool vectorized) {
     }
     report.scaleBars.push_back(band);
   }
-  if (legend_) report.legend = legend_->outerRect();
+  report.texts = std::move(texts_);
+  report.texts.insert(report.texts.end(), tickBoxes_.begin(), tickBoxes_.end());
   return report;
 }
 
@@ -924,6 +1219,10 @@ RenderReport RenderChart(SRGraph& chart, QPainter& painter, int width, int heigh
     painter.restore();
   }
   return report;
+}
+
+std::unique_ptr<TextMeasure> MakeTextMeasure(const std::string& faceName) {
+  return std::make_unique<QtTextMeasure>(ToQt(faceName));
 }
 
 QImage RenderChartImage(SRGraph& chart, int width, int height, const RenderOptions& options,

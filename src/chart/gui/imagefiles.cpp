@@ -4,11 +4,14 @@
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPdfWriter>
+#include <QSvgGenerator>
 #include <algorithm>
+#include <cerrno>
 #include <csetjmp>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string_view>
 
 // jpeglib.h needs size_t and FILE declared first.
@@ -76,9 +79,11 @@ bool CompressRgb(const QImage& rgb, int quality, JpegOutput* out, JpegErrors* er
   return true;
 }
 
+// On failure `error` holds the system's reason (the caller names the file).
 bool WriteBytes(const std::string& path, std::string_view bytes, std::string& error) {
-  if (!WriteFilePieces(path, {bytes})) {
-    error = "cannot write " + path;
+  int err = 0;
+  if (!WriteFilePieces(path, {bytes}, &err)) {
+    error = err ? std::string(std::strerror(err)) : "the file could not be written";
     return false;
   }
   return true;
@@ -159,7 +164,8 @@ bool WritePngFile(const QImage& image, const std::string& path, std::string& err
 }
 
 bool WriteChartPdf(SRGraph& chart, const std::string& path, const RenderOptions& options,
-                   const std::function<void(int width, int height)>& layout, std::string& error) {
+                   const std::function<void(int width, int height, double dpi)>& layout,
+                   std::string& error) {
   QBuffer buffer;
   buffer.open(QIODevice::WriteOnly);
   {
@@ -175,7 +181,7 @@ bool WriteChartPdf(SRGraph& chart, const std::string& path, const RenderOptions&
       error = "the page has no printable area";
       return false;
     }
-    if (layout) layout(width, height);
+    if (layout) layout(width, height, writer.resolution());
     RenderOptions pageOptions = options;
     pageOptions.dpi = writer.resolution();
     RenderChartOnDevice(chart, writer, width, height, pageOptions);
@@ -188,6 +194,41 @@ bool WriteChartPdf(SRGraph& chart, const std::string& path, const RenderOptions&
   }
   return WriteBytes(
       path, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), error);
+}
+
+bool ChartSvgBytes(SRGraph& chart, int width, int height, const RenderOptions& options,
+                   std::string& out, std::string& error) {
+  if (width <= 0 || height <= 0) {
+    error = "the drawing has no size";
+    return false;
+  }
+  QBuffer buffer;
+  buffer.open(QIODevice::WriteOnly);
+  {
+    QSvgGenerator svg;
+    svg.setOutputDevice(&buffer);
+    svg.setSize(QSize(width, height));
+    svg.setViewBox(QRect(0, 0, width, height));
+    svg.setResolution(96);
+    svg.setTitle(QStringLiteral("VantoraPC graph"));
+    RenderOptions pixels = options;
+    pixels.dpi = 96;
+    RenderChartOnDevice(chart, svg, width, height, pixels);
+  }
+  buffer.close();
+  if (buffer.data().isEmpty()) {
+    error = "the drawing could not be made";
+    return false;
+  }
+  out.assign(buffer.data().constData(), static_cast<std::size_t>(buffer.data().size()));
+  return true;
+}
+
+bool WriteChartSvg(SRGraph& chart, const std::string& path, int width, int height,
+                   const RenderOptions& options, std::string& error) {
+  std::string bytes;
+  if (!ChartSvgBytes(chart, width, height, options, bytes, error)) return false;
+  return WriteBytes(path, bytes, error);
 }
 
 }  // namespace vantora::chart

@@ -22,8 +22,17 @@ std::string DibBytes(const QImage& image);
 
 // One A4 landscape page with 10 mm margins, the chart laid out for the
 // page's printable area at the page's resolution. `layout` is called with
-// the size in device pixels before drawing (the graph's own layout).
+// the size in device pixels and the resolution before drawing (the graph's
+// own layout).
 bool WriteChartPdf(SRGraph& chart, const std::string& path, const RenderOptions& options,
-                   const std::function<void(int width, int height)>& layout, std::string& error);
+                   const std::function<void(int width, int height, double dpi)>& layout,
+                   std::string& error);
+
+// The chart as an SVG drawing of width x height pixels (96 dpi), through
+// Qt SVG on the one render path, and its bytes.
+bool WriteChartSvg(SRGraph& chart, const std::string& path, int width, int height,
+                   const RenderOptions& options, std::string& error);
+bool ChartSvgBytes(SRGraph& chart, int width, int height, const RenderOptions& options,
+                   std::string& out, std::string& error);
 
 }  // namespace vantora::chart

@@ -15,6 +15,7 @@
 #include "common/pathutil.h"
 #include "common/platform.h"
 #include "common/profile.h"
+#include "common/timetext.h"
 #include "location/sitetable.h"
 
 namespace vantora {

@@ -165,8 +165,10 @@ QWidget* CCreateGraphDlg::MakeOptionsPage() {
   xLabels_ = Check("X Labels", "xLabels", settings_.xLabels, page);
   yLabels_ = Check("Y Labels", "yLabels", settings_.yLabels, page);
   dateOnX_ = Check("X Axis Date", "dateOnX", settings_.dateOnX, page);
+  limitLines_ = Check("Limit lines", "limitLines", settings_.limitLines, page);
   auto* layout = new QVBoxLayout(page);
-  for (QCheckBox* box : {xGrid_, yGrid_, lines_, markers_, xLabels_, yLabels_, dateOnX_})
+  for (QCheckBox* box :
+       {xGrid_, yGrid_, lines_, markers_, xLabels_, yLabels_, dateOnX_, limitLines_})
     layout->addWidget(box);
   layout->addStretch(1);
   return page;
@@ -261,7 +263,6 @@ void CCreateGraphDlg::UpdateButtons() {
   remove_->setEnabled(yRow_ >= 0);
   set_->setEnabled(parameterRow_ >= 0);
   add_->setEnabled(parameterRow_ >= 0 && yList_->count() < kMaxYParams);
-  legend_->setEnabled(mode_ == kModeMultiY);
   create_->setEnabled(xList_->count() > 0 && yList_->count() > 0);
 }
 
@@ -285,6 +286,7 @@ bool CCreateGraphDlg::CheckOptions() {
   settings_.xLabels = xLabels_->isChecked();
   settings_.yLabels = yLabels_->isChecked();
   settings_.dateOnX = dateOnX_->isChecked();
+  settings_.limitLines = limitLines_->isChecked();
   return true;
 }
 

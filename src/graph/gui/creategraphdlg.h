@@ -77,6 +77,7 @@ class CCreateGraphDlg : public QDialog {
   QCheckBox* xLabels_ = nullptr;
   QCheckBox* yLabels_ = nullptr;
   QCheckBox* dateOnX_ = nullptr;
+  QCheckBox* limitLines_ = nullptr;
   // Title page
   QCheckBox* showTitle_ = nullptr;
   QLineEdit* title_ = nullptr;

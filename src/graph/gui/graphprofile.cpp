@@ -1,8 +1,14 @@
 #include "graph/gui/graphprofile.h"
 
+#include <QFileInfo>
+#include <QSettings>
 #include <algorithm>
 
+#include "common/codepage.h"
+#include "common/gui/qtstrings.h"
 #include "common/profile.h"
+#include "exposure/limits.h"
+#include "model/vocabulary.h"
 
 namespace vantora::graph {
 
@@ -32,6 +38,7 @@ void LoadGraphSettings(GraphSettings& s) {
   s.lines = ReadFlag("Lines", defaults.lines);
   s.markers = ReadFlag("Markers", defaults.markers);
   s.legend = Profile::GetInt(kSection, "Legend", defaults.legend);
+  s.limitLines = ReadFlag("LimitLines", defaults.limitLines);
   switch (Profile::GetInt(kSection, "Mode", defaults.mode - 1)) {
     case 1: s.mode = kModeMultiY; break;
     case 2: s.mode = kModeStrip; break;
@@ -51,10 +58,27 @@ void SaveGraphSettings(const GraphSettings& s) {
   WriteFlag("Lines", s.lines);
   WriteFlag("Markers", s.markers);
   Profile::WriteInt(kSection, "Legend", s.legend);
+  WriteFlag("LimitLines", s.limitLines);
   int stored = 0;
   if (s.mode == kModeMultiY) stored = 1;
   if (s.mode == kModeStrip) stored = 2;
   Profile::WriteInt(kSection, "Mode", stored);
+}
+
+std::string UserLimitsFile() {
+  // The folder of the settings file: where the user's own limits live.
+  const QSettings settings(QStringLiteral("Halvorn"), QStringLiteral("VantoraPC"));
+  const QString folder = QFileInfo(settings.fileName()).absolutePath();
+  return FromQtPath(folder + QStringLiteral("/limits.csv"));
+}
+
+ProfileLimits::ProfileLimits() {
+  const std::string user = UserLimitsFile();
+  loaded = exposure::LoadLimitLibrary(user, "limits.csv", TheParamNames().compounds());
+  const std::string name = Profile::GetString("Exposure", "LimitSet");
+  set = exposure::ChooseLimitSet(loaded, Cp1252ToUtf8(name));
+  // A set of that name no longer exists: the default one.
+  if (!set) set = exposure::ChooseLimitSet(loaded, exposure::kDefaultLimitSet);
 }
 
 }  // namespace vantora::graph

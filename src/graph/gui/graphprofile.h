@@ -3,16 +3,19 @@
 // parameters and the title are not.
 #pragma once
 
+#include <string>
+
+#include "exposure/limits.h"
 #include "graph/graphsettings.h"
 
 namespace vantora::graph {
 
 // Clears the parameters, their count and the mode, then reads the eight
-// flags, "Legend" and "Mode" (stored 0/1/2; anything but 1 or 2 reads as
+// flags, "Legend", "LimitLines" and "Mode" (stored 0/1/2; anything but 1 or 2 reads as
 // Single Y); the title becomes empty and its font size 16.
 void LoadGraphSettings(GraphSettings& settings);
-// Writes the eight flags (0/1), "Legend" and "Mode" (0/1/2), in the order
-// they are read.
+// Writes the eight flags (0/1), "Legend", "LimitLines" and "Mode" (0/1/2),
+// in the order they are read.
 void SaveGraphSettings(const GraphSettings& settings);
 
 // A record read from the profile when made and written back when destroyed,
@@ -28,6 +31,20 @@ class ProfiledGraphSettings {
   const GraphSettings& Get() const { return settings; }
 
   GraphSettings settings;
+};
+
+// The user's own limits file: limits.csv in the folder of the settings file.
+std::string UserLimitsFile();
+
+// The limit sets VantoraPC uses (the shipped ones, then the user's file) and
+// the one chosen in the profile ("Exposure"/"LimitSet"; the default set when
+// that is not set or no longer exists).
+struct ProfileLimits {
+  ProfileLimits();
+  ProfileLimits(const ProfileLimits&) = delete;
+  ProfileLimits& operator=(const ProfileLimits&) = delete;
+  exposure::LoadedLimits loaded;
+  const exposure::LimitSet* set = nullptr;
 };
 
 }  // namespace vantora::graph

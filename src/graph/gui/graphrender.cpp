@@ -35,9 +35,15 @@ chart::RenderOptions OptionsFor(const GraphDocument& doc, double dpi, const std:
 
 }  // namespace
 
+void LayoutForDrawing(GraphDocument& doc, int width, int height, double dpi,
+                      const std::string& faceName) {
+  const auto measure = chart::MakeTextMeasure(faceName);
+  doc.LayoutGraph(width, height, measure.get(), dpi);
+}
+
 chart::RenderReport RenderGraph(GraphDocument& doc, QPainter& painter, int width, int height,
                                 double dpi, const std::string& faceName, bool withComments) {
-  doc.LayoutGraph(width, height);
+  LayoutForDrawing(doc, width, height, dpi, faceName);
   chart::RenderOptions options = OptionsFor(doc, dpi, faceName);
   if (!withComments) options.overlays.clear();
   return chart::RenderChart(doc.GetGraph(), painter, width, height, options);
@@ -45,9 +51,18 @@ chart::RenderReport RenderGraph(GraphDocument& doc, QPainter& painter, int width
 
 QImage RenderGraphImage(GraphDocument& doc, int width, int height, const std::string& faceName,
                         chart::RenderReport* report) {
-  doc.LayoutGraph(width, height);
+  LayoutForDrawing(doc, width, height, 96, faceName);
   return chart::RenderChartImage(doc.GetGraph(), width, height, OptionsFor(doc, 96, faceName),
                                  report);
+}
+
+const char* const kGraphOutputKinds = ".vtg, .jpg, .jpeg, .dib, .bmp, .png, .pdf or .svg";
+
+bool WriteGraphSvg(GraphDocument& doc, const std::string& path, int width, int height,
+                   const std::string& faceName, std::string& error) {
+  LayoutForDrawing(doc, width, height, 96, faceName);
+  return chart::WriteChartSvg(doc.GetGraph(), path, width, height, OptionsFor(doc, 96, faceName),
+                              error);
 }
 
 GraphOutput OutputKindOf(const std::string& path) {
@@ -62,6 +77,7 @@ GraphOutput OutputKindOf(const std::string& path) {
   if (ext == "dib" || ext == "bmp") return GraphOutput::Dib;
   if (ext == "png") return GraphOutput::Png;
   if (ext == "pdf") return GraphOutput::Pdf;
+  if (ext == "svg") return GraphOutput::Svg;
   return GraphOutput::Unknown;
 }
 
@@ -82,11 +98,16 @@ bool WriteGraphOutput(GraphDocument& doc, const std::string& path, int width, in
     case GraphOutput::Pdf: {
       chart::RenderOptions options = OptionsFor(doc, 96, faceName);
       ok = chart::WriteChartPdf(
-          doc.GetGraph(), path, options, [&doc](int w, int h) { doc.LayoutGraph(w, h); }, detail);
+          doc.GetGraph(), path, options,
+          [&doc, &faceName](int w, int h, double dpi) {
+            LayoutForDrawing(doc, w, h, dpi, faceName);
+          },
+          detail);
       break;
     }
+    case GraphOutput::Svg: ok = WriteGraphSvg(doc, path, width, height, faceName, detail); break;
     case GraphOutput::Unknown:
-      detail = "unknown output kind (use .vtg, .jpg, .jpeg, .dib, .bmp, .png or .pdf)";
+      detail = "unknown output kind (use " + std::string(kGraphOutputKinds) + ")";
       break;
   }
   if (!ok) error = "cannot write " + path + (detail.empty() ? std::string() : ": " + detail);

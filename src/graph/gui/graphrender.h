@@ -16,6 +16,11 @@ namespace vantora::graph {
 // The comments as text overlays at their percentages.
 std::vector<chart::TextOverlay> CommentOverlays(const GraphCommentList& comments);
 
+// Lays the graph out for drawing at width x height and `dpi`, its texts
+// measured in `faceName`.
+void LayoutForDrawing(GraphDocument& doc, int width, int height, double dpi,
+                      const std::string& faceName);
+
 // Lays the graph out for width x height and draws it, with its comments
 // unless `withComments` is false.
 chart::RenderReport RenderGraph(GraphDocument& doc, QPainter& painter, int width, int height,
@@ -26,8 +31,15 @@ QImage RenderGraphImage(GraphDocument& doc, int width, int height,
                         chart::RenderReport* report = nullptr);
 
 // Output kinds by file extension (any letter case).
-enum class GraphOutput { Unknown, GraphFile, Jpeg, Dib, Png, Pdf };
+enum class GraphOutput { Unknown, GraphFile, Jpeg, Dib, Png, Pdf, Svg };
 GraphOutput OutputKindOf(const std::string& path);
+// The extensions, for messages: ".vtg, .jpg, ... or .svg".
+extern const char* const kGraphOutputKinds;
+
+// The graph as an SVG drawing of width x height pixels, on the same render
+// path as the images. False with `error` on failure.
+bool WriteGraphSvg(GraphDocument& doc, const std::string& path, int width, int height,
+                   const std::string& faceName, std::string& error);
 
 // Writes the graph to `path` in the kind its extension names: a graph file,
 // a width x height image, or a one-page PDF laid out for the page. An image

@@ -16,9 +16,10 @@ CVantoraPCDoc::CVantoraPCDoc() { graph::LoadGraphSettings(core_.settings); }
 
 CVantoraPCDoc::~CVantoraPCDoc() { graph::SaveGraphSettings(core_.settings); }
 
-int CVantoraPCDoc::BuildGraph(const CLogData* log, const graph::GraphSettings* settings) {
+int CVantoraPCDoc::BuildGraph(const CLogData* log, const graph::GraphSettings* settings,
+                              const exposure::LimitSet* limits) {
   int omitted = 0;
-  if (!core_.BuildGraph(log, settings, &omitted)) return -1;
+  if (!core_.BuildGraph(log, settings, &omitted, limits)) return -1;
   sourceFolder_ = SplitPath(log->path).first;
   SetModifiedFlag(true);
   UpdateAllViews();
@@ -51,6 +52,9 @@ bool CVantoraPCDoc::OnOpenDocument(const std::string& path) {
     case graph::GraphFileResult::Ok: return true;
     case graph::GraphFileResult::OlderVersion:
       AfxMessageBox(graph::kTextOlderGraphFile, MsgIcon::Exclamation);
+      return false;
+    case graph::GraphFileResult::NotGraphFile:
+      AfxMessageBox(graph::NotGraphFileText(path), MsgIcon::Exclamation);
       return false;
     case graph::GraphFileResult::Damaged:
       AfxMessageBox(graph::DamagedGraphFileText(path), MsgIcon::Exclamation);

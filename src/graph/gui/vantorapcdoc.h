@@ -29,9 +29,11 @@ class CVantoraPCDoc : public CDocument {
   graph::GraphCommentList& Comments() { return core_.comments; }
   int Mode() const { return core_.settings.mode; }
 
-  // Builds the chart; marks the document modified and updates its views.
-  // Returns the number of records omitted (-1 when nothing was built).
-  int BuildGraph(const CLogData* log, const graph::GraphSettings* settings);
+  // Builds the chart (with the limit lines of `limits` when the settings
+  // ask for them); marks the document modified and updates its views.
+  // Returns the number of points omitted (-1 when nothing was built).
+  int BuildGraph(const CLogData* log, const graph::GraphSettings* settings,
+                 const exposure::LimitSet* limits = nullptr);
   void LayoutGraph(int width, int height) { core_.LayoutGraph(width, height); }
   // The folder a new graph's files are proposed in (built by others, such as
   // a comparison of locations).

@@ -313,7 +313,7 @@ void CVantoraPCView::mousePressEvent(QMouseEvent* event) {
     panning_ = true;
     panStart_ = pos;
     panState_ = chart::ZoomState(chart);
-    history_.EndBurst();
+    steps_.EndBurst();
     setCursor(Qt::ClosedHandCursor);
     update();
     return;
@@ -382,7 +382,7 @@ void CVantoraPCView::mouseReleaseEvent(QMouseEvent* event) {
       moved = moved || now[i].xRange != panState_[i].xRange || now[i].yRange != panState_[i].yRange;
     if (moved) {
       // One pan is one step.
-      history_.Add(std::move(panState_));
+      steps_.Add(chart, panState_);
       Modified();
       RangesChanged();
     } else {
@@ -400,7 +400,7 @@ void CVantoraPCView::mouseReleaseEvent(QMouseEvent* event) {
                                                                   : chart::ZoomKind::AllDisplays;
     if (chart::ZoomToRect(chart, chart::Rect{dragStart_.x(), dragStart_.y(), pos.x(), pos.y()},
                           kind)) {
-      history_.Add(std::move(state));
+      steps_.Add(chart, state);
       Modified();
       RangesChanged();
       return;
@@ -436,15 +436,14 @@ void CVantoraPCView::wheelEvent(QWheelEvent* event) {
     return;
   }
   event->accept();
-  auto state = chart::ZoomState(chart);
+  const auto state = chart::ZoomState(chart);
   const bool y = event->modifiers() & Qt::ControlModifier;
   const double factor = chart::WheelFactor(notches);
   const bool changed = y ? chart::ZoomY(chart, display, pos.y(), factor)
                          : chart::ZoomX(chart, display, pos.x(), factor);
   if (!changed) return;
-  history_.Add(std::move(state),
-               y ? chart::ZoomHistory::Kind::WheelY : chart::ZoomHistory::Kind::WheelX,
-               EventMs(event), y ? display : -1);
+  steps_.Add(chart, state, y ? chart::ZoomSteps::Kind::WheelY : chart::ZoomSteps::Kind::WheelX,
+             EventMs(event), y ? display : -1);
   hover_ = true;
   hoverAt_ = pos.toPoint();
   Modified();
@@ -513,8 +512,9 @@ bool CVantoraPCView::QueryCommand(int id, bool& enabled, bool& checked) {
     case ID_FILE_PRINT_PREVIEW:
     case ID_GRAPH_PAGE_SETUP: enabled = doc != nullptr; return true;
     case ID_GRAPH_SCALE: enabled = doc && doc->Mode() == graph::kModeSingleY; return true;
-    case ID_GRAPH_ZOOM_OUT: enabled = !history_.Empty(); return true;
-    case ID_GRAPH_FULL_VIEW: enabled = doc && !chart::IsFullView(doc->GetGraph()); return true;
+    case ID_FILE_SAVE_SVG: enabled = doc != nullptr; return true;
+    case ID_GRAPH_ZOOM_OUT: enabled = ZoomSteps() > 0; return true;
+    case ID_GRAPH_FULL_VIEW: enabled = doc && chart::HasFixedRange(doc->GetGraph()); return true;
     case ID_GRAPH_READOUT:
       enabled = true;
       checked = readoutOn_;
@@ -539,6 +539,7 @@ bool CVantoraPCView::OnCommand(int id) {
     case ID_GRAPH_VIEW_STATISTICS: ViewStatistics(); return true;
     case ID_FILE_SAVE_DIB: SaveImage(false); return true;
     case ID_FILE_SAVE_JPEG: SaveImage(true); return true;
+    case ID_FILE_SAVE_SVG: SaveSvg(); return true;
     case ID_FILE_PRINT: Print(false); return true;
     case ID_FILE_PRINT_DIRECT: Print(true); return true;
     case ID_FILE_PRINT_PREVIEW: PrintPreview(); return true;
@@ -595,7 +596,7 @@ void CVantoraPCView::EditScaling() {
   chart::SRGCompoundDisplay* display = chart.Display(0);
   if (!display || !display->display) return;
   // Zoom Out returns to the state the dialog started from.
-  history_.Add(chart::ZoomState(chart));
+  steps_.Add(chart, chart::ZoomState(chart));
   chart::AxisRange x = chart::DrawnXRange(chart, 0), y = chart::DrawnYRange(chart, 0);
   auto pair = doc->Settings().AxisPair(0);
   bool ok = false;
@@ -622,9 +623,14 @@ void CVantoraPCView::EditScaling() {
   }
 }
 
+int CVantoraPCView::ZoomSteps() const {
+  CVantoraPCDoc* doc = GetDocument();
+  return doc ? chart::ZoomStepCount(doc->GetGraph()) : 0;
+}
+
 void CVantoraPCView::ZoomOut() {
   CVantoraPCDoc* doc = GetDocument();
-  if (!doc || !history_.Back(doc->GetGraph())) return;
+  if (!doc || !steps_.Back(doc->GetGraph())) return;
   Modified();
   RangesChanged();
 }
@@ -632,9 +638,10 @@ void CVantoraPCView::ZoomOut() {
 void CVantoraPCView::FullView() {
   CVantoraPCDoc* doc = GetDocument();
   if (!doc) return;
-  auto state = chart::ZoomState(doc->GetGraph());
-  if (!chart::FullView(doc->GetGraph())) return;
-  history_.Add(std::move(state));
+  chart::SRGraph& chart = doc->GetGraph();
+  const auto state = chart::ZoomState(chart);
+  if (!chart::ReleaseRanges(chart)) return;
+  steps_.Add(chart, state);
   Modified();
   RangesChanged();
 }
@@ -679,6 +686,34 @@ void CVantoraPCView::SaveImage(bool jpeg) {
   std::string error;
   bool ok =
       jpeg ? chart::WriteJpegFile(image, path, error) : chart::WriteDibFile(image, path, error);
+  update();
+  if (!ok) {
+    AfxMessageBox("The graph could not be saved to " + path +
+                      (error.empty() ? std::string(".") : ": " + error + "."),
+                  MsgIcon::Exclamation);
+    return;
+  }
+  Profile::WriteString("Directories", "Graphics", SplitPath(path).first);
+}
+
+void CVantoraPCView::SaveSvg() {
+  CVantoraPCDoc* doc = GetDocument();
+  if (!doc) return;
+  FileDialogRequest request;
+  request.save = true;
+  request.refuseLocationNames = true;
+  request.initialFile = doc->ProposedImagePath("svg");
+  request.initialDir = SplitPath(request.initialFile).first;
+  if (!doc->GetPathName().empty()) request.keepFiles.push_back(doc->GetPathName());
+  request.defaultExt = "svg";
+  request.filter = "SVG drawings |*.svg|";
+  std::string path;
+  if (!AfxGetFileName(request, path)) return;
+  std::string error;
+  const bool ok = graph::WriteGraphSvg(doc->Core(), path, std::max(1, width()),
+                                       std::max(1, height()), FaceName(), error);
+  // The chart was laid out for the drawing: the window's picture is redrawn.
+  pictureValid_ = false;
   update();
   if (!ok) {
     AfxMessageBox("The graph could not be saved to " + path +

@@ -50,6 +50,7 @@ class CVantoraPCView : public CView {
   void ToggleReadout();
   void ViewStatistics();
   void SaveImage(bool jpeg);
+  void SaveSvg();
   void Print(bool direct);
   void PrintPreview();
   void PageSetup();
@@ -61,7 +62,8 @@ class CVantoraPCView : public CView {
   // "Plot %i\nX=%s\nY=%s" for the point under `pos`, or empty.
   std::string TipText(const QPoint& pos);
   bool Placing() const { return placing_; }
-  int ZoomSteps() const { return history_.Size(); }
+  // Zoom steps kept in the chart (and so in the graph file).
+  int ZoomSteps() const;
   // The readout's lines for the mouse at `pos` (the time or X value first,
   // then each shown series); empty outside the plot areas.
   std::vector<std::string> ReadoutLines(const QPoint& pos);
@@ -111,12 +113,13 @@ class CVantoraPCView : public CView {
   int commentHeight_ = 10;
   bool feedback_ = false;
   QPoint feedbackAt_;
-  // Zooming: the rectangle being dragged and the steps to return through.
+  // Zooming: the rectangle being dragged (the steps to return through are
+  // the chart's zoom history).
   QRubberBand* band_ = nullptr;
   QPoint dragStart_;
   bool dragging_ = false;
   int legendPress_ = -1;  // the legend entry the left button went down on
-  chart::ZoomHistory history_;
+  chart::ZoomSteps steps_;
   // Panning: where the drag started, in which display, and the ranges then.
   bool panning_ = false;
   QPoint panStart_;

@@ -1,10 +1,12 @@
 // Graph documents: their document kind (after the location documents), the
 // location view's Graph > Create and Graph > Compare Locations.
 #include <QAction>
+#include <memory>
 
 #include "common/gui/framework.h"
 #include "common/pathutil.h"
 #include "common/timetext.h"
+#include "graph/graphbuilder.h"
 #include "graph/graphcompare.h"
 #include "graph/graphdocument.h"
 #include "graph/gui/comparedlg.h"
@@ -37,13 +39,20 @@ void CreateGraph(CommandContext& c) {
   // The options go back to the profile when the record goes, Cancel included.
   graph::ProfiledGraphSettings settings;
   if (!graph::RunCreateGraphDialog(*data, view->Selection(), settings.settings)) return;
+  // No window for a graph with nothing on it.
+  if (!graph::HasReadingsToGraph(*data, settings.settings)) {
+    AfxMessageBox(graph::NoReadingsText(graph::LocationTitle(data->path)), MsgIcon::Exclamation);
+    return;
+  }
   CDocTemplate* t = GraphTemplate(c);
   auto* doc = t ? dynamic_cast<CVantoraPCDoc*>(t->CreateNewDocument()) : nullptr;
   if (!doc) {
     AfxMessageBox("The graph window could not be created.", MsgIcon::Exclamation);
     return;
   }
-  const int omitted = doc->BuildGraph(data, &settings.settings);
+  std::unique_ptr<graph::ProfileLimits> limits;
+  if (settings.settings.limitLines) limits = std::make_unique<graph::ProfileLimits>();
+  const int omitted = doc->BuildGraph(data, &settings.settings, limits ? limits->set : nullptr);
   if (omitted > 0) AfxMessageBox(Format(graph::kTextOmittedFormat, omitted), MsgIcon::Information);
 }
 
