@@ -4,12 +4,15 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMdiArea>
 #include <QMouseEvent>
 #include <QPrinter>
+#include <QPushButton>
 #include <QTimeEdit>
 #include <QWheelEvent>
 #include <cmath>
@@ -21,6 +24,7 @@
 #include "common/gui/framework.h"
 #include "common/profile.h"
 #include "common/timetext.h"
+#include "graph/gui/comparedlg.h"
 #include "graph/gui/creategraphdlg.h"
 #include "graph/gui/graphdialogs.h"
 #include "graph/gui/graphstatswnd.h"
@@ -28,6 +32,7 @@
 #include "graph/gui/vantorapcview.h"
 #include "guisupport/guiapp.h"
 #include "location/gui/vantoralogview.h"
+#include "model/vocabulary.h"
 #include "support/clirun.h"
 #include "support/locbytes.h"
 
@@ -185,6 +190,8 @@ TEST_F(GraphWindowTest, ACommentPlacedAtTheCentreIsStoredAtFiftyPercent) {
   });
   frame->Action(ID_GRAPH_ADD_COMMENTS)->trigger();
   EXPECT_TRUE(view->Placing());
+  EXPECT_EQ(view->StatusText().toStdString(),
+            "Click where the comment goes (right button: top left)");
   EXPECT_TRUE(doc->IsModified());
   EXPECT_EQ(Profile::GetInt("Comment", "FontSize", 0), 13);
   Mouse(view, QEvent::MouseMove, {150, 100}, Qt::NoButton);
@@ -435,6 +442,161 @@ TEST_F(GraphWindowTest, ScaleShowsRoundedValuesAndTakesTypedTimes) {
   CEditScalingDlg close(false, false, chart::AxisRange{false, 0, 1},
                         chart::AxisRange{false, 20.11, 20.14}, nullptr, "%3.0f", "%3.0f");
   EXPECT_EQ(close.y.min->text().toStdString(), "20.11");
+}
+
+TEST_F(GraphWindowTest, ReadoutNamesEachSeriesValueAndTheMarksOfLeftOutReadings) {
+  LocationSpec spec;
+  spec.channels = {{"Temperature", 0, 0, 1, 6}, {"Humidity", 1, 3, 0, 5}};
+  for (int r = 0; r < 10; ++r)
+    spec.records.push_back({static_cast<std::uint32_t>(r * 60),
+                            {r == 4 ? -999999.0f : 20.0f + r, r == 6 ? -999.0f : 40.0f + r}});
+  test::WriteBytes(dir.File("Marks.loc"), test::LocationBytes(spec));
+  ASSERT_NE(app->OpenDocumentFile(dir.File("Marks.loc")), nullptr);
+  CVantoraPCView* view = Create({0, 1});
+  ASSERT_NE(view, nullptr);
+  EXPECT_TRUE(view->ReadoutOn());  // on by default
+  const chart::SRGraph& chart = Doc(view)->GetGraph();
+  (void)view->ReadoutLines({0, 0});
+  const chart::Rect plot = chart.Display(0)->plotArea;
+  const auto at = [&](int record) {
+    // Pair 1 keeps an X where pair 0 lost its point, and the other way round.
+    const double x =
+        std::isfinite(chart.Value(record, 0)) ? chart.Value(record, 0) : chart.Value(record, 2);
+    const int px =
+        static_cast<int>(std::lround(chart::XToPixel(plot, chart::DrawnXRange(chart, 0), x)));
+    return view->ReadoutLines({px, (plot.top + plot.bottom) / 2});
+  };
+  const std::string celsius = TheUnitNames().GetName(0), rh = TheUnitNames().GetName(3);
+  EXPECT_EQ(at(3), (std::vector<std::string>{"01-Jun-2026 09:03:00", "Temperature: 23.0 " + celsius,
+                                             "Humidity: 43 " + rh}));
+  EXPECT_EQ(at(4), (std::vector<std::string>{"01-Jun-2026 09:04:00", "Temperature: N/A",
+                                             "Humidity: 44 " + rh}));
+  EXPECT_EQ(at(6)[2], "Humidity: OverRange");
+  EXPECT_TRUE(view->ReadoutLines({plot.left - 5, plot.top}).empty());  // outside the plot area
+
+  // Off (and remembered): the point tip again, and no readout drawn.
+  frame->UpdateCommandUI();
+  EXPECT_TRUE(frame->Action(ID_GRAPH_READOUT)->isChecked());
+  frame->Action(ID_GRAPH_READOUT)->trigger();
+  EXPECT_FALSE(view->ReadoutOn());
+  EXPECT_EQ(Profile::GetInt("Graph", "Readout", 1), 0);
+}
+
+TEST_F(GraphWindowTest, ALegendClickHidesItsSeriesGreyedAndTheFileKeepsIt) {
+  CVantoraPCView* view = Create({0, 1, 2}, 1);  // Multi Y, with its legend
+  ASSERT_NE(view, nullptr);
+  CVantoraPCDoc* doc = Doc(view);
+  chart::SRGraph& chart = doc->GetGraph();
+  (void)view->ReadoutLines({0, 0});
+  ASSERT_NE(chart.Legend(), nullptr);
+  ASSERT_EQ(chart.Legend()->items.size(), 3u);
+  const chart::SRGraphLegend::Item item = chart.Legend()->items[1];
+  const QPoint key((item.key.left + item.key.right) / 2, (item.key.top + item.key.bottom) / 2);
+  chosen = dir.File("Legend.vtg");
+  frame->Action(ID_FILE_SAVE_AS)->trigger();
+  ASSERT_FALSE(doc->IsModified());
+
+  Mouse(view, QEvent::MouseButtonPress, key, Qt::LeftButton);
+  Mouse(view, QEvent::MouseButtonRelease, key, Qt::LeftButton);
+  EXPECT_TRUE(chart.SeriesHidden(1));
+  EXPECT_TRUE(doc->IsModified());
+  // Its key is grey, the others keep their colours; the readout leaves it out.
+  const QImage picture = view->RenderImage(view->width(), view->height());
+  const QColor hidden = picture.pixelColor(key);
+  EXPECT_TRUE(hidden.red() == hidden.green() && hidden.green() == hidden.blue())
+      << hidden.name().toStdString();
+  const chart::SRGraphLegend::Item first = chart.Legend()->items[0];
+  EXPECT_EQ(picture.pixelColor((first.key.left + first.key.right) / 2,
+                               (first.key.top + first.key.bottom) / 2),
+            QColor(255, 0, 0));
+  const chart::Rect plot = chart.Display(0)->plotArea;
+  EXPECT_EQ(view->ReadoutLines({(plot.left + plot.right) / 2, plot.top + 5}).size(), 3u);
+
+  // Saved and opened again, the series stays hidden.
+  frame->Action(ID_FILE_SAVE)->trigger();
+  frame->Action(ID_FILE_CLOSE)->trigger();
+  QApplication::processEvents();
+  ASSERT_NE(app->OpenDocumentFile(chosen), nullptr);
+  auto* again = dynamic_cast<CVantoraPCView*>(frame->ActiveView());
+  ASSERT_NE(again, nullptr);
+  EXPECT_TRUE(Doc(again)->GetGraph().SeriesHidden(1));
+  EXPECT_FALSE(Doc(again)->GetGraph().SeriesHidden(0));
+
+  // A click in the unchanged graph changes nothing: closing it asks nothing.
+  (void)again->ReadoutLines({0, 0});
+  const chart::Rect plot2 = Doc(again)->GetGraph().Display(0)->plotArea;
+  const QPoint inside((plot2.left + plot2.right) / 2, (plot2.top + plot2.bottom) / 2);
+  Mouse(again, QEvent::MouseButtonPress, inside, Qt::LeftButton);
+  Mouse(again, QEvent::MouseButtonRelease, inside, Qt::LeftButton);
+  EXPECT_FALSE(Doc(again)->IsModified());
+  boxes.clear();
+  frame->Action(ID_FILE_CLOSE)->trigger();
+  QApplication::processEvents();
+  EXPECT_TRUE(boxes.empty());
+  EXPECT_EQ(dynamic_cast<CVantoraPCView*>(frame->ActiveView()), nullptr);
+}
+
+TEST_F(GraphWindowTest, CompareLocationsFromTheOpenOnesAndAFolder) {
+  LocationSpec hall;
+  hall.channels = {{"co2", 4, 4, 0, 6}, {"Temperature", 0, 0, 1, 6}};
+  for (int r = 0; r < 20; ++r)
+    hall.records.push_back({static_cast<std::uint32_t>(r * 600), {600.0f + r, 19.0f}});
+  std::filesystem::create_directories(dir.File("other"));
+  test::WriteBytes(dir.File("other/Hall.loc"), test::LocationBytes(hall));
+  test::WriteBytes(dir.File("other/Broken.loc"), {1, 2, 3});
+  SetCompareFolderHook([this] { return dir.File("other"); });
+  bool shown = false;
+  SetCompareDialogHook([&](CCompareDlg& dialog) {
+    shown = true;
+    EXPECT_EQ(dialog.locations->count(), 1);  // the open location
+    EXPECT_FALSE(dialog.elapsed->isChecked());
+    QMetaObject::invokeMethod(dialog.findChild<QPushButton*>("addFolder"), "click");
+    EXPECT_EQ(dialog.locations->count(), 2);
+    // The damaged file is named, and left out.
+    EXPECT_EQ(boxes.size(), 1u);
+    if (!boxes.empty()) {
+      EXPECT_NE(boxes[0].text.find(dir.File("other/Broken.loc")), std::string::npos)
+          << boxes[0].text;
+    }
+    // Channels of both, each once; letter case ignored.
+    std::vector<std::string> names;
+    for (int i = 0; i < dialog.channels->count(); ++i)
+      names.push_back(dialog.channels->item(i)->text().toStdString());
+    EXPECT_EQ(names, (std::vector<std::string>{"Temperature", "Humidity", "CO2"}));
+    dialog.locations->item(0)->setCheckState(Qt::Unchecked);
+    dialog.locations->item(1)->setCheckState(Qt::Unchecked);
+    EXPECT_FALSE(dialog.create->isEnabled());  // nothing to compare
+    dialog.locations->item(0)->setCheckState(Qt::Checked);
+    dialog.locations->item(1)->setCheckState(Qt::Checked);
+    dialog.channels->item(2)->setSelected(true);
+    EXPECT_TRUE(dialog.create->isEnabled());
+    return true;
+  });
+  frame->Action(ID_GRAPH_COMPARE)->trigger();
+  ASSERT_TRUE(shown);
+  auto* view = dynamic_cast<CVantoraPCView*>(frame->ActiveView());
+  ASSERT_NE(view, nullptr);
+  const chart::SRGraph& chart = Doc(view)->GetGraph();
+  ASSERT_EQ(chart.SeriesCount(), 2);
+  EXPECT_EQ(chart.Annotation(1), "Room");
+  EXPECT_EQ(chart.Annotation(3), "Hall");
+  EXPECT_EQ(Doc(view)->Settings().title, "Compare: CO2");
+  EXPECT_TRUE(Doc(view)->IsModified());
+  // Its images are proposed beside the first location.
+  EXPECT_EQ(Doc(view)->ProposedImagePath("jpg"), dir.File(Doc(view)->GetTitle() + ".jpg"));
+
+  // With no location open, the main window offers it too.
+  SetCompareDialogHook([](CCompareDlg& dialog) { return dialog.locations->count() < 0; });
+  while (frame->ActiveDocument()) {
+    frame->ActiveDocument()->SetModifiedFlag(false);
+    frame->ActiveDocument()->OnCloseDocument();
+    QApplication::processEvents();
+  }
+  EXPECT_EQ(frame->CurrentMenu(), kMainMenu);
+  frame->UpdateCommandUI();
+  EXPECT_TRUE(frame->Action(ID_GRAPH_COMPARE)->isEnabled());
+  SetCompareDialogHook({});
+  SetCompareFolderHook({});
 }
 
 TEST_F(GraphWindowTest, DamagedAndOlderGraphFilesDoNotOpen) {

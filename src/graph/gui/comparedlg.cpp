@@ -106,7 +106,8 @@ void CCompareDlg::AddFolder(const std::string& folder) {
   std::vector<std::string> problems;
   int added = 0;
   bool full = false;
-  for (const std::string& path : SiteLocationFiles(folder)) {
+  for (const std::string& name : SiteLocationFiles(folder)) {
+    const std::string path = JoinPath(folder, name);
     bool known = false;
     for (const CLogData* log : logs_) known = known || SameFile(log->path, path);
     if (known) continue;
