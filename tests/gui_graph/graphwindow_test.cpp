@@ -32,6 +32,7 @@
 #include "graph/gui/vantorapcview.h"
 #include "guisupport/guiapp.h"
 #include "location/gui/vantoralogview.h"
+#include "location/samplesite.h"
 #include "model/vocabulary.h"
 #include "support/clirun.h"
 #include "support/locbytes.h"
@@ -597,6 +598,66 @@ TEST_F(GraphWindowTest, CompareLocationsFromTheOpenOnesAndAFolder) {
   EXPECT_TRUE(frame->Action(ID_GRAPH_COMPARE)->isEnabled());
   SetCompareDialogHook({});
   SetCompareFolderHook({});
+}
+
+// Pictures of the window for looking at them (scripts/graph-pictures.sh):
+// the readout over a Multi Y graph of the sample site's office, a hidden
+// series, View Statistics of a zoomed range, the Compare dialog and its graph.
+TEST_F(GraphWindowTest, Pictures) {
+  const char* out = std::getenv("VANTORA_GRAPH_PICTURES");
+  if (!out) GTEST_SKIP() << "only for scripts/graph-pictures.sh";
+  const std::string folder(out);
+  std::string error;
+  ASSERT_FALSE(WriteSampleSite(dir.File("site"), error).empty()) << error;
+  frame->resize(1280, 900);
+  frame->show();
+  ASSERT_NE(app->OpenDocumentFile(dir.File("site/Night Survey.loc")), nullptr);
+  ASSERT_NE(app->OpenDocumentFile(dir.File("site/Office 101.loc")), nullptr);
+  CVantoraPCView* view = Create({0, 1, 2, 3}, 1);
+  ASSERT_NE(view, nullptr);
+  view->parentWidget()->resize(900, 600);
+  QApplication::processEvents();
+  chart::SRGraph& chart = Doc(view)->GetGraph();
+  (void)view->ReadoutLines({0, 0});
+  const chart::Rect plot = chart.Display(0)->plotArea;
+  const QPoint middle(plot.left + plot.Width() * 3 / 5, plot.top + plot.Height() / 3);
+  Mouse(view, QEvent::MouseMove, middle, Qt::NoButton);
+  frame->grab().save(QString::fromStdString(folder + "/window-readout.png"));
+  // Near the right edge the box turns to the left of the mouse.
+  Mouse(view, QEvent::MouseMove, {plot.right - 4, plot.bottom - 10}, Qt::NoButton);
+  view->grab().save(QString::fromStdString(folder + "/window-readout-edge.png"));
+
+  const chart::SRGraphLegend::Item item = chart.Legend()->items[2];
+  const QPoint key((item.key.left + item.key.right) / 2, (item.key.top + item.key.bottom) / 2);
+  Mouse(view, QEvent::MouseButtonPress, key, Qt::LeftButton);
+  Mouse(view, QEvent::MouseButtonRelease, key, Qt::LeftButton);
+  Mouse(view, QEvent::MouseMove, middle, Qt::NoButton);
+  view->grab().save(QString::fromStdString(folder + "/window-hidden-series.png"));
+
+  for (int i = 0; i < 4; ++i) Wheel(view, middle, 1, 1000 + 50 * i);
+  frame->Action(ID_GRAPH_VIEW_STATISTICS)->trigger();
+  QApplication::processEvents();
+  view->StatisticsWindow()->grab().save(QString::fromStdString(folder + "/view-statistics.png"));
+  frame->grab().save(QString::fromStdString(folder + "/window-zoomed.png"));
+  view->StatisticsWindow()->close();
+
+  SetCompareDialogHook([&](CCompareDlg& dialog) {
+    dialog.show();
+    dialog.locations->item(0)->setCheckState(Qt::Unchecked);  // the test's own room
+    dialog.elapsed->setChecked(true);
+    for (int i = 0; i < dialog.channels->count(); ++i)
+      if (dialog.channels->item(i)->text() == "CO2") dialog.channels->item(i)->setSelected(true);
+    QApplication::processEvents();
+    dialog.grab().save(QString::fromStdString(folder + "/compare-dialog.png"));
+    return true;
+  });
+  frame->Action(ID_GRAPH_COMPARE)->trigger();
+  SetCompareDialogHook({});
+  if (auto* compare = dynamic_cast<CVantoraPCView*>(frame->ActiveView())) {
+    compare->parentWidget()->resize(900, 600);
+    QApplication::processEvents();
+    compare->grab().save(QString::fromStdString(folder + "/compare-graph.png"));
+  }
 }
 
 TEST_F(GraphWindowTest, DamagedAndOlderGraphFilesDoNotOpen) {

@@ -4,8 +4,10 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "common/gui/framework.h"
 #include "common/gui/qtstrings.h"
@@ -25,6 +27,7 @@ CGraphStatisticsWnd::CGraphStatisticsWnd(QWidget* parent) : QDialog(parent) {
   table_->setObjectName("table");
   table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   table_->setSelectionMode(QAbstractItemView::NoSelection);
+  table_->setFocusPolicy(Qt::NoFocus);
   table_->verticalHeader()->hide();
   layout->addWidget(table_, 1);
   auto* buttons = new QDialogButtonBox(this);
@@ -55,6 +58,13 @@ void CGraphStatisticsWnd::Refresh(const chart::SRGraph& chart, double lo, double
     }
   }
   table_->resizeColumnsToContents();
+  // Wide enough for every column, as far as the screen allows.
+  int wanted = 2 * table_->frameWidth() + layout()->contentsMargins().left() +
+               layout()->contentsMargins().right() + 4;
+  for (int c = 0; c < columns; ++c) wanted += table_->columnWidth(c);
+  if (const QScreen* screen = this->screen())
+    wanted = std::min(wanted, screen->availableGeometry().width() * 9 / 10);
+  if (wanted > width()) resize(wanted, height());
 }
 
 void CGraphStatisticsWnd::Copy() { SetClipboardText(Text()); }
