@@ -127,9 +127,8 @@ QString CVantoraPCView::StatusText() const {
   const chart::SRGraph& chart = doc->GetGraph();
   const chart::AxisRange x = chart::DrawnXRange(chart, 0);
   const bool time = TimeOnX(chart);
-  // The index is brought up to date by RangesChanged before this is asked.
-  const int records =
-      index_.Revision() == chart.Revision() ? index_.RecordsWithin(chart, x.min, x.max) : 0;
+  index_.Update(chart);
+  const int records = index_.RecordsWithin(chart, x.min, x.max);
   return ToQt(Format("Showing %s to %s: %i record%s", graph::XValueText(x.min, time).c_str(),
                      graph::XValueText(x.max, time).c_str(), records, records == 1 ? "" : "s"));
 }

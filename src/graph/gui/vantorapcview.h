@@ -129,7 +129,7 @@ class CVantoraPCView : public CView {
   bool readoutOn_ = true;
   bool hover_ = false;
   QPoint hoverAt_;
-  chart::SeriesIndex index_;
+  mutable chart::SeriesIndex index_;  // of the chart's data, rebuilt when it changes
   QPointer<CGraphStatisticsWnd> statistics_;
 };
 
