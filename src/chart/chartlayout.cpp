@@ -688,7 +688,9 @@ int KeyHeight(int itemHeight) { return std::max(4, itemHeight * 2 / 3); }
 int ScaleTitleDepth(const SRGScale& scale, double dpi, const TextMeasure& measure) {
   if (scale.title.empty()) return 0;
   const auto lines = Lines(scale.title);
-  return static_cast<int>(lines.size()) * measure.Height(PointsToPixels(scale.fontSize, dpi)) +
+  const int height = measure.Height(PointsToPixels(scale.fontSize, dpi));
+  // Above the half of the scale's top label that stands over the plot area.
+  return static_cast<int>(lines.size()) * height + height / 2 +
          static_cast<int>(std::lround(3 * dpi / 96));
 }
 

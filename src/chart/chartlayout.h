@@ -101,8 +101,8 @@ DisplayNeeds NeededMargins(const SRGraph& chart, const SRGCompoundDisplay& d, in
                            int plotHeight, double dpi, const TextMeasure& measure,
                            bool blankLabels = false);
 
-// Height of a scale's title (its lines at the scale's font) with a gap
-// under it; 0 without a title.
+// Height of a scale's title (its lines at the scale's font) with the room
+// under it for the scale's top label; 0 without a title.
 int ScaleTitleDepth(const SRGScale& scale, double dpi, const TextMeasure& measure);
 
 // The legend's entries: every series whose Y group it covers, with its

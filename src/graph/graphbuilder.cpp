@@ -213,9 +213,15 @@ class LocalOleDates {
   long offset_ = 0;
 };
 
+// A limit as people write it: whole numbers in full (1000000, not 1e+06),
+// others to six significant digits.
 std::string LimitNumber(double v) {
+  if (v == 0) v = 0;  // no "-0"
   char buf[64];
-  std::snprintf(buf, sizeof buf, "%g", v);
+  if (std::abs(v) < 1e15 && v == std::round(v))
+    std::snprintf(buf, sizeof buf, "%.0f", v);
+  else
+    std::snprintf(buf, sizeof buf, "%.6g", v);
   return buf;
 }
 

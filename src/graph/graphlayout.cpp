@@ -59,7 +59,9 @@ void LayoutStrip(chart::SRGraph& chart, int width, int height, const chart::Text
     c = std::min(c, width / 3);
     e = std::min(e, width / 3);
   }
-  const int s = (h0 - aTop - aBottom) / n + 1;
+  // The strips' numbers let the last one run a pixel or so past the
+  // height; over a legend they stay above it.
+  const int s = (h0 - aTop - aBottom) / n + (band > 0 ? 0 : 1);
   int y = 0;
   for (int i = 0; i < n; ++i) {
     auto* cd = chart.Display(i);
@@ -75,7 +77,7 @@ void LayoutStrip(chart::SRGraph& chart, int width, int height, const chart::Text
   }
   if (chart::SRGraphLegend* legend = chart.Legend()) {
     legend->autoPosition = false;
-    legend->rect = Rect{0, std::min(y, height), width, height};
+    legend->rect = Rect{0, std::min(std::max(y, h0), height), width, height};
   }
 }
 

@@ -97,6 +97,45 @@ TEST(ChartInteract, StripZoomChangesTheYOfTheDraggedStripOnly) {
   EXPECT_NE(chart.Display(1)->display->yRange, (AxisRange{true, 0, 20}));
 }
 
+TEST(ChartInteract, ZoomStepsLiveInTheChartAndFullViewIsOneMore) {
+  SRGraph chart;
+  Build(chart, true);
+  EXPECT_EQ(ZoomStepCount(chart), 0);
+  EXPECT_FALSE(PopZoomStep(chart));
+  PushZoomStep(chart);  // the fixed 0..10 of the built chart
+  ASSERT_TRUE(ZoomToRect(chart, Rect{50, 145, 200, 270}, ZoomKind::AllDisplays));
+  const auto zoomed = ZoomState(chart);
+  PushZoomStep(chart);
+  ASSERT_TRUE(HasFixedRange(chart));
+  EXPECT_TRUE(ReleaseRanges(chart));
+  EXPECT_FALSE(HasFixedRange(chart));
+  EXPECT_FALSE(ReleaseRanges(chart));
+  EXPECT_EQ(ZoomStepCount(chart), 2);
+  // Two entries a step (one per display), and back through them in order.
+  EXPECT_EQ(chart.zoomHistory.size(), 4u);
+  ASSERT_TRUE(PopZoomStep(chart));
+  EXPECT_EQ(chart.Display(1)->display->yRange, zoomed[1].yRange);
+  ASSERT_TRUE(PopZoomStep(chart));
+  EXPECT_EQ(chart.Display(0)->display->xRange, (AxisRange{true, 0, 10}));
+  EXPECT_EQ(ZoomStepCount(chart), 0);
+}
+
+TEST(ChartInteract, LegendEntryUnderThePoint) {
+  SRGraph chart;
+  Build(chart, true);
+  EXPECT_EQ(LegendKeyAt(chart, 10, 10), -1);  // no legend
+  auto* legend = chart.AddNew<SRGraphLegend>();
+  legend->items = {{0, Rect{10, 280, 100, 295}, Rect{10, 283, 30, 292}},
+                   {1, Rect{120, 280, 200, 295}, Rect{120, 283, 140, 292}}};
+  EXPECT_EQ(LegendKeyAt(chart, 15, 285), 0);    // the key
+  EXPECT_EQ(LegendKeyAt(chart, 190, 290), 1);   // the text
+  EXPECT_EQ(LegendKeyAt(chart, 110, 285), -1);  // between entries
+  EXPECT_EQ(LegendKeyAt(chart, 200, 285), -1);  // right edges are exclusive
+  EXPECT_TRUE(chart.SetSeriesHidden(1, true));
+  EXPECT_TRUE(chart.SeriesHidden(1));
+  EXPECT_FALSE(chart.SetSeriesHidden(2, true));  // no such series
+}
+
 }  // namespace
 }  // namespace vantora::chart
 

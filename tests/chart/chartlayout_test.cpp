@@ -403,5 +403,101 @@ TEST(ChartLayout, PointsAndFittingFonts) {
   EXPECT_EQ(FitFontSize(text, 20, 5, 96, m), PointsToPixels(6, 96));
 }
 
+TEST(ChartTicks, AxesOverSeveralDaysCarryTheDate) {
+  FakeMeasure m;
+  const double start = OleDate(2026, 3, 10, 6, 0, 0);
+  const auto ticks = TimeTicks(start, start + 3, 1600, true, " %H:%M:%S ", 12, m);
+  ASSERT_GE(ticks.size(), 3u);
+  int midnights = 0;
+  for (const Tick& t : ticks) {
+    const CivilTime c = CivilFromOle(t.value);
+    const bool midnight = c.hour == 0 && c.minute == 0 && c.second == 0;
+    midnights += midnight;
+    EXPECT_EQ(t.label, midnight ? FormatOleDate(" %d-%b ", t.value)
+                                : FormatOleDate(" %d-%b %H:%M ", t.value));
+  }
+  EXPECT_EQ(midnights, 3);  // 11, 12 and 13 March, each by its date alone
+  EXPECT_EQ(FormatOleDate(" %d-%b ", OleDate(2026, 3, 11, 0, 0, 0)), " 11-Mar ");
+  // Within one day the scale's own format stays.
+  for (const Tick& t : TimeTicks(start, start + 0.5, 1600, true, " %H:%M:%S ", 12, m))
+    EXPECT_EQ(t.label, FormatOleDate(" %H:%M:%S ", t.value));
+}
+
+TEST(ChartRanges, LimitLinesHiddenSeriesAndZero) {
+  SRGraph chart;
+  auto* d = chart.AddNew<SRGCompoundDisplay>();
+  d->display = std::make_unique<SRGraphDisplay>();
+  chart.SetGroupValues(0, {1, 2, 3});
+  chart.SetGroupValues(1, {10, 20, 40});  // series 0: 10..40
+  chart.SetGroupValues(2, {1, 2, 3});
+  chart.SetGroupValues(3, {500, 700, 900});  // series 1: 500..900
+  // Data that never goes below zero starts at zero, not at the 5 % below.
+  EXPECT_EQ(RangesOf(chart, *d).y.min, 0);
+  EXPECT_DOUBLE_EQ(RangesOf(chart, *d).y.max, 900 + 0.05 * 890);
+  // Hidden, a series does not set the range; all hidden, all of them do.
+  chart.SetSeriesHidden(1, true);
+  EXPECT_DOUBLE_EQ(RangesOf(chart, *d).y.max, 41.5);
+  chart.SetSeriesHidden(0, true);
+  EXPECT_DOUBLE_EQ(RangesOf(chart, *d).y.max, 900 + 0.05 * 890);
+  chart.SetSeriesHidden(0, false);
+  chart.SetSeriesHidden(1, false);
+
+  // A limit of series 1 that its data reaches 80 % of widens the range; one
+  // it does not, or one of a hidden series, does not.
+  chart.limitLines = {{1, "high", 1100, "ppm", "High 1100 ppm"}};
+  EXPECT_DOUBLE_EQ(RangesOf(chart, *d).y.max, 1100 + 0.05 * 1090);
+  chart.limitLines = {{1, "high", 1200, "ppm", "High 1200 ppm"}};
+  EXPECT_DOUBLE_EQ(RangesOf(chart, *d).y.max, 900 + 0.05 * 890);
+  chart.limitLines = {{0, "high", 1200, "ppm", "High 1200 ppm"}};  // series 0 is far below
+  EXPECT_DOUBLE_EQ(RangesOf(chart, *d).y.max, 900 + 0.05 * 890);
+  EXPECT_TRUE(LimitWidensRange(1100, 500, 900));
+  EXPECT_FALSE(LimitWidensRange(1126, 500, 900));
+  // Below the data: at most 120 % of the limit.
+  EXPECT_TRUE(LimitWidensRange(20, 24, 30));
+  EXPECT_FALSE(LimitWidensRange(20, 24.5, 30));
+  EXPECT_TRUE(LimitWidensRange(-10, -12.5, 0));  // mirrored for negative limits
+}
+
+TEST(ChartLayout, ALegendNobodyPlacedTakesABandAtTheBottom) {
+  FakeMeasure m;
+  SRGraph chart;
+  auto* title = chart.AddNew<SRGraphLabel>();
+  title->text = "Time (H:M:S) ";
+  title->side = Side::Bottom;
+  auto* d = chart.AddNew<SRGCompoundDisplay>();
+  d->xScale = std::make_unique<SRGDecimalScale>();
+  d->yScale = std::make_unique<SRGDecimalScale>();
+  d->display = std::make_unique<SRGraphDisplay>();
+  for (int k = 0; k < 12; ++k) {
+    chart.SetGroupValues(2 * k, {1, 2});
+    chart.SetGroupValues(2 * k + 1, {k * 1.0, k + 1.0});
+    chart.SetAnnotation(2 * k + 1, "Channel " + std::to_string(k));
+  }
+  auto* legend = chart.AddNew<SRGraphLegend>();
+  for (const auto& [w, h] : {std::pair{800, 600}, {300, 200}, {4000, 3000}}) {
+    const std::string what = std::to_string(w) + "x" + std::to_string(h);
+    AutoLayout(chart, w, h, 96, m);
+    EXPECT_EQ(legend->rect.bottom, h) << what;
+    EXPECT_EQ(title->rect.bottom, legend->rect.top) << what;  // under the X title
+    EXPECT_LE(d->rect.bottom, title->rect.top) << what;
+    ASSERT_EQ(legend->items.size(), 12u) << what;
+    for (std::size_t i = 0; i < legend->items.size(); ++i) {
+      const Rect& box = legend->items[i].box;
+      ExpectInside(box, legend->rect, what);
+      for (std::size_t j = 0; j < i; ++j) {
+        const Rect& o = legend->items[j].box;
+        EXPECT_TRUE(box.left >= o.right || o.left >= box.right || box.top >= o.bottom ||
+                    o.top >= box.bottom)
+            << what << " entries " << i << ", " << j;
+      }
+    }
+  }
+  // Too little room for 9 points: a smaller font, never below 6 points.
+  const LegendGrid tight = FitLegend(chart, 300, 40, 96, m);
+  EXPECT_LT(tight.fontPx, PointsToPixels(9, 96));
+  EXPECT_EQ(tight.fontPx, PointsToPixels(6, 96));
+  EXPECT_EQ(FitLegend(chart, 4000, 400, 96, m).fontPx, PointsToPixels(9, 96));
+}
+
 }  // namespace
 }  // namespace vantora::chart

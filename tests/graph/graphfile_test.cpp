@@ -73,6 +73,27 @@ TEST_F(GraphFileTest, RoundTripKeepsEveryByteAndRestoresThePairs) {
   EXPECT_EQ(opened.GetGraph().Legend()->rect, built.GetGraph().Legend()->rect);
 }
 
+TEST_F(GraphFileTest, HiddenSeriesLimitLinesAndZoomStepsComeBack) {
+  chart::SRGraph& g = built.GetGraph();
+  g.SetSeriesHidden(1, true);
+  g.limitLines.push_back({2, "ceiling", 1.75, "ppm", "Ceiling 1.75 ppm"});
+  g.zoomHistory.push_back(chart::SRGZoom());
+  GraphDocument opened;
+  ASSERT_EQ(Read(GraphFileBytes(built), opened), GraphFileResult::Ok);
+  const chart::SRGraph& back = opened.GetGraph();
+  EXPECT_FALSE(back.SeriesHidden(0));
+  EXPECT_TRUE(back.SeriesHidden(1));
+  EXPECT_EQ(back.limitLines, g.limitLines);
+  EXPECT_EQ(back.zoomHistory.size(), 1u);
+  // The record that was not plottable is remembered as such.
+  EXPECT_EQ(back.MarkAt(1, 1), chart::PointMark::OutOfRange);
+  // A line of a series the graph does not have is damage.
+  g.limitLines.push_back({3, "high", 1, "ppm", "High 1 ppm"});
+  std::string detail;
+  EXPECT_EQ(Read(GraphFileBytes(built), opened, &detail), GraphFileResult::Damaged);
+  EXPECT_NE(detail.find("limit line"), std::string::npos) << detail;
+}
+
 TEST_F(GraphFileTest, SaveAndLoad) {
   vantora::test::TempDir dir;
   const std::string path = dir.File("G.vtg");

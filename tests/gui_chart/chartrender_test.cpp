@@ -10,6 +10,7 @@
 #include <QPdfWriter>
 #include <QPicture>
 #include <QProcess>
+#include <QXmlStreamReader>
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
@@ -21,6 +22,7 @@
 #include <iterator>
 #include <vector>
 
+#include "chart/chartinteract.h"
 #include "chart/chartlayout.h"
 #include "chart/gui/imagefiles.h"
 #include "guisupport/guiapp.h"
@@ -305,6 +307,172 @@ TEST_F(ChartRenderTest, XGoingBackIsJoinedInRecordOrder) {
   EXPECT_GT(CountColour(image, around(at(2.5, 0)), SeriesColour(0)), 0);
   EXPECT_GT(CountColour(image, around(at(7.5, 5)), SeriesColour(0)), 0);
   EXPECT_EQ(CountColour(image, around(at(2.5, 5)), SeriesColour(0)), 0);
+}
+
+TEST_F(ChartRenderTest, ALeftOutPointOrABreakInterruptsItsOwnLineOnly) {
+  // Two series over 0..10 on a plot 400 px wide. The first has its points
+  // near 5 left out (NaN) and none between 7.3 and 8.3, with a break after
+  // that gap; the second has every point. Sparse, and dense (sampled per
+  // pixel column).
+  for (int n : {11, 4001}) {
+    SRGraph chart;
+    SRGCompoundDisplay* d = AddDisplay(chart, 0, 3);
+    d->placed = true;
+    d->rect = {0, 0, 440, 300};
+    d->plotArea = {20, 20, 420, 280};
+    d->display->xRange = {true, 0, 10};
+    d->display->yRange = {true, 0, 10};
+    std::vector<double> x0, y0, x1, y1;
+    SeriesInfo info;
+    for (int i = 0; i < n; ++i) {
+      const double x = i * 10.0 / (n - 1);
+      x1.push_back(x);
+      y1.push_back(7);
+      if (x > 7.3 && x < 8.3) continue;
+      if (x >= 8.3 && info.breaks.empty()) info.breaks.push_back(static_cast<int>(x0.size()));
+      const bool out = x > 4.4 && x < 5.6;
+      x0.push_back(out ? std::nan("") : x);
+      y0.push_back(out ? std::nan("") : 3);
+    }
+    chart.SetGroupValues(0, x0);
+    chart.SetGroupValues(1, y0);
+    chart.SetGroupValues(2, x1);
+    chart.SetGroupValues(3, y1);
+    chart.SetSeries(0, info);
+    const QImage image = RenderChartImage(chart, 440, 300);
+    Keep(image, n < 100 ? "gaps" : "gaps-dense");
+    const auto column = [&](double x, Rgb c) {
+      const int px = 20 + static_cast<int>(std::lround(x * 40));
+      return CountColour(image, QRect(px - 1, 20, 3, 260), c);
+    };
+    SCOPED_TRACE(n);
+    EXPECT_GT(column(2, SeriesColour(0)), 0);
+    EXPECT_EQ(column(5, SeriesColour(0)), 0);    // no line across the left-out points
+    EXPECT_EQ(column(7.8, SeriesColour(0)), 0);  // nor across the break
+    EXPECT_GT(column(9, SeriesColour(0)), 0);
+    for (double x : {2.0, 5.0, 7.8, 9.0}) EXPECT_GT(column(x, SeriesColour(1)), 0) << x;
+    // Without the break the line joins across the gap.
+    chart.SetSeries(0, SeriesInfo());
+    const QImage joined = RenderChartImage(chart, 440, 300);
+    EXPECT_GT(CountColour(joined, QRect(20 + 312 - 1, 20, 3, 260), SeriesColour(0)), 0);
+  }
+}
+
+TEST_F(ChartRenderTest, HiddenSeriesAreNotDrawnAndTheirKeysAreGrey) {
+  SRGraph chart;
+  SRGCompoundDisplay* d = AddDisplay(chart, 0, 3);
+  FillPair(chart, 0, 40, 0);
+  FillPair(chart, 1, 40, 30);
+  chart.SetAnnotation(1, "Shown");
+  chart.SetAnnotation(3, "Hidden");
+  auto* legend = chart.AddNew<SRGraphLegend>();
+  legend->lastGroup = 3;
+  ASSERT_TRUE(chart.SetSeriesHidden(1, true));
+  RenderReport report;
+  const QImage image = RenderChartImage(chart, 500, 400, RenderOptions(), &report);
+  Keep(image, "hidden");
+  EXPECT_GT(CountColour(image, Q(d->plotArea), SeriesColour(0)), 50);
+  EXPECT_EQ(CountColour(image, Q(d->plotArea), SeriesColour(1)), 0);
+  // The visible series alone sets the Y range.
+  EXPECT_LT(RangesOf(chart, *d).y.max, 15);
+  ASSERT_EQ(legend->items.size(), 2u);
+  const QRect shownKey = Q(legend->items[0].key), hiddenKey = Q(legend->items[1].key);
+  EXPECT_GT(CountExact(image, shownKey, SeriesColour(0)), 4);
+  EXPECT_EQ(CountExact(image, hiddenKey, SeriesColour(1)), 0);
+  EXPECT_GT(CountExact(image, hiddenKey, Rgb{192, 192, 192}), 4);
+  // The entries the UI clicks are where they were drawn.
+  EXPECT_TRUE(report.legend.contains(hiddenKey));
+  EXPECT_EQ(LegendKeyAt(chart, hiddenKey.center().x(), hiddenKey.center().y()), 1);
+}
+
+TEST_F(ChartRenderTest, LimitLinesStandAtTheirValuesOrPointFromTheEdge) {
+  SRGraph chart;
+  SRGCompoundDisplay* d = AddDisplay(chart, 0, 1);
+  d->placed = true;
+  d->rect = {0, 0, 500, 400};
+  d->plotArea = {60, 20, 480, 360};
+  d->display->yRange = {true, 0, 100};
+  FillPair(chart, 0, 40, 50);
+  chart.limitLines = {{0, "high", 80, "ppm", "High 80 ppm"},
+                      {0, "ceiling", 200, "ppm", "Ceiling 200 ppm"},
+                      {0, "low", -5, "ppm", "Low -5 ppm"},
+                      {0, "high", 80, "ppm", "High 80 ppm"}};  // once only
+  RenderReport report;
+  const QImage image = RenderChartImage(chart, 500, 400, RenderOptions(), &report);
+  Keep(image, "limits");
+  ASSERT_EQ(report.limitLines.size(), 3u);
+  const auto& line = report.limitLines[0];
+  EXPECT_EQ(line.arrow, 0);
+  // On the row where the scale has its tick of 80.
+  ASSERT_EQ(report.displays.size(), 1u);
+  const auto& ticks = report.displays[0].yTicks;
+  const auto tick80 = std::find_if(ticks.begin(), ticks.end(),
+                                   [](const RenderReport::TickMark& t) { return t.value == 80; });
+  ASSERT_NE(tick80, ticks.end());
+  EXPECT_EQ(line.y, tick80->pos);
+  // A dashed line in the series' colour along that row: dashes and gaps.
+  int dashes = 0;
+  for (int y = line.y - 1; y <= line.y + 1; ++y)
+    dashes = std::max(dashes, CountExact(image, QRect(60, y, 300, 1), SeriesColour(0)));
+  EXPECT_GT(dashes, 100);
+  EXPECT_LT(dashes, 250);
+  EXPECT_EQ(report.limitLines[1].arrow, 1);
+  EXPECT_EQ(report.limitLines[1].y, d->plotArea.top);
+  EXPECT_EQ(report.limitLines[2].arrow, -1);
+  // The arrows stand at the right end of their edge.
+  EXPECT_GT(CountExact(image, QRect(440, 20, 40, 12), SeriesColour(0)), 10);
+  EXPECT_GT(CountExact(image, QRect(440, 348, 40, 12), SeriesColour(0)), 10);
+  // Hidden, the series takes its lines along.
+  chart.SetSeriesHidden(0, true);
+  RenderChartImage(chart, 500, 400, RenderOptions(), &report);
+  EXPECT_TRUE(report.limitLines.empty());
+}
+
+TEST_F(ChartRenderTest, SvgParsesAndRastersToTheSamePicture) {
+  MultiAxisChart m;
+  m.chart.limitLines = {{1, "high", 45, "%RH", "High 45 %RH"}};
+  std::string svg, error;
+  ASSERT_TRUE(ChartSvgBytes(m.chart, 800, 600, RenderOptions(), svg, error)) << error;
+  QXmlStreamReader xml(QByteArray::fromStdString(svg));
+  int elements = 0;
+  while (!xml.atEnd())
+    if (xml.readNext() == QXmlStreamReader::StartElement) ++elements;
+  EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+  EXPECT_GT(elements, 50);
+  const QImage png = RenderChartImage(m.chart, 800, 600);
+
+  test::TempDir dir;
+  const std::string in = dir.File("chart.svg"), out = dir.File("chart.png");
+  test::WriteBytes(in, {svg.begin(), svg.end()});
+  QProcess rsvg;
+  rsvg.start("rsvg-convert", {"-w", "800", "-h", "600", "-b", "white", "-o",
+                              QString::fromStdString(out), QString::fromStdString(in)});
+  if (!rsvg.waitForStarted()) GTEST_SKIP() << "rsvg-convert (librsvg2-bin) is not installed";
+  ASSERT_TRUE(rsvg.waitForFinished(60000));
+  ASSERT_EQ(rsvg.exitCode(), 0) << rsvg.readAllStandardError().toStdString();
+  const QImage raster = QImage(QString::fromStdString(out)).convertToFormat(QImage::Format_RGB32);
+  ASSERT_EQ(raster.size(), png.size());
+  Keep(raster, "svg-raster");
+  // Edges and text are smoothed differently; the picture is the same: few
+  // pixels differ much, and none of the series goes missing.
+  long far = 0;
+  double sum = 0;
+  for (int y = 0; y < png.height(); ++y)
+    for (int x = 0; x < png.width(); ++x) {
+      const QRgb a = png.pixel(x, y), b = raster.pixel(x, y);
+      const int diff = std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                                 std::abs(qBlue(a) - qBlue(b))});
+      sum += diff;
+      far += diff > 128;
+    }
+  const double pixels = 800.0 * 600.0;
+  EXPECT_LT(sum / pixels, 6.0);
+  EXPECT_LT(far / pixels, 0.02);
+  for (int k = 0; k < 3; ++k) {
+    const int inPng = CountColour(png, QRect(100, 75, 567, 330), SeriesColour(k));
+    EXPECT_NEAR(CountColour(raster, QRect(100, 75, 567, 330), SeriesColour(k)), inPng, inPng * 0.35)
+        << k;
+  }
 }
 
 TEST_F(ChartRenderTest, ChartsWithoutDataOrDisplaysStillDraw) {

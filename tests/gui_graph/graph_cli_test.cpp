@@ -7,7 +7,10 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <string>
 
@@ -35,6 +38,36 @@ std::vector<int> Ints(const QJsonValue& v) {
   return out;
 }
 
+// A survey of three days from 10-Mar-2026 06:00, a record every ten
+// minutes: temperature, humidity, CO2 (past 1000 ppm in the afternoons) and
+// CO with a few N/A readings and a two-hour gap on the second day.
+LocationSpec ThreeDays() {
+  LocationSpec spec;
+  spec.day = 10, spec.month = 3, spec.hour = 6;
+  spec.channels = {{"Temperature", 0, 0, 1, 6},
+                   {"Humidity", 1, 3, 1, 6},
+                   {"CO2", 4, 4, 0, 6},
+                   {"CO", 3, 4, 1, 5}};
+  for (int r = 0; r < 3 * 144; ++r) {
+    if (r >= 170 && r < 182) continue;  // the logger was off
+    const double day = r / 144.0;
+    spec.records.push_back(
+        {static_cast<std::uint32_t>(r * 600),
+         {static_cast<float>(22 + 3 * std::sin(6.283 * day)),
+          static_cast<float>(45 + 10 * std::cos(6.283 * day)),
+          static_cast<float>(750 + 350 * std::sin(6.283 * day - 0.5)),
+          r % 61 == 7 ? -999999.0f : static_cast<float>(3 + (r % 90 < 3) * 30)}});
+  }
+  return spec;
+}
+
+// The image row of `value` on a scale, from the positions of its ticks.
+double RowOf(const QJsonArray& ticks, double value) {
+  const QJsonObject a = ticks.first().toObject(), b = ticks.last().toObject();
+  const double va = a["value"].toDouble(), vb = b["value"].toDouble();
+  return a["pos"].toDouble() + (value - va) * (b["pos"].toDouble() - a["pos"].toDouble()) / (vb - va);
+}
+
 class GraphCliTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -53,7 +86,9 @@ class GraphCliTest : public ::testing::Test {
     loc = dir.File("Room 4.loc");
     test::WriteBytes(loc, test::LocationBytes(spec));
   }
-  CliRun Vantora(const std::string& args) { return test::RunVantora(args, dir); }
+  CliRun Vantora(const std::string& args, const std::string& env = std::string()) {
+    return test::RunVantora(args, dir, env);
+  }
 
   test::TempDir dir;
   std::string loc;
@@ -218,11 +253,170 @@ TEST_F(GraphCliTest, EveryOutputHasTheRequestedSize) {
   EXPECT_EQ(test::ReadAll(pdf).substr(0, 5), "%PDF-");
 }
 
-// scripts/graph-pictures.sh: writes the 20-channel location it draws.
-TEST(GraphPictures, WriteLargestLocation) {
+TEST_F(GraphCliTest, LimitLinesInEveryModeAndAfterTheGraphFile) {
+  // The default set's temperature limits: 20 and 26 degrees; the readings
+  // run from 20 to 23.9, near enough to 26 to show it.
+  for (const char* mode : {"single", "multi", "strip"}) {
+    SCOPED_TRACE(mode);
+    const std::string vtg = dir.File(std::string(mode) + ".vtg");
+    CliRun run = Vantora("graph " + Quoted(loc) + " --y Temperature,Humidity --mode " + mode +
+                         " --limit-lines --info -o " + Quoted(vtg));
+    ASSERT_EQ(run.status, 0) << run.err;
+    const QJsonObject info = Json(run.out);
+    const QJsonArray lines = info["limitLines"].toArray();
+    const QJsonArray ticks =
+        info["compoundDisplays"].toArray()[0].toObject()["yScale"].toObject()["ticks"].toArray();
+    ASSERT_GE(ticks.size(), 2);
+    int temperature = 0;
+    for (const auto& v : lines) {
+      const QJsonObject line = v.toObject();
+      if (line["pair"].toInt() != 0) continue;
+      ++temperature;
+      EXPECT_EQ(line["unit"].toString(), QString::fromUtf8("\u00b0C"));
+      EXPECT_TRUE(line["arrow"].isNull());
+      EXPECT_NEAR(line["y"].toDouble(), RowOf(ticks, line["value"].toDouble()), 1.0)
+          << line["kind"].toString().toStdString();
+    }
+    EXPECT_EQ(temperature, 2);
+    // Reopened without the limits file, the graph draws the same lines.
+    CliRun again = Vantora("render " + Quoted(vtg) + " --info");
+    ASSERT_EQ(again.status, 0) << again.err;
+    EXPECT_EQ(Json(again.out)["limitLines"], info["limitLines"]);
+  }
+  // A set of one's own, and sets that do not exist.
+  const std::string csv = dir.File("mine.csv");
+  const std::string rows = "set,parameter,kind,value,unit,source\r\nMine,Temperature,ceiling,22,"
+                           "\xC2\xB0"
+                           "C,test\r\n";
+  test::WriteBytes(csv, {rows.begin(), rows.end()});
+  CliRun mine = Vantora("graph " + Quoted(loc) + " --y 0 --limit-lines --limits " + Quoted(csv) +
+                        " --info");
+  ASSERT_EQ(mine.status, 0) << mine.err;
+  const QJsonArray lines = Json(mine.out)["limitLines"].toArray();
+  ASSERT_EQ(lines.size(), 1);
+  EXPECT_EQ(lines[0].toObject()["label"].toString(), QString::fromUtf8("Ceiling 22 \u00b0C"));
+  CliRun none = Vantora("graph " + Quoted(loc) + " --limit-lines --set Nope --info");
+  EXPECT_EQ(none.status, 2);
+  EXPECT_NE(none.err.find("no limit set is named \"Nope\""), std::string::npos);
+  EXPECT_EQ(Vantora("graph " + Quoted(loc) + " --set Mine --info").status, 2);
+}
+
+TEST_F(GraphCliTest, ComparingLocations) {
+  // "Hall" logs its temperature in degrees Fahrenheit; "Yard" none at all;
+  // "Odd" a temperature in %RH.
+  const auto write = [&](const char* name, test::ChannelSpec channel) {
+    LocationSpec spec;
+    spec.hour = 13;
+    spec.channels = {{"Humidity", 1, 3, 0, 5}, channel};
+    for (int r = 0; r < 30; ++r)
+      spec.records.push_back({static_cast<std::uint32_t>(r * 600), {40.0f, 70.0f + r * 0.2f}});
+    test::WriteBytes(dir.File(name), test::LocationBytes(spec));
+    return Quoted(dir.File(name));
+  };
+  const std::string hall = write("Hall.loc", {"Air temp", 0, 1, 1, 6});
+  const std::string yard = write("Yard.loc", {"Wind", 5, 6, 0, 5});
+  const std::string odd = write("Odd.loc", {"Temperature", 0, 3, 1, 6});
+  CliRun run = Vantora("graph " + Quoted(loc) + " " + hall + " " + yard + " --y temp --info");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.err.find("Yard has no channel temp."), std::string::npos) << run.err;
+  QJsonObject info = Json(run.out);
+  EXPECT_EQ(info["mode"].toInt(), 1);
+  ASSERT_EQ(info["pairs"].toArray().size(), 2);
+  EXPECT_EQ(info["groups"].toArray()[1].toObject()["annotation"].toString(), "Room 4");
+  EXPECT_EQ(info["groups"].toArray()[3].toObject()["annotation"].toString(), "Hall");
+  EXPECT_EQ(info["pairs"].toArray()[1].toObject()["axisType"].toInt(), 0x1A);
+  EXPECT_FALSE(info["legend"].isNull());
+  bool title = false;
+  for (const auto& l : info["labels"].toArray())
+    title = title || l.toObject()["text"].toString() == "Compare: Temperature";
+  EXPECT_TRUE(title) << run.out;
+  // Hours from each location's start, on a decimal X scale.
+  run = Vantora("graph " + Quoted(loc) + " " + hall + " --y temp --elapsed --info");
+  ASSERT_EQ(run.status, 0) << run.err;
+  info = Json(run.out);
+  EXPECT_EQ(info["pairs"].toArray()[0].toObject()["axisType"].toInt(), 0x0F);
+  const QJsonObject x = info["compoundDisplays"].toArray()[0].toObject()["xScale"].toObject();
+  EXPECT_EQ(x["type"].toString(), "decimal");
+  EXPECT_EQ(x["ticks"].toArray().first().toObject()["value"].toDouble(), 0.0);
+  // Units that do not convert refuse the graph, naming both.
+  run = Vantora("graph " + Quoted(loc) + " " + odd + " --y temp -o " + Quoted(dir.File("c.png")));
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("Odd measures Temperature in %RH, Room 4 in \xC2\xB0"
+                         "C"),
+            std::string::npos)
+      << run.err;
+  EXPECT_FALSE(std::ifstream(dir.File("c.png")).good());
+  EXPECT_EQ(Vantora("graph " + Quoted(loc) + " " + hall + " --y temp --mode multi --info").status,
+            2);
+  EXPECT_EQ(Vantora("graph " + Quoted(loc) + " " + hall + " --y 0,1 --info").status, 2);
+}
+
+TEST_F(GraphCliTest, RefusalsSayWhatIsWrong) {
+  // Nothing to graph: no image, and the reason.
+  LocationSpec blank;
+  blank.channels = {{"CO2", 4, 4, 0, 6}};
+  blank.records = {{0, {-999999.0f}}, {60, {-300.0f}}};
+  test::WriteBytes(dir.File("Blank.loc"), test::LocationBytes(blank));
+  CliRun run = Vantora("graph " + Quoted(dir.File("Blank.loc")) + " -o " +
+                       Quoted(dir.File("b.png")));
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("Blank has no readings to graph."), std::string::npos) << run.err;
+  EXPECT_FALSE(std::ifstream(dir.File("b.png")).good());
+  // A title longer than the dialog allows.
+  run = Vantora("graph " + Quoted(loc) + " --title " + std::string(51, 'T') + " --info");
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.err.find("at most 50"), std::string::npos) << run.err;
+  EXPECT_EQ(Vantora("graph " + Quoted(loc) + " --title " + std::string(50, 'T') + " --info").status,
+            0);
+  // A file that is no graph file at all.
+  ASSERT_EQ(Vantora("graph " + Quoted(loc) + " -o " + Quoted(dir.File("g.png"))).status, 0);
+  run = Vantora("render " + Quoted(dir.File("g.png")) + " --info");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find(dir.File("g.png") + " is not a graph file."), std::string::npos);
+  // A folder that is not there: the system's reason, once.
+  run = Vantora("graph " + Quoted(loc) + " -o " + Quoted(dir.File("no/such/g.png")),
+                "env -u XDG_RUNTIME_DIR");
+  EXPECT_EQ(run.status, 1);
+  const std::string reason = std::strerror(ENOENT);
+  const auto first = run.err.find(reason);
+  ASSERT_NE(first, std::string::npos) << run.err;
+  EXPECT_EQ(run.err.find(reason, first + 1), std::string::npos) << run.err;
+  EXPECT_EQ(run.err.find("XDG_RUNTIME_DIR"), std::string::npos) << run.err;
+  // SVG is one of the outputs.
+  ASSERT_EQ(Vantora("graph " + Quoted(loc) + " -o " + Quoted(dir.File("g.svg"))).status, 0);
+  EXPECT_EQ(test::ReadAll(dir.File("g.svg")).substr(0, 5), "<?xml");
+}
+
+TEST_F(GraphCliTest, TimeAxesOverDaysCarryTheDate) {
+  test::WriteBytes(dir.File("Days.loc"), test::LocationBytes(ThreeDays()));
+  for (const char* size : {"800x600", "300x200"}) {
+    CliRun run = Vantora("graph " + Quoted(dir.File("Days.loc")) + " --info --size " + size);
+    ASSERT_EQ(run.status, 0) << run.err;
+    const QJsonArray ticks = Json(run.out)["compoundDisplays"]
+                                 .toArray()[0]
+                                 .toObject()["xScale"]
+                                 .toObject()["ticks"]
+                                 .toArray();
+    ASSERT_GE(ticks.size(), 2) << size;
+    int dates = 0, previous = -1;
+    for (const auto& t : ticks) {
+      const QString text = t.toObject()["text"].toString().trimmed();
+      EXPECT_FALSE(text.contains("00:00:00")) << text.toStdString();
+      EXPECT_TRUE(text.contains("-Mar")) << text.toStdString();
+      dates += QRegularExpression("^1[0-3]-Mar$").match(text).hasMatch();
+      EXPECT_GT(t.toObject()["pos"].toInt(), previous);
+      previous = t.toObject()["pos"].toInt();
+    }
+    EXPECT_GE(dates, 1) << size;  // a midnight by its date alone
+  }
+}
+
+// scripts/graph-pictures.sh: writes the locations it draws.
+TEST(GraphPictures, WriteLocations) {
   const char* out = std::getenv("VANTORA_GRAPH_PICTURES");
   if (!out) GTEST_SKIP() << "only for scripts/graph-pictures.sh";
   test::WriteLargestLocation(std::string(out) + "/largest.loc");
+  test::WriteBytes(std::string(out) + "/three-days.loc", test::LocationBytes(ThreeDays()));
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <deque>
 #include <limits>
 #include <map>
+#include <tuple>
 
 #include "chart/chartlayout.h"
 #include "chart/gui/qcp.h"
@@ -102,6 +103,10 @@ class SeriesCache {
     bool gaps = false;  // the line breaks somewhere
     std::size_t points = 0;
     QSharedPointer<QCPGraphDataContainer> graph;  // when X never decreases
+    // A series with gaps as last sampled for a range and width.
+    mutable QSharedPointer<QCPGraphDataContainer> sampled;
+    mutable double sampledMin = 0, sampledMax = 0;
+    mutable int sampledWidth = 0;
     QSharedPointer<QCPCurveDataContainer> curve;  // otherwise, in record order
   };
 
@@ -225,13 +230,19 @@ QSharedPointer<QCPGraphDataContainer> SampledWithGaps(
     if (bin.count > 1) points.push_back(bin.last);
     bin.count = 0;
   };
+  // Keys rise: a new column starts where a key reaches the next edge.
+  long long column = 0;
+  double edge = -HUGE_VAL;
   for (auto it = begin; it != end; ++it) {
     if (std::isnan(it->value)) {
       flush();
       points.push_back(*it);
       continue;
     }
-    const auto column = static_cast<long long>(std::floor((it->key - min) / binWidth));
+    if (it->key >= edge) {
+      column = static_cast<long long>(std::floor((it->key - min) / binWidth));
+      edge = min + static_cast<double>(column + 1) * binWidth;
+    }
     if (bin.count > 0 && column != bin.column) flush();
     if (bin.count == 0) {
       bin.column = column;
@@ -450,12 +461,23 @@ void Renderer::PlaceEndLabels(QCPAxis* axis, const SRGCompoundDisplay& d, const 
   for (const Tick& t : ticks) widest = std::max(widest, measure_.Width(t.label, px));
   const int x = right ? p.right + reach : p.left - reach - widest;
   const bool single = ticks.size() < 2;
+  // Where the margins are lower than the labels (strips close together),
+  // the labels stand beside the plot area instead, the maximum from its top
+  // and the minimum up to its bottom, and only those that fit.
+  const bool inside = measure_.Height(px) > room;
+  const int fits = inside ? p.Height() / std::max(1, height) : 2;
+  if (fits == 0) return;
   for (const Tick& t : ticks) {
     // The maximum stands on the top edge, the minimum hangs from the bottom.
     const bool top = single || t.value >= ticks.back().value;
+    if (!top && fits < 2) continue;
     LooseLabel l;
-    l.box = QRect(x, top ? p.top - height : p.bottom, widest, height);
-    l.align = (right ? Qt::AlignLeft : Qt::AlignRight) | (top ? Qt::AlignBottom : Qt::AlignTop);
+    if (inside)
+      l.box = QRect(x, top ? p.top : p.bottom - height, widest, height);
+    else
+      l.box = QRect(x, top ? p.top - height : p.bottom, widest, height);
+    l.align =
+        (right ? Qt::AlignLeft : Qt::AlignRight) | (top != inside ? Qt::AlignBottom : Qt::AlignTop);
     l.text = ToQt(t.label);
     l.pixelSize = px;
     l.colour = axis->tickLabelColor();
@@ -633,9 +655,15 @@ void Renderer::AddSeries(const SRGCompoundDisplay& d, QCPAxis* keyAxis, QCPAxis*
       if (data.gaps) {
         // The library's sampling would join the line across gaps.
         const QCPRange range = keyAxis->range();
-        auto sampled = SampledWithGaps(data.graph, range.lower, range.upper, plotWidth);
-        drawn = static_cast<std::size_t>(sampled->size());
-        graph->setData(sampled);
+        if (!data.sampled || data.sampledMin != range.lower || data.sampledMax != range.upper ||
+            data.sampledWidth != plotWidth) {
+          data.sampled = SampledWithGaps(data.graph, range.lower, range.upper, plotWidth);
+          data.sampledMin = range.lower;
+          data.sampledMax = range.upper;
+          data.sampledWidth = plotWidth;
+        }
+        drawn = static_cast<std::size_t>(data.sampled->size());
+        graph->setData(data.sampled);
         graph->setAdaptiveSampling(false);
       } else {
         graph->setData(data.graph);
@@ -969,37 +997,41 @@ void Renderer::DrawLegend(QCPPainter& painter, RenderReport& report) {
 
 void Renderer::DrawLimitLines(QCPPainter& painter, RenderReport& report) {
   if (chart_.limitLines.empty()) return;
-  const QFont font = measure_.Font(FontPx(8));
-  const QFontMetrics metrics(font);
+  struct Item {
+    const LimitLine* line;
+    int display;
+    QRect plot;
+    int y, arrow;
+    QColor colour;
+  };
+  std::vector<Item> items;
   for (int i = 0; const SRGCompoundDisplay* d = chart_.Display(i); ++i) {
     QCPAxis* axis = valueAxes_[static_cast<std::size_t>(i)];
     if (!axis) continue;
     const QRect plot = axis->axisRect()->rect();
     if (plot.isEmpty()) continue;
     const std::vector<int> shown = SeriesShown(chart_, *d);
-    struct Item {
-      const LimitLine* line;
-      int y, arrow;
-      QColor colour;
-    };
-    std::vector<Item> items;
+    const std::size_t firstOfDisplay = items.size();
     for (const LimitLine& line : chart_.limitLines) {
       if (!std::isfinite(line.value) || chart_.SeriesHidden(line.series) ||
           std::find(shown.begin(), shown.end(), line.series) == shown.end())
         continue;
       // One line for one limit on a display, in the colour of the first
       // series bearing it.
-      if (std::any_of(items.begin(), items.end(), [&](const Item& it) {
-            return it.line->kind == line.kind && it.line->value == line.value &&
-                   it.line->unit == line.unit;
-          }))
+      if (std::any_of(items.begin() + static_cast<std::ptrdiff_t>(firstOfDisplay), items.end(),
+                      [&](const Item& it) {
+                        return it.line->kind == line.kind && it.line->value == line.value &&
+                               it.line->unit == line.unit;
+                      }))
         continue;
+      // The axis runs from the plot area's last row up to the row above
+      // its first (where the frame is drawn).
       const double py = axis->coordToPixel(line.value);
-      Item it{&line, 0, 0, ToQColor(SeriesColour(line.series))};
-      if (!std::isfinite(py) || py < plot.top()) {
+      Item it{&line, i, plot, 0, 0, ToQColor(SeriesColour(line.series))};
+      if (!std::isfinite(py) || py < plot.top() - 1.5) {
         it.arrow = 1;
         it.y = plot.top();
-      } else if (py > plot.bottom()) {
+      } else if (py > plot.bottom() + 0.5) {
         it.arrow = -1;
         it.y = plot.bottom();
       } else {
@@ -1007,38 +1039,57 @@ void Renderer::DrawLimitLines(QCPPainter& painter, RenderReport& report) {
       }
       items.push_back(it);
     }
-    if (items.empty()) continue;
+  }
+  if (items.empty()) return;
+  const int a = Px(4);
+  for (const Item& it : items) {
     painter.save();
-    painter.setClipRect(plot.adjusted(0, 0, 1, 1));
-    const int a = Px(4);
-    for (const Item& it : items) {
-      if (it.arrow == 0) {
-        QPen pen(it.colour, std::max(1.0, std::round(scale_)));
-        pen.setDashPattern({6, 4});
-        painter.setPen(pen);
-        painter.drawLine(QLineF(plot.left(), it.y + 0.5, plot.right() + 1, it.y + 0.5));
-      } else {
-        // A small arrow at the right end of the edge the limit lies beyond.
-        const double cx = plot.right() - a - Px(2);
-        const double tip = it.arrow > 0 ? plot.top() + 1 : plot.bottom() - 1;
-        const double base = tip + (it.arrow > 0 ? 2 : -2) * a;
-        const QPointF triangle[3] = {{cx, tip}, {cx - a, base}, {cx + a, base}};
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(it.colour);
-        painter.drawPolygon(triangle, 3);
-        painter.setBrush(Qt::NoBrush);
-      }
+    painter.setClipRect(it.plot.adjusted(0, -1, 1, 1));
+    if (it.arrow == 0) {
+      QPen pen(it.colour, std::max(1.0, std::round(scale_)));
+      pen.setDashPattern({6, 4});
+      painter.setPen(pen);
+      painter.drawLine(QLineF(it.plot.left(), it.y + 0.5, it.plot.right() + 1, it.y + 0.5));
+    } else {
+      // A small arrow at the right end of the edge the limit lies beyond.
+      const double cx = it.plot.right() - a - Px(2);
+      const double tip = it.arrow > 0 ? it.plot.top() + 1 : it.plot.bottom() - 1;
+      const double base = tip + (it.arrow > 0 ? 2 : -2) * a;
+      const QPointF triangle[3] = {{cx, tip}, {cx - a, base}, {cx + a, base}};
+      painter.setPen(Qt::NoPen);
+      painter.setBrush(it.colour);
+      painter.drawPolygon(triangle, 3);
+      painter.setBrush(Qt::NoBrush);
     }
-    // Labels at the right end, above their line (below when there is no
-    // room above), never on one another.
-    std::vector<Item> order = items;
-    std::sort(order.begin(), order.end(), [](const Item& p, const Item& q) { return p.y < q.y; });
-    // Each label's box where it would stand, then pushed down off the one
-    // above it and, where the last runs past the plot area, all pushed back
-    // up.
+    painter.restore();
+  }
+  // Labels at the right end, above their line (below when there is no room
+  // above): on one plot area (displays drawn over one another share it) each
+  // is pushed down off the one above it and, where the last runs past the
+  // plot area, all are pushed back up.
+  std::vector<const Item*> order;
+  for (const Item& it : items) order.push_back(&it);
+  std::stable_sort(order.begin(), order.end(), [](const Item* p, const Item* q) {
+    const auto key = [](const Item* i) { return std::make_tuple(i->plot.top(), i->plot.left()); };
+    return key(p) != key(q) ? key(p) < key(q) : p->y < q->y;
+  });
+  for (std::size_t from = 0; from < order.size();) {
+    std::size_t to = from;
+    while (to < order.size() && order[to]->plot == order[from]->plot) ++to;
+    const QRect plot = order[from]->plot;
+    // The labels stay inside the plot area: in a smaller font where they
+    // must, and only as many as fit there.
+    int px = FontPx(8);
+    const int minPx = PointsToPixels(6, dpi_);
+    while (px > minPx && static_cast<int>(to - from) * measure_.Height(px) > plot.height()) --px;
+    const QFont font = measure_.Font(px);
+    const QFontMetrics metrics(font);
     const int h = metrics.height();
+    to = std::min(to, from + static_cast<std::size_t>(std::max(0, plot.height() / h)));
+    painter.setFont(font);
     std::vector<QRect> boxes;
-    for (const Item& it : order) {
+    for (std::size_t j = from; j < to; ++j) {
+      const Item& it = *order[j];
       const int w = metrics.horizontalAdvance(ToQt(it.line->label)) + Px(4);
       const int right = plot.right() + 1 - Px(3) - (it.arrow ? 2 * a + Px(4) : 0);
       int top = it.y - h - Px(1);
@@ -1053,26 +1104,27 @@ void Renderer::DrawLimitLines(QCPPainter& painter, RenderReport& report) {
       const int limit = j + 1 < boxes.size() ? boxes[j + 1].top() - 1 : plot.bottom();
       if (boxes[j].bottom() > limit) boxes[j].moveBottom(limit);
     }
-    painter.setFont(font);
-    for (std::size_t j = 0; j < order.size(); ++j) {
+    for (std::size_t j = 0; j < boxes.size(); ++j) {
+      const Item& it = *order[from + j];
       painter.fillRect(boxes[j], Qt::white);
-      painter.setPen(order[j].colour);
-      painter.drawText(boxes[j], Qt::AlignCenter, ToQt(order[j].line->label));
+      painter.setPen(it.colour);
+      painter.drawText(boxes[j], Qt::AlignCenter, ToQt(it.line->label));
       texts_.push_back(boxes[j]);
     }
-    painter.restore();
-    for (const Item& it : items) {
-      RenderReport::Limit r;
-      r.series = it.line->series;
-      r.display = i;
-      r.kind = it.line->kind;
-      r.unit = it.line->unit;
-      r.label = it.line->label;
-      r.value = it.line->value;
-      r.y = it.y;
-      r.arrow = it.arrow;
-      report.limitLines.push_back(std::move(r));
-    }
+    from = to;
+    while (from < order.size() && order[from]->plot == plot) ++from;
+  }
+  for (const Item& it : items) {
+    RenderReport::Limit r;
+    r.series = it.line->series;
+    r.display = it.display;
+    r.kind = it.line->kind;
+    r.unit = it.line->unit;
+    r.label = it.line->label;
+    r.value = it.line->value;
+    r.y = it.y;
+    r.arrow = it.arrow;
+    report.limitLines.push_back(std::move(r));
   }
 }
 
@@ -1093,15 +1145,20 @@ void Renderer::DrawBarTitles(QCPPainter& painter) {
     const QFontMetrics metrics(font);
     const int lh = metrics.height();
     const QRect plot = axis->axisRect()->rect();
-    const int top =
-        std::max(bar->rect.top, plot.top() - Px(3) - static_cast<int>(lines.size()) * lh);
+    // Clear of the top label of the bar's scale, which stands half above
+    // the plot area.
+    const int labelHalf =
+        measure_.Height(barFontPx_ == std::numeric_limits<int>::max() ? FontPx(bar->scale.fontSize)
+                                                                      : barFontPx_) /
+        2;
+    const int top = std::max(bar->rect.top,
+                             plot.top() - Px(3) - labelHalf - static_cast<int>(lines.size()) * lh);
     painter.setFont(font);
     painter.setPen(ToQColor(bar->colour));
-    for (int l = 0; l < static_cast<int>(lines.size()); ++l) {
-      const QRect box(bar->rect.left, top + l * lh, bar->rect.Width(), lh);
-      painter.drawText(box, Qt::AlignCenter | Qt::TextDontClip, lines[l]);
-      texts_.push_back(metrics.boundingRect(box, Qt::AlignCenter, lines[l]));
-    }
+    const QRect box(bar->rect.left, top, bar->rect.Width(), static_cast<int>(lines.size()) * lh);
+    const QString text = lines.join(QLatin1Char('\n'));
+    painter.drawText(box, Qt::AlignCenter | Qt::TextDontClip, text);
+    texts_.push_back(metrics.boundingRect(box, Qt::AlignCenter, text));
   }
 }
 
