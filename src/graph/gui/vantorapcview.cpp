@@ -115,11 +115,6 @@ void CVantoraPCView::Modified() {
   Invalidate();
 }
 
-chart::AxisRange CVantoraPCView::VisibleXRange() {
-  CVantoraPCDoc* doc = GetDocument();
-  return doc ? chart::DrawnXRange(doc->GetGraph(), 0) : chart::AxisRange{};
-}
-
 QString CVantoraPCView::StatusText() const {
   if (placing_) return kPlacingPrompt;
   CVantoraPCDoc* doc = GetDocument();

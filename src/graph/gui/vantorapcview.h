@@ -70,8 +70,6 @@ class CVantoraPCView : public CView {
   bool ReadoutOn() const { return readoutOn_; }
   // The statistics window while it is open, else null.
   CGraphStatisticsWnd* StatisticsWindow() const;
-  // The X range the chart shows (of its first display).
-  chart::AxisRange VisibleXRange();
 
   // Test hooks: the "New comment" dialog (text and size in, true for OK) and
   // the Edit Scaling dialog (the ranges shown in, true for OK).
