@@ -3,6 +3,14 @@
 //  - BuildAndJpeg/<mode>: open, build, lay out, draw and encode a JPEG.
 //  - Redraw/<mode>: one layout and redraw of a built chart into an image
 //    (20 repetitions after a warm-up; read the median).
+//  - ReadoutHitTest: the record under the mouse and every series' value there
+//    (the index built once per chart revision beforehand; its build is
+//    SeriesIndexBuild).
+//  - WheelStep/<mode>: one wheel notch (zoom around the mouse), then the
+//    layout and redraw at the new range.
+//  - ViewStatistics/Zoomed: the statistics table of a tenth of the range for
+//    every series (the prefix sums built beforehand; their build is
+//    ViewStatistics/Build).
 //  - WholeProcess/vantora and /matplotlib: `vantora graph ... -o X.jpg` and
 //    bench/plot_matplotlib.py of the same location as whole processes, with
 //    their peak resident memory (maxrss_MB).
@@ -21,11 +29,14 @@
 #include <string>
 #include <vector>
 
+#include "chart/chartinteract.h"
 #include "chart/gui/chartrender.h"
 #include "chart/gui/imagefiles.h"
+#include "chart/seriesindex.h"
 #include "common/logfile.h"
 #include "graph/graphdocument.h"
 #include "graph/gui/graphrender.h"
+#include "graph/viewstatistics.h"
 #include "support/largest.h"
 #include "support/locbytes.h"
 
@@ -88,6 +99,99 @@ BENCHMARK(BM_Redraw)
     ->Iterations(1)
     ->Repetitions(20)
     ->ReportAggregatesOnly(true);
+
+// The largest location built in `mode` and drawn once at the size (so its
+// plot areas are laid out).
+struct Built {
+  explicit Built(int mode) : log(test::LargestLocationPath()) {
+    graph::GraphSettings s = SettingsFor(mode, log.ChannelCount());
+    doc.BuildGraph(&log, &s);
+    QPainter painter(&image);
+    graph::RenderGraph(doc, painter, kWidth, kHeight);
+  }
+  CLogFile log;
+  graph::GraphDocument doc;
+  QImage image{kWidth, kHeight, QImage::Format_RGB32};
+};
+
+void BM_SeriesIndexBuild(benchmark::State& state) {
+  Built b(graph::kModeSingleY);
+  for (auto _ : state) {
+    chart::SeriesIndex index;
+    index.Update(b.doc.GetGraph());
+    benchmark::DoNotOptimize(index.PairCount());
+  }
+}
+BENCHMARK(BM_SeriesIndexBuild)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+void BM_ReadoutHitTest(benchmark::State& state) {
+  Built b(graph::kModeSingleY);
+  const chart::SRGraph& chart = b.doc.GetGraph();
+  chart::SeriesIndex index;
+  index.Update(chart);
+  const chart::Rect plot = chart.Display(0)->plotArea;
+  int x = plot.left, values = 0;
+  for (auto _ : state) {
+    const chart::Readout r = chart::ReadoutAt(chart, index, x, (plot.top + plot.bottom) / 2);
+    values = static_cast<int>(r.values.size());
+    benchmark::DoNotOptimize(r.x);
+    x = x + 7 < plot.right ? x + 7 : plot.left;
+  }
+  state.counters["series"] = values;
+}
+BENCHMARK(BM_ReadoutHitTest)->Unit(benchmark::kMicrosecond);
+
+void BM_WheelStep(benchmark::State& state) {
+  Built b(static_cast<int>(state.range(0)));
+  chart::SRGraph& chart = b.doc.GetGraph();
+  const chart::Rect plot = chart.Display(0)->plotArea;
+  const double px = plot.left + plot.Width() * 0.4;
+  int step = 0;
+  for (auto _ : state) {
+    // In and out by turns, so the range stays near the whole log.
+    chart::ZoomX(chart, 0, px, chart::WheelFactor(step++ % 2 == 0 ? 1 : -1));
+    QPainter painter(&b.image);
+    graph::RenderGraph(b.doc, painter, kWidth, kHeight);
+  }
+}
+BENCHMARK(BM_WheelStep)
+    ->Arg(1)
+    ->Arg(2)
+    ->Arg(3)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(20)
+    ->ReportAggregatesOnly(true);
+
+void BM_ViewStatisticsBuild(benchmark::State& state) {
+  Built b(graph::kModeSingleY);
+  for (auto _ : state) {
+    graph::ViewStatistics stats;
+    stats.Update(b.doc.GetGraph());
+    benchmark::DoNotOptimize(stats.PairCount());
+  }
+}
+BENCHMARK(BM_ViewStatisticsBuild)
+    ->Name("ViewStatistics/Build")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
+
+void BM_ViewStatisticsZoomed(benchmark::State& state) {
+  Built b(graph::kModeSingleY);
+  const chart::SRGraph& chart = b.doc.GetGraph();
+  graph::ViewStatistics stats;
+  stats.Update(chart);
+  const chart::AxisRange x = chart::DrawnXRange(chart, 0);
+  const double tenth = (x.max - x.min) / 10;
+  int k = 0;
+  std::size_t rows = 0;
+  for (auto _ : state) {
+    const double lo = x.min + tenth * (k++ % 9);
+    rows = graph::StatisticsTable(chart, stats, lo, lo + tenth).size();
+  }
+  state.counters["series"] = static_cast<double>(rows) - 1;
+}
+BENCHMARK(BM_ViewStatisticsZoomed)->Name("ViewStatistics/Zoomed")->Unit(benchmark::kMicrosecond);
 
 // Runs a command to its end; wall seconds and the child's peak memory (MB).
 bool RunProcess(const std::vector<std::string>& args, double& seconds, double& maxRssMb) {

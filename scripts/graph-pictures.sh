@@ -5,7 +5,8 @@
 # lines in each mode (the paint store against the NIOSH set), legends in
 # Single Y and Strip Graph, comparisons over time and elapsed hours, a
 # three-day log's date labels, the smallest window size, and an SVG drawing
-# rasterised with rsvg-convert beside the PNG of the same graph.
+# rasterised with rsvg-convert beside the PNG of the same graph; and the
+# graph window: the readout, a hidden series, View Statistics, Compare.
 # Output: <build>/graph-pictures/*.png (default build: build/).
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -20,7 +21,7 @@ mkdir -p "$out/site"
 vantora=$build/bin/vantora
 "$vantora" make-sample "$out/site" >/dev/null
 VANTORA_GRAPH_PICTURES=$out XDG_CONFIG_HOME=$(mktemp -d) \
-  "$build/bin/test_gui_graph" --gtest_filter='GraphPictures.*' >/dev/null
+  "$build/bin/test_gui_graph" --gtest_filter='GraphPictures.*:GraphWindowTest.Pictures' >/dev/null
 graph() { "$vantora" graph "$@" 2>/dev/null; }
 
 for mode in single multi strip; do

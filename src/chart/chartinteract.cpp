@@ -225,3 +225,121 @@ bool ZoomToRect(SRGraph& chart, const Rect& drag, ZoomKind kind) {
 }
 
 }  // namespace vantora::chart
+
+namespace vantora::chart {
+
+namespace {
+
+// What an axis can show: OLE dates of the years 100 to 9999 and at least a
+// second across; numbers of a sane magnitude with a span above rounding.
+constexpr double kOleFirst = -657434.0, kOleLast = 2958465.0;
+constexpr double kSecond = 1.0 / 86400;
+
+bool Showable(double lo, double hi, bool date) {
+  if (!std::isfinite(lo) || !std::isfinite(hi) || !(hi > lo)) return false;
+  const double span = hi - lo;
+  if (date) return lo >= kOleFirst && hi <= kOleLast && span >= kSecond;
+  const double magnitude = std::max(std::abs(lo), std::abs(hi));
+  return magnitude <= 1e15 && span >= std::max(1e-12, magnitude * 1e-12);
+}
+
+bool DateOnX(const SRGraphDisplay& d) {
+  return d.axisType == kAxisDateOnX || d.axisType == kAxisDateOnBoth;
+}
+bool DateOnY(const SRGraphDisplay& d) {
+  return d.axisType == kAxisDateOnY || d.axisType == kAxisDateOnBoth;
+}
+
+// A range mapped through f(min, max) -> (min, max) for every display (X), or
+// for `display` and its overlays (Y); all or nothing.
+template <class F>
+bool Remap(SRGraph& chart, int display, bool x, F f) {
+  const int host = HostOf(chart, display);
+  struct Change {
+    AxisRange* target;
+    AxisRange value;
+  };
+  std::vector<Change> changes;
+  for (int i = 0, n = chart.Count(ComponentKind::CompoundDisplay); i < n; ++i) {
+    SRGCompoundDisplay* d = chart.Display(i);
+    if (!d->display) continue;
+    if (!x && HostOf(chart, i) != host) continue;
+    const AxisRange r = x ? DrawnXRange(chart, i) : DrawnYRange(chart, i);
+    double lo = r.min, hi = r.max;
+    f(lo, hi);
+    if (!Showable(lo, hi, x ? DateOnX(*d->display) : DateOnY(*d->display))) return false;
+    changes.push_back({x ? &d->display->xRange : &d->display->yRange, AxisRange{true, lo, hi}});
+  }
+  if (changes.empty()) return false;
+  for (const Change& c : changes) *c.target = c.value;
+  return true;
+}
+
+}  // namespace
+
+double WheelFactor(double notches) { return std::pow(0.8, notches); }
+
+bool ZoomX(SRGraph& chart, int display, double px, double factor) {
+  const SRGCompoundDisplay* d = chart.Display(display);
+  if (!d || d->plotArea.Width() <= 0 || !(factor > 0) || !std::isfinite(factor)) return false;
+  const double f = std::clamp((px - d->plotArea.left) / d->plotArea.Width(), 0.0, 1.0);
+  return Remap(chart, display, true, [&](double& lo, double& hi) {
+    const double c = lo + f * (hi - lo);
+    lo = c - (c - lo) * factor;
+    hi = c + (hi - c) * factor;
+  });
+}
+
+bool ZoomY(SRGraph& chart, int display, double py, double factor) {
+  const SRGCompoundDisplay* d = chart.Display(display);
+  if (!d || d->plotArea.Height() <= 0 || !(factor > 0) || !std::isfinite(factor)) return false;
+  const double f = std::clamp((d->plotArea.bottom - py) / d->plotArea.Height(), 0.0, 1.0);
+  return Remap(chart, display, false, [&](double& lo, double& hi) {
+    const double c = lo + f * (hi - lo);
+    lo = c - (c - lo) * factor;
+    hi = c + (hi - c) * factor;
+  });
+}
+
+bool Pan(SRGraph& chart, int display, double dx, double dy, bool panY) {
+  const SRGCompoundDisplay* d = chart.Display(display);
+  if (!d || d->plotArea.IsEmpty() || !std::isfinite(dx) || !std::isfinite(dy)) return false;
+  const double fx = -dx / d->plotArea.Width(), fy = dy / d->plotArea.Height();
+  const auto state = ZoomState(chart);
+  bool moved = false;
+  if (fx != 0)
+    moved = Remap(chart, display, true, [&](double& lo, double& hi) {
+      const double shift = fx * (hi - lo);
+      lo += shift;
+      hi += shift;
+    });
+  if (panY && fy != 0) {
+    const bool movedY = Remap(chart, display, false, [&](double& lo, double& hi) {
+      const double shift = fy * (hi - lo);
+      lo += shift;
+      hi += shift;
+    });
+    moved = moved || movedY;
+  }
+  if (!moved) RestoreZoom(chart, state);
+  return moved;
+}
+
+void ZoomSteps::Add(SRGraph& chart, const std::vector<SRGZoom>& before, Kind kind,
+                    std::int64_t nowMs, int display) {
+  const bool burst = kind != Kind::Other && kind == last_ && display == lastDisplay_ &&
+                     nowMs >= lastMs_ && nowMs - lastMs_ <= kBurstMs &&
+                     ZoomStepCount(chart) == lastCount_ && lastCount_ > 0;
+  if (!burst) PushZoomStep(chart, before);
+  last_ = kind;
+  lastDisplay_ = display;
+  lastMs_ = nowMs;
+  lastCount_ = ZoomStepCount(chart);
+}
+
+bool ZoomSteps::Back(SRGraph& chart) {
+  last_ = Kind::Other;
+  return PopZoomStep(chart);
+}
+
+}  // namespace vantora::chart

@@ -3,6 +3,7 @@
 // of the plot displays and their undo entries).
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "chart/srgraph.h"
@@ -67,5 +68,46 @@ enum class ZoomKind {
 // (nothing changed) when the rectangle starts outside every plot area or is
 // under 3 pixels in either direction.
 bool ZoomToRect(SRGraph& chart, const Rect& drag, ZoomKind kind);
+
+// Range factor of a wheel turn: each notch forward narrows the range by 20 %,
+// each notch back widens it by the inverse (fractions of a notch in
+// proportion).
+double WheelFactor(double notches);
+// Scales the X range of every display by `factor` around the pixel column
+// `px` of `display`'s plot area (the value under the mouse stays put). False
+// (nothing changed) without such a display or when the new range would be
+// degenerate or beyond what an axis can show.
+bool ZoomX(SRGraph& chart, int display, double px, double factor);
+// The same for the Y ranges of `display` and the overlays drawn on it, each
+// in proportion, around the pixel row `py`.
+bool ZoomY(SRGraph& chart, int display, double py, double factor);
+// Moves the X ranges of every display with a drag of (dx, dy) pixels across
+// `display`'s plot area (the data follows the mouse), and with `panY` the Y
+// ranges of `display` and its overlays. False when nothing could move.
+bool Pan(SRGraph& chart, int display, double dx, double dy, bool panY);
+// The steps a chart view adds to the chart's zoom history: one change is one
+// step, except that wheel notches of one kind (X, or the Y of one display)
+// that follow each other within kBurstMs, with no other step between them,
+// make one step together.
+class ZoomSteps {
+ public:
+  enum class Kind { Other, WheelX, WheelY };
+  static constexpr std::int64_t kBurstMs = 300;
+
+  // Records `before` (the state ahead of a change that was made) as a step of
+  // `chart`'s history, unless the change continues the last wheel burst.
+  void Add(SRGraph& chart, const std::vector<SRGZoom>& before, Kind kind = Kind::Other,
+           std::int64_t nowMs = 0, int display = -1);
+  // Steps back: restores the newest step and removes it; false when none.
+  bool Back(SRGraph& chart);
+  // Ends a wheel burst, so the next notch starts a step of its own.
+  void EndBurst() { last_ = Kind::Other; }
+
+ private:
+  Kind last_ = Kind::Other;
+  int lastDisplay_ = -1;
+  std::int64_t lastMs_ = 0;
+  int lastCount_ = -1;  // steps in the history after the last Add
+};
 
 }  // namespace vantora::chart

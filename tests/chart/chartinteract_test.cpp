@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "chart/chartlayout.h"
 
 namespace vantora::chart {
@@ -132,6 +134,120 @@ TEST(ChartInteract, LegendEntryUnderThePoint) {
   EXPECT_TRUE(chart.SetSeriesHidden(1, true));
   EXPECT_TRUE(chart.SeriesHidden(1));
   EXPECT_FALSE(chart.SetSeriesHidden(2, true));  // no such series
+}
+
+}  // namespace
+}  // namespace vantora::chart
+
+namespace vantora::chart {
+namespace {
+
+// The value under a pixel column or row of display 0 with the ranges it is
+// drawn with.
+double XAt(const SRGraph& chart, double px) {
+  return PixelToX(chart.Display(0)->plotArea, DrawnXRange(chart, 0), px);
+}
+double YAt(const SRGraph& chart, int display, double py) {
+  return PixelToY(chart.Display(display)->plotArea, DrawnYRange(chart, display), py);
+}
+
+TEST(ChartInteract, WheelAndPanKeepTheValueUnderTheMouseAndStayShowable) {
+  SRGraph chart;
+  Build(chart, true);  // overlays: X 0..10, Y 0..10 and 0..20 on plot 50..350 x 20..270
+  const double px = XToPixel(chart.Display(0)->plotArea, AxisRange{true, 0, 10}, 4);
+  ASSERT_TRUE(ZoomX(chart, 0, px, WheelFactor(1)));
+  EXPECT_NEAR(XAt(chart, px), 4, 1e-12);
+  EXPECT_NEAR(DrawnXRange(chart, 0).max - DrawnXRange(chart, 0).min, 8, 1e-12);
+  EXPECT_EQ(DrawnXRange(chart, 1), DrawnXRange(chart, 0));  // the overlay follows
+  ASSERT_TRUE(ZoomX(chart, 0, px, WheelFactor(-1)));        // a notch back undoes it
+  EXPECT_NEAR(DrawnXRange(chart, 0).min, 0, 1e-12);
+  EXPECT_NEAR(DrawnXRange(chart, 0).max, 10, 1e-12);
+
+  // Y of the display and its overlay in proportion, around the row.
+  ASSERT_TRUE(ZoomY(chart, 0, 145, WheelFactor(2)));
+  EXPECT_NEAR(YAt(chart, 0, 145), 5, 1e-12);
+  EXPECT_NEAR(YAt(chart, 1, 145), 10, 1e-12);
+  EXPECT_NEAR(DrawnYRange(chart, 1).max - DrawnYRange(chart, 1).min, 20 * 0.64, 1e-12);
+
+  // A drag of 30 px right and 25 px down: what was under the mouse stays under it.
+  const double x0 = XAt(chart, 100), y0 = YAt(chart, 0, 100);
+  ASSERT_TRUE(Pan(chart, 0, 30, 25, true));
+  EXPECT_NEAR(XAt(chart, 130), x0, 1e-12);
+  EXPECT_NEAR(YAt(chart, 0, 125), y0, 1e-12);
+  const AxisRange y = DrawnYRange(chart, 0);
+  ASSERT_TRUE(Pan(chart, 0, -10, 40, false));  // X only
+  EXPECT_EQ(DrawnYRange(chart, 0), y);
+
+  // Ranges no axis can show are refused whole; nothing moves.
+  const auto state = ZoomState(chart);
+  EXPECT_FALSE(ZoomX(chart, 0, px, 1e-20));
+  EXPECT_FALSE(ZoomY(chart, 0, 100, 1e300));
+  EXPECT_FALSE(ZoomX(chart, 0, px, std::nan("")));
+  EXPECT_FALSE(ZoomX(chart, 7, px, 0.8));  // no such display
+  const auto after = ZoomState(chart);
+  for (std::size_t i = 0; i < state.size(); ++i) {
+    EXPECT_EQ(after[i].xRange, state[i].xRange);
+    EXPECT_EQ(after[i].yRange, state[i].yRange);
+  }
+
+  // Full View frees every range; then there is nothing left to free.
+  EXPECT_TRUE(HasFixedRange(chart));
+  EXPECT_TRUE(ReleaseRanges(chart));
+  EXPECT_FALSE(HasFixedRange(chart));
+  EXPECT_FALSE(ReleaseRanges(chart));
+}
+
+TEST(ChartInteract, StripWheelYZoomsOnlyTheStripUnderTheMouse) {
+  SRGraph chart;
+  Build(chart, false);
+  const AxisRange top = DrawnYRange(chart, 0);
+  ASSERT_TRUE(ZoomY(chart, 1, 200, 0.5));
+  EXPECT_EQ(DrawnYRange(chart, 0), top);
+  EXPECT_NEAR(DrawnYRange(chart, 1).max - DrawnYRange(chart, 1).min, 10, 1e-12);
+  ASSERT_TRUE(ZoomX(chart, 1, 200, 0.5));  // X of both strips
+  EXPECT_EQ(DrawnXRange(chart, 0), DrawnXRange(chart, 1));
+}
+
+TEST(ChartInteract, AWheelBurstIsOneStepAndZoomOutStepsBackThroughEverything) {
+  SRGraph chart;
+  Build(chart, true);
+  ZoomSteps steps;
+  const auto full = ZoomState(chart);
+  auto wheel = [&](ZoomSteps::Kind kind, std::int64_t ms, int display = 0) {
+    const auto before = ZoomState(chart);
+    const bool changed = kind == ZoomSteps::Kind::WheelX ? ZoomX(chart, display, 120, 0.8)
+                                                         : ZoomY(chart, display, 120, 0.8);
+    ASSERT_TRUE(changed);
+    steps.Add(chart, before, kind, ms, display);
+  };
+  wheel(ZoomSteps::Kind::WheelX, 1000);
+  wheel(ZoomSteps::Kind::WheelX, 1200);
+  wheel(ZoomSteps::Kind::WheelX, 1450);  // each within 300 ms of the last
+  EXPECT_EQ(ZoomStepCount(chart), 1);
+  const auto afterBurst = ZoomState(chart);
+  wheel(ZoomSteps::Kind::WheelX, 1900);  // a pause: a new step
+  wheel(ZoomSteps::Kind::WheelY, 1950);  // another kind: a new step
+  EXPECT_EQ(ZoomStepCount(chart), 3);
+  const auto beforePan = ZoomState(chart);
+  ASSERT_TRUE(Pan(chart, 0, 20, 0, false));
+  steps.Add(chart, beforePan);
+  wheel(ZoomSteps::Kind::WheelY, 1990);  // after another step: its own step
+  EXPECT_EQ(ZoomStepCount(chart), 5);
+  const auto beforeFull = ZoomState(chart);
+  ASSERT_TRUE(ReleaseRanges(chart));
+  steps.Add(chart, beforeFull);
+  EXPECT_EQ(ZoomStepCount(chart), 6);
+
+  for (int i = 0; i < 5; ++i) ASSERT_TRUE(steps.Back(chart));
+  const auto state = ZoomState(chart);
+  for (std::size_t i = 0; i < state.size(); ++i) EXPECT_EQ(state[i].xRange, afterBurst[i].xRange);
+  ASSERT_TRUE(steps.Back(chart));
+  EXPECT_FALSE(steps.Back(chart));
+  const auto restored = ZoomState(chart);
+  for (std::size_t i = 0; i < restored.size(); ++i) {
+    EXPECT_EQ(restored[i].xRange, full[i].xRange);
+    EXPECT_EQ(restored[i].yRange, full[i].yRange);
+  }
 }
 
 }  // namespace

@@ -196,7 +196,7 @@ TEST_F(CreateGraphDlgTest, ListsFollowTheColumnSelection) {
     EXPECT_EQ(params->item(0)->text().toStdString(), "Time (H:M:S) ");
     EXPECT_EQ(params->item(2)->text().toStdString(), "Humidity");
     for (int i = 0; i < 4; ++i) EXPECT_EQ(params->item(i)->data(Qt::UserRole).toInt(), i);
-    EXPECT_EQ(dlg.XReferences(), Refs{});
+    EXPECT_EQ(dlg.XReferences(), Refs{0});  // time, with nothing selected
     EXPECT_EQ(dlg.YReferences(), Refs{});
     EXPECT_FALSE(Child<QPushButton>(dlg, "createButton")->isEnabled());
     for (auto* name : {"setButton", "addButton", "removeButton"})
@@ -204,6 +204,7 @@ TEST_F(CreateGraphDlgTest, ListsFollowTheColumnSelection) {
     // Set-> makes the parameter the only X item; Create waits for a Y item too.
     SelectParameter(dlg, 2);
     Click(dlg, "setButton");
+    EXPECT_EQ(dlg.XReferences(), Refs{2});
     SelectParameter(dlg, 0);
     Click(dlg, "setButton");
     EXPECT_EQ(dlg.XReferences(), Refs{0});
@@ -220,12 +221,13 @@ TEST_F(CreateGraphDlgTest, ListsFollowTheColumnSelection) {
     EXPECT_EQ(dlg.YReferences(), (Refs{1, 3}));
     EXPECT_TRUE(Child<QPushButton>(dlg, "createButton")->isEnabled());
   }
+  // Channels alone: still against time, every channel a Y parameter.
   selection.SetTimeSelected(false);
   selection.SetSelected(1, true);
   {
     CCreateGraphDlg dlg(*log, selection, settings);
-    EXPECT_EQ(dlg.XReferences(), Refs{1});
-    EXPECT_EQ(dlg.YReferences(), (Refs{2, 3}));
+    EXPECT_EQ(dlg.XReferences(), Refs{0});
+    EXPECT_EQ(dlg.YReferences(), (Refs{1, 2, 3}));
   }
 }
 
@@ -280,7 +282,7 @@ TEST_F(CreateGraphDlgTest, TimeAsSecondYIsRefusedEvenInSingleY) {
   CCreateGraphDlg dlg(*log, selection, settings);
   SelectParameter(dlg, 0);
   Click(dlg, "addButton");
-  EXPECT_EQ(dlg.YReferences(), (Refs{2, 0}));
+  EXPECT_EQ(dlg.YReferences(), (Refs{1, 2, 0}));
   Answers answers({IDYES});
   dlg.show();
   Click(dlg, "createButton");

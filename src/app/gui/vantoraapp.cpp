@@ -162,17 +162,32 @@ std::vector<MenuItemDef> BuildMenu(int resource) {
                      {"&Tile", ID_WINDOW_TILE_HORZ},
                      {"&Arrange Icons", ID_WINDOW_ARRANGE}}});
   }
+  const MenuItemDef compare{"Compare &Locations...",
+                            ID_GRAPH_COMPARE,
+                            {},
+                            "One channel of several locations in one graph"};
+  if (resource == kMainMenu) menu.push_back({"&Graph", 0, {compare}});
   if (resource == kLocationMenu)
-    menu.push_back(
-        {"&Graph", 0, {{"&Create", ID_GRAPH_CREATE, {}, "Create a graph of the readings"}}});
+    menu.push_back({"&Graph",
+                    0,
+                    {{"&Create", ID_GRAPH_CREATE, {}, "Create a graph of the readings"}, compare}});
   if (resource == kGraphMenu) {
     menu.push_back(
         {"&Graph",
          0,
          {{"&Zoom Out", ID_GRAPH_ZOOM_OUT, {}, "Back to the scales before the last zoom"},
+          {"&Full View\tHome", ID_GRAPH_FULL_VIEW, {}, "Show the whole range of the data"},
           {"&Add comments....", ID_GRAPH_ADD_COMMENTS, {}, "Place a comment"},
           {"&Remove Comments", ID_GRAPH_REMOVE_COMMENTS, {}, "Remove every comment"},
-          {"&Scale", ID_GRAPH_SCALE, {}, "Set the axes' limits"}}});
+          {"&Scale", ID_GRAPH_SCALE, {}, "Set the axes' limits"},
+          {},
+          {"&Readout", ID_GRAPH_READOUT, {}, "Show the values under the mouse"},
+          {"View S&tatistics",
+           ID_GRAPH_VIEW_STATISTICS,
+           {},
+           "Statistics of the range the graph shows"},
+          {},
+          compare}});
   }
   menu.push_back({"&Help", 0, HelpMenu()});
   return menu;
@@ -378,7 +393,10 @@ std::vector<AcceleratorDef> CVantoraApp::Accelerators(int resourceId) const {
     keys.push_back({"Left", ID_SCROLL_LEFT});
     keys.push_back({"Right", ID_SCROLL_RIGHT});
   }
-  if (resourceId == kGraphMenu) keys.push_back({"Ctrl+S", ID_FILE_SAVE});
+  if (resourceId == kGraphMenu) {
+    keys.push_back({"Ctrl+S", ID_FILE_SAVE});
+    keys.push_back({"Home", ID_GRAPH_FULL_VIEW});
+  }
   return keys;
 }
 

@@ -987,6 +987,9 @@ void CMainFrame::OnSubWindowActivated() {
   int menu = kMainMenu;
   if (doc && doc->GetDocTemplate()) menu = doc->GetDocTemplate()->ResourceId();
   if (menu != currentMenu_) ShowMenu(menu);
+  const CView* view = ActiveView();
+  const QString status = view ? view->StatusText() : QString();
+  SetMessageText(status.isEmpty() ? QStringLiteral("Ready") : status);
   UpdateFrameTitle();
   UpdateCommandUI();
 }

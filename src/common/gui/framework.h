@@ -282,6 +282,9 @@ class CView : public QWidget, public CCmdTarget {
   // The least size at which the view shows anything useful; Tile cascades
   // rather than make a view smaller.
   virtual QSize SmallestUsefulSize() const { return QSize(60, 40); }
+  // What the status bar's message pane says while this view is active;
+  // empty: "Ready".
+  virtual QString StatusText() const { return QString(); }
 
  private:
   CDocument* document_ = nullptr;

@@ -206,14 +206,13 @@ void CCreateGraphDlg::FillLists(const ColumnSelection& selection) {
     names.push_back(ToQt(name));
     AddItem(parameters_, names.back(), c + 1);
   }
-  if (selection.IsTimeSelected()) AddItem(xList_, timeText, 0);
-  for (int c = 0; c < channels; ++c) {
-    if (!selection.IsSelected(c)) continue;
-    if (xList_->count() == 0)
-      AddItem(xList_, names[static_cast<std::size_t>(c)], c + 1);
-    else if (yList_->count() < kMaxYParams)
+  // Time is the X offered first, whatever columns are selected: readings
+  // drawn against the first selected channel make a scribble. The selected
+  // channels are the Y parameters.
+  AddItem(xList_, timeText, 0);
+  for (int c = 0; c < channels; ++c)
+    if (selection.IsSelected(c) && yList_->count() < kMaxYParams)
       AddItem(yList_, names[static_cast<std::size_t>(c)], c + 1);
-  }
   parameterRow_ = -1;
   yRow_ = -1;
 }

@@ -5,6 +5,7 @@
 #include <QDoubleValidator>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -54,17 +55,40 @@ double FromDateTime(const QDate& d, const QTime& t) {
   return chart::OleDate(d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second());
 }
 
+// A time of day where a digit typed into a full hour, minute or second
+// replaces it, instead of being refused until the old digits are deleted.
+class DigitTimeEdit : public QTimeEdit {
+ public:
+  using QTimeEdit::QTimeEdit;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    const QString text = event->text();
+    if (text.size() == 1 && text[0].isDigit() && lineEdit()->selectedText().isEmpty() &&
+        sectionText(currentSection()).size() >= 2)
+      setSelectedSection(currentSection());
+    QTimeEdit::keyPressEvent(event);
+  }
+};
+
+// A range end as the axis labels round it, without their padding.
+QString RoundedText(double value, const std::string& format) {
+  if (format.empty()) return QString::number(value, 'g', 10);
+  return ToQt(chart::FormatDecimal(format, value)).trimmed();
+}
+
 }  // namespace
 
 CEditScalingDlg::CEditScalingDlg(bool xIsTime, bool yIsTime, const chart::AxisRange& xr,
-                                 const chart::AxisRange& yr, QWidget* parent)
+                                 const chart::AxisRange& yr, QWidget* parent,
+                                 const std::string& xFormat, const std::string& yFormat)
     : QDialog(parent) {
   setWindowTitle("Edit Scaling");
   x.time = xIsTime;
   y.time = yIsTime;
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(MakeRow(x, "X:", xr));
-  layout->addWidget(MakeRow(y, "Y:", yr));
+  layout->addWidget(MakeRow(x, "X:", xr, xFormat));
+  layout->addWidget(MakeRow(y, "Y:", yr, yFormat));
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -72,13 +96,18 @@ CEditScalingDlg::CEditScalingDlg(bool xIsTime, bool yIsTime, const chart::AxisRa
   setMinimumWidth(600);
 }
 
-QWidget* CEditScalingDlg::MakeRow(Row& row, const char* label, const chart::AxisRange& range) {
+QWidget* CEditScalingDlg::MakeRow(Row& row, const char* label, const chart::AxisRange& range,
+                                  const std::string& format) {
   auto* box = new QGroupBox(label);
   auto* layout = new QHBoxLayout(box);
   if (!row.time) {
+    // Rounded as the labels are, unless that would make the ends meet.
+    std::string shown = format;
+    if (RoundedText(range.min, shown).toDouble() >= RoundedText(range.max, shown).toDouble())
+      shown.clear();
     auto field = [&](const char* name, double value) {
       layout->addWidget(new QLabel(name));
-      auto* edit = new QLineEdit(QString::number(value, 'g', 10));
+      auto* edit = new QLineEdit(RoundedText(value, shown));
       edit->setObjectName(QString(label).left(1).toLower() + name);
       edit->setValidator(new QDoubleValidator(edit));
       layout->addWidget(edit);
@@ -95,7 +124,8 @@ QWidget* CEditScalingDlg::MakeRow(Row& row, const char* label, const chart::Axis
     QDateTime dt = ToDateTime(value);
     date = new QCalendarWidget;
     date->setSelectedDate(dt.date());
-    time = new QTimeEdit(dt.time());
+    time = new DigitTimeEdit(dt.time());
+    time->setObjectName(QString(label).left(1).toLower() + name + "Time");
     time->setDisplayFormat("HH:mm:ss");
     column->addWidget(date);
     column->addWidget(time);

@@ -29,13 +29,17 @@ class CNewCommentDlg : public QDialog {
 };
 
 // "Edit Scaling": a row for X above a row for Y. A channel row has "min" and
-// "max" number fields; a time row a month calendar and a time of day for
-// each end. OK only with a minimum below the maximum on both rows.
+// "max" number fields showing the values as the axis' label format rounds
+// them (`xFormat`, `yFormat`; empty: ten significant digits); a time row a
+// month calendar and a time of day for each end, where a typed digit
+// replaces the hour, minute or second it is typed into. OK only with a
+// minimum below the maximum on both rows.
 class CEditScalingDlg : public QDialog {
   Q_OBJECT
  public:
   CEditScalingDlg(bool xIsTime, bool yIsTime, const chart::AxisRange& x, const chart::AxisRange& y,
-                  QWidget* parent = nullptr);
+                  QWidget* parent = nullptr, const std::string& xFormat = std::string(),
+                  const std::string& yFormat = std::string());
   chart::AxisRange X() const;
   chart::AxisRange Y() const;
   void accept() override;
@@ -52,7 +56,8 @@ class CEditScalingDlg : public QDialog {
   Row x, y;
 
  private:
-  QWidget* MakeRow(Row& row, const char* label, const chart::AxisRange& range);
+  QWidget* MakeRow(Row& row, const char* label, const chart::AxisRange& range,
+                   const std::string& format);
   static chart::AxisRange Read(const Row& row, bool& ok);
 };
 

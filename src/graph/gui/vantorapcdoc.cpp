@@ -4,6 +4,7 @@
 #include "common/logdata.h"
 #include "common/pathutil.h"
 #include "common/platform.h"
+#include "common/profile.h"
 #include "graph/gui/graphprofile.h"
 
 namespace vantora {
@@ -28,6 +29,15 @@ int CVantoraPCDoc::BuildGraph(const CLogData* log, const graph::GraphSettings* s
 std::string CVantoraPCDoc::ProposedSavePath() const {
   if (!GetPathName().empty() || sourceFolder_.empty()) return CDocument::ProposedSavePath();
   return sourceFolder_ + GetTitle() + ".vtg";
+}
+
+std::string CVantoraPCDoc::ProposedImagePath(const std::string& ext) const {
+  auto [folder, name] = SplitPath(ProposedSavePath());
+  if (name.empty()) name = GetTitle();
+  const auto dot = name.rfind('.');
+  if (dot != std::string::npos && dot > 0) name.resize(dot);
+  if (folder.empty()) folder = WithTrailingSeparator(Profile::GetString("Directories", "Graphics"));
+  return folder + name + "." + ext;
 }
 
 bool CVantoraPCDoc::OnNewDocument() {

@@ -35,12 +35,19 @@ class CVantoraPCDoc : public CDocument {
   int BuildGraph(const CLogData* log, const graph::GraphSettings* settings,
                  const exposure::LimitSet* limits = nullptr);
   void LayoutGraph(int width, int height) { core_.LayoutGraph(width, height); }
+  // The folder a new graph's files are proposed in (built by others, such as
+  // a comparison of locations).
+  void SetSourceFolder(const std::string& folder) { sourceFolder_ = folder; }
 
   bool OnNewDocument() override;
   bool OnOpenDocument(const std::string& path) override;
   bool CanSave() const override { return true; }
   // A new graph is proposed beside the location it was built from.
   std::string ProposedSavePath() const override;
+  // Where an image of the graph is proposed: the graph's folder and name
+  // with extension `ext` (without dot); a graph without a folder, in the
+  // folder of the last images ("Directories"/"Graphics").
+  std::string ProposedImagePath(const std::string& ext) const;
   bool OnSaveDocument(const std::string& path) override;
 
  private:

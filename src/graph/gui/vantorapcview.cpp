@@ -2,13 +2,16 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDateTime>
 #include <QHelpEvent>
+#include <QMdiArea>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QRubberBand>
 #include <QToolTip>
+#include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
 
@@ -20,7 +23,9 @@
 #include "common/timetext.h"
 #include "graph/gui/graphdialogs.h"
 #include "graph/gui/graphrender.h"
+#include "graph/gui/graphstatswnd.h"
 #include "graph/gui/vantorapcdoc.h"
+#include "graph/viewstatistics.h"
 #include "location/gui/printcommands.h"
 
 namespace vantora {
@@ -37,6 +42,24 @@ CVantoraPCView::ScaleDialogHook& ScaleHook() {
   return hook;
 }
 
+constexpr const char* kPlacingPrompt = "Click where the comment goes (right button: top left)";
+
+// Milliseconds of an input event, for telling a burst of wheel notches from
+// separate turns; events without a time stamp take the clock's.
+std::int64_t EventMs(const QInputEvent* event) {
+  if (event->timestamp() != 0) return static_cast<std::int64_t>(event->timestamp());
+  return QDateTime::currentMSecsSinceEpoch();
+}
+
+bool TimeOnX(const chart::SRGraph& chart) {
+  const chart::SRGCompoundDisplay* d = chart.Display(0);
+  return d && d->display &&
+         (d->display->axisType == chart::kAxisDateOnX ||
+          d->display->axisType == chart::kAxisDateOnBoth);
+}
+
+QColor ToColor(chart::Rgb c) { return QColor(c.r, c.g, c.b); }
+
 }  // namespace
 
 void CVantoraPCView::SetCommentDialogHook(CommentDialogHook hook) {
@@ -47,10 +70,22 @@ void CVantoraPCView::SetScaleDialogHook(ScaleDialogHook hook) { ScaleHook() = st
 CVantoraPCView::CVantoraPCView() {
   setMouseTracking(true);
   setAttribute(Qt::WA_OpaquePaintEvent);
+  setFocusPolicy(Qt::StrongFocus);
   band_ = new QRubberBand(QRubberBand::Rectangle, this);
+  readoutOn_ = Profile::GetInt("Graph", "Readout", 1) != 0;
 }
 
-CVantoraPCView::~CVantoraPCView() = default;
+CVantoraPCView::~CVantoraPCView() {
+  if (statistics_) statistics_->close();
+}
+
+void CVantoraPCView::OnInitialUpdate() {
+  // A new graph window takes 70 % of the main window's document area.
+  CChildFrame* child = GetParentFrame();
+  QWidget* area = child ? child->mdiArea() : nullptr;
+  if (area && area->width() > 0 && area->height() > 0)
+    child->resize(area->width() * 7 / 10, area->height() * 7 / 10);
+}
 
 CVantoraPCDoc* CVantoraPCView::GetDocument() const {
   return qobject_cast<CVantoraPCDoc*>(CView::GetDocument());
@@ -67,7 +102,10 @@ void CVantoraPCView::Invalidate() {
   update();
 }
 
-void CVantoraPCView::OnUpdate(CView*) { Invalidate(); }
+void CVantoraPCView::OnUpdate(CView*) {
+  Invalidate();
+  RangesChanged();
+}
 
 void CVantoraPCView::Modified() {
   if (CVantoraPCDoc* doc = GetDocument()) {
@@ -75,6 +113,40 @@ void CVantoraPCView::Modified() {
     doc->UpdateAllViews(this);
   }
   Invalidate();
+}
+
+QString CVantoraPCView::StatusText() const {
+  if (placing_) return kPlacingPrompt;
+  CVantoraPCDoc* doc = GetDocument();
+  if (!doc || !doc->GetGraph().Display(0)) return QString();
+  const chart::SRGraph& chart = doc->GetGraph();
+  const chart::AxisRange x = chart::DrawnXRange(chart, 0);
+  const bool time = TimeOnX(chart);
+  index_.Update(chart);
+  const int records = index_.RecordsWithin(chart, x.min, x.max);
+  return ToQt(Format("Showing %s to %s: %i record%s", graph::XValueText(x.min, time).c_str(),
+                     graph::XValueText(x.max, time).c_str(), records, records == 1 ? "" : "s"));
+}
+
+void CVantoraPCView::ShowStatus() {
+  CMainFrame* frame = AfxGetApp() ? AfxGetApp()->MainFrame() : nullptr;
+  if (!frame || frame->ActiveView() != this) return;
+  const QString text = StatusText();
+  frame->SetMessageText(text.isEmpty() ? QStringLiteral("Ready") : text);
+}
+
+void CVantoraPCView::RangesChanged() {
+  CVantoraPCDoc* doc = GetDocument();
+  if (!doc) return;
+  const chart::SRGraph& chart = doc->GetGraph();
+  index_.Update(chart);
+  ShowStatus();
+  if (statistics_) {
+    const chart::AxisRange x = chart::DrawnXRange(chart, 0);
+    const bool time = TimeOnX(chart);
+    statistics_->Refresh(chart, x.min, x.max,
+                         graph::XValueText(x.min, time) + " to " + graph::XValueText(x.max, time));
+  }
 }
 
 void CVantoraPCView::EnsureRendered() {
@@ -122,6 +194,91 @@ void CVantoraPCView::paintEvent(QPaintEvent*) {
                        text);
     }
   }
+  PaintReadout(painter);
+}
+
+std::vector<std::string> CVantoraPCView::ReadoutLines(const QPoint& pos) {
+  std::vector<int> pairs;
+  return ReadoutFor(pos, pairs);
+}
+
+std::vector<std::string> CVantoraPCView::ReadoutFor(const QPoint& pos, std::vector<int>& pairs) {
+  std::vector<std::string> lines;
+  pairs.clear();
+  CVantoraPCDoc* doc = GetDocument();
+  if (!doc) return lines;
+  EnsureRendered();
+  const chart::SRGraph& chart = doc->GetGraph();
+  index_.Update(chart);
+  std::vector<bool> shown;
+  for (int k = 0; k < chart.SeriesCount(); ++k) shown.push_back(!chart.SeriesHidden(k));
+  const chart::Readout r = chart::ReadoutAt(chart, index_, pos.x(), pos.y(), shown);
+  if (!r.valid) return lines;
+  lines.push_back(graph::XValueText(r.x, TimeOnX(chart)));
+  for (const chart::ReadoutValue& v : r.values) {
+    std::string value;
+    if (v.plotted) {
+      value = graph::SeriesValueText(chart, v.pair, v.y);
+      const std::string& unit = chart.Series(v.pair).unit;
+      if (!unit.empty()) value += " " + unit;
+    } else {
+      // A reading left out of the picture: its mark, else not available.
+      value = v.index >= 0 && chart.MarkAt(v.pair, v.index) == chart::PointMark::OverRange
+                  ? "OverRange"
+                  : "N/A";
+    }
+    lines.push_back(graph::SeriesName(chart, v.pair) + ": " + value);
+    pairs.push_back(v.pair);
+  }
+  return lines;
+}
+
+void CVantoraPCView::PaintReadout(QPainter& painter) {
+  if (!readoutOn_ || !hover_ || placing_ || dragging_ || panning_) return;
+  CVantoraPCDoc* doc = GetDocument();
+  if (!doc) return;
+  std::vector<int> pairs;
+  const std::vector<std::string> lines = ReadoutFor(hoverAt_, pairs);
+  if (lines.empty()) return;
+  const chart::SRGraph& chart = doc->GetGraph();
+  // The line runs down every display at the mouse's column.
+  painter.setPen(QPen(QColor(80, 80, 80), 1, Qt::DashLine));
+  for (int i = 0; const chart::SRGCompoundDisplay* d = chart.Display(i); ++i) {
+    if (!d->xScale || d->plotArea.IsEmpty()) continue;
+    if (hoverAt_.x() < d->plotArea.left || hoverAt_.x() >= d->plotArea.right) continue;
+    painter.drawLine(hoverAt_.x(), d->plotArea.top, hoverAt_.x(), d->plotArea.bottom - 1);
+  }
+  // The box beside the mouse, inside the window.
+  QFont font(ToQt(FaceName()));
+  font.setPixelSize(12);
+  painter.setFont(font);
+  const QFontMetrics metrics(font);
+  int width = 0;
+  for (const std::string& line : lines)
+    width = std::max(width, metrics.horizontalAdvance(ToQt(line)));
+  const int pad = 4, lineHeight = metrics.height();
+  QRect box(0, 0, width + 2 * pad, static_cast<int>(lines.size()) * lineHeight + 2 * pad);
+  QPoint at = hoverAt_ + QPoint(16, 16);
+  if (at.x() + box.width() > this->width()) at.setX(hoverAt_.x() - 16 - box.width());
+  if (at.y() + box.height() > height()) at.setY(height() - box.height());
+  at.setX(std::clamp(at.x(), 0, std::max(0, this->width() - box.width())));
+  at.setY(std::clamp(at.y(), 0, std::max(0, height() - box.height())));
+  box.moveTopLeft(at);
+  painter.setPen(QColor(128, 128, 128));
+  painter.setBrush(QColor(255, 255, 240));
+  painter.drawRect(box.adjusted(0, 0, -1, -1));
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    QColor colour(Qt::black);
+    if (i > 0 && i - 1 < pairs.size()) {
+      colour = ToColor(chart::SeriesColour(pairs[i - 1]));
+      // Light colours (yellow, cyan) darkened enough to read on the box.
+      if (qGray(colour.rgb()) > 150) colour = colour.darker(170);
+    }
+    painter.setPen(colour);
+    painter.drawText(QRect(box.left() + pad, box.top() + pad + static_cast<int>(i) * lineHeight,
+                           width + 1, lineHeight),
+                     Qt::AlignLeft | Qt::AlignVCenter, ToQt(lines[i]));
+  }
 }
 
 void CVantoraPCView::resizeEvent(QResizeEvent*) { pictureValid_ = false; }
@@ -138,13 +295,31 @@ void CVantoraPCView::mousePressEvent(QMouseEvent* event) {
     }
     return;
   }
-  if (event->button() != Qt::LeftButton || !GetDocument()) return;
+  CVantoraPCDoc* doc = GetDocument();
+  if (!doc) return;
   EnsureRendered();
-  if (chart::DisplayAt(GetDocument()->GetGraph(), pos.x(), pos.y()) < 0) return;
+  chart::SRGraph& chart = doc->GetGraph();
+  const bool pan = event->button() == Qt::MiddleButton ||
+                   (event->button() == Qt::LeftButton && (event->modifiers() & Qt::ShiftModifier));
+  if (pan) {
+    panDisplay_ = chart::DisplayAt(chart, pos.x(), pos.y());
+    if (panDisplay_ < 0) return;
+    panning_ = true;
+    panStart_ = pos;
+    panState_ = chart::ZoomState(chart);
+    steps_.EndBurst();
+    setCursor(Qt::ClosedHandCursor);
+    update();
+    return;
+  }
+  if (event->button() != Qt::LeftButton) return;
+  legendPress_ = chart::LegendKeyAt(chart, pos.x(), pos.y());
+  if (chart::DisplayAt(chart, pos.x(), pos.y()) < 0) return;
   dragging_ = true;
   dragStart_ = pos;
   band_->setGeometry(QRect(pos, QSize()));
   band_->show();
+  update();
 }
 
 void CVantoraPCView::mouseMoveEvent(QMouseEvent* event) {
@@ -155,7 +330,28 @@ void CVantoraPCView::mouseMoveEvent(QMouseEvent* event) {
     update();
     return;
   }
+  hover_ = true;
+  hoverAt_ = pos;
+  if (panning_) {
+    CVantoraPCDoc* doc = GetDocument();
+    if (!doc) return;
+    chart::SRGraph& chart = doc->GetGraph();
+    // From the ranges at the start of the drag, so the moves do not add up
+    // rounding.
+    chart::RestoreZoom(chart, panState_);
+    chart::Pan(chart, panDisplay_, pos.x() - panStart_.x(), pos.y() - panStart_.y(),
+               doc->Mode() == graph::kModeSingleY);
+    Invalidate();
+    return;
+  }
   if (dragging_) band_->setGeometry(QRect(dragStart_, pos).normalized());
+  if (readoutOn_) update();
+}
+
+void CVantoraPCView::leaveEvent(QEvent* event) {
+  hover_ = false;
+  if (readoutOn_) update();
+  CView::leaveEvent(event);
 }
 
 void CVantoraPCView::mouseReleaseEvent(QMouseEvent* event) {
@@ -167,22 +363,85 @@ void CVantoraPCView::mouseReleaseEvent(QMouseEvent* event) {
       EndPlacing(nullptr);
     return;
   }
-  if (event->button() != Qt::LeftButton) return;
   CVantoraPCDoc* doc = GetDocument();
   if (!doc) return;
+  chart::SRGraph& chart = doc->GetGraph();
+  if (panning_) {
+    if (event->button() != Qt::MiddleButton && event->button() != Qt::LeftButton) return;
+    panning_ = false;
+    unsetCursor();
+    const auto now = chart::ZoomState(chart);
+    bool moved = false;
+    for (std::size_t i = 0; i < now.size() && i < panState_.size(); ++i)
+      moved = moved || now[i].xRange != panState_[i].xRange || now[i].yRange != panState_[i].yRange;
+    if (moved) {
+      // One pan is one step.
+      steps_.Add(chart, panState_);
+      Modified();
+      RangesChanged();
+    } else {
+      update();
+    }
+    panState_.clear();
+    return;
+  }
+  if (event->button() != Qt::LeftButton) return;
   if (dragging_) {
     dragging_ = false;
     band_->hide();
-    chart::SRGraph& chart = doc->GetGraph();
-    const auto state = chart::ZoomState(chart);
+    auto state = chart::ZoomState(chart);
     const chart::ZoomKind kind = doc->Mode() == graph::kModeStrip ? chart::ZoomKind::DraggedDisplayY
                                                                   : chart::ZoomKind::AllDisplays;
     if (chart::ZoomToRect(chart, chart::Rect{dragStart_.x(), dragStart_.y(), pos.x(), pos.y()},
-                          kind))
-      chart::PushZoomStep(chart, state);
+                          kind)) {
+      steps_.Add(chart, state);
+      Modified();
+      RangesChanged();
+      return;
+    }
   }
-  // A click or drag in the chart counts as a change of the document.
+  // A click on a legend entry shows or hides its series; any other click
+  // changes nothing.
+  EnsureRendered();
+  const int key = chart::LegendKeyAt(chart, pos.x(), pos.y());
+  const int pressed = legendPress_;
+  legendPress_ = -1;
+  if (key >= 0 && key == pressed && chart.SetSeriesHidden(key, !chart.SeriesHidden(key))) {
+    Modified();
+    RangesChanged();
+    return;
+  }
+  update();
+}
+
+void CVantoraPCView::wheelEvent(QWheelEvent* event) {
+  CVantoraPCDoc* doc = GetDocument();
+  const double notches = event->angleDelta().y() / 120.0;
+  if (!doc || placing_ || panning_ || dragging_ || notches == 0) {
+    event->ignore();
+    return;
+  }
+  EnsureRendered();
+  chart::SRGraph& chart = doc->GetGraph();
+  const QPointF pos = event->position();
+  const int display = chart::DisplayAt(chart, static_cast<int>(pos.x()), static_cast<int>(pos.y()));
+  if (display < 0) {
+    event->ignore();
+    return;
+  }
+  event->accept();
+  const auto state = chart::ZoomState(chart);
+  const bool y = event->modifiers() & Qt::ControlModifier;
+  const double factor = chart::WheelFactor(notches);
+  const bool changed = y ? chart::ZoomY(chart, display, pos.y(), factor)
+                         : chart::ZoomX(chart, display, pos.x(), factor);
+  if (!changed) return;
+  steps_.Add(chart, state, y ? chart::ZoomSteps::Kind::WheelY : chart::ZoomSteps::Kind::WheelX,
+             EventMs(event), y ? display : -1);
+  hover_ = true;
+  hoverAt_ = pos.toPoint();
   Modified();
+  RangesChanged();
 }
 
 void CVantoraPCView::EndPlacing(const QPoint* at) {
@@ -196,6 +455,7 @@ void CVantoraPCView::EndPlacing(const QPoint* at) {
     doc->Comments().SetPosition(doc->Comments().LastIndex(), x, y);
   }
   Modified();
+  ShowStatus();
 }
 
 // ---------------------------------------------------------------- tips
@@ -217,7 +477,7 @@ std::string CVantoraPCView::TipText(const QPoint& pos) {
 }
 
 bool CVantoraPCView::event(QEvent* event) {
-  if (event->type() == QEvent::ToolTip) {
+  if (event->type() == QEvent::ToolTip && !readoutOn_) {
     auto* help = static_cast<QHelpEvent*>(event);
     const std::string tip = TipText(help->pos());
     if (tip.empty()) {
@@ -248,6 +508,15 @@ bool CVantoraPCView::QueryCommand(int id, bool& enabled, bool& checked) {
     case ID_GRAPH_SCALE: enabled = doc && doc->Mode() == graph::kModeSingleY; return true;
     case ID_FILE_SAVE_SVG: enabled = doc != nullptr; return true;
     case ID_GRAPH_ZOOM_OUT: enabled = ZoomSteps() > 0; return true;
+    case ID_GRAPH_FULL_VIEW: enabled = doc && chart::HasFixedRange(doc->GetGraph()); return true;
+    case ID_GRAPH_READOUT:
+      enabled = true;
+      checked = readoutOn_;
+      return true;
+    case ID_GRAPH_VIEW_STATISTICS:
+      enabled = doc != nullptr;
+      checked = statistics_ != nullptr;
+      return true;
     default: return false;
   }
 }
@@ -259,6 +528,9 @@ bool CVantoraPCView::OnCommand(int id) {
     case ID_GRAPH_REMOVE_COMMENTS: RemoveComments(); return true;
     case ID_GRAPH_SCALE: EditScaling(); return true;
     case ID_GRAPH_ZOOM_OUT: ZoomOut(); return true;
+    case ID_GRAPH_FULL_VIEW: FullView(); return true;
+    case ID_GRAPH_READOUT: ToggleReadout(); return true;
+    case ID_GRAPH_VIEW_STATISTICS: ViewStatistics(); return true;
     case ID_FILE_SAVE_DIB: SaveImage(false); return true;
     case ID_FILE_SAVE_JPEG: SaveImage(true); return true;
     case ID_FILE_SAVE_SVG: SaveSvg(); return true;
@@ -296,6 +568,7 @@ void CVantoraPCView::AddComments() {
   feedback_ = false;
   commentHeight_ = size;
   Modified();
+  ShowStatus();
 }
 
 void CVantoraPCView::RemoveComments() {
@@ -317,14 +590,16 @@ void CVantoraPCView::EditScaling() {
   chart::SRGCompoundDisplay* display = chart.Display(0);
   if (!display || !display->display) return;
   // Zoom Out returns to the state the dialog started from.
-  chart::PushZoomStep(chart);
+  steps_.Add(chart, chart::ZoomState(chart));
   chart::AxisRange x = chart::DrawnXRange(chart, 0), y = chart::DrawnYRange(chart, 0);
   auto pair = doc->Settings().AxisPair(0);
   bool ok = false;
   if (ScaleHook()) {
     ok = ScaleHook()(x, y);
   } else {
-    CEditScalingDlg dialog(pair.first == 0, pair.second == 0, x, y, AfxGetMainWnd());
+    CEditScalingDlg dialog(pair.first == 0, pair.second == 0, x, y, AfxGetMainWnd(),
+                           display->xScale ? display->xScale->format : std::string(),
+                           display->yScale ? display->yScale->format : std::string());
     ok = dialog.exec() == QDialog::Accepted;
     if (ok) {
       x = dialog.X();
@@ -336,6 +611,7 @@ void CVantoraPCView::EditScaling() {
     display->display->xRange = x;
     display->display->yRange = y;
     Modified();
+    RangesChanged();
   } else {
     Invalidate();
   }
@@ -348,15 +624,54 @@ int CVantoraPCView::ZoomSteps() const {
 
 void CVantoraPCView::ZoomOut() {
   CVantoraPCDoc* doc = GetDocument();
-  if (!doc || !chart::PopZoomStep(doc->GetGraph())) return;
+  if (!doc || !steps_.Back(doc->GetGraph())) return;
   Modified();
+  RangesChanged();
+}
+
+void CVantoraPCView::FullView() {
+  CVantoraPCDoc* doc = GetDocument();
+  if (!doc) return;
+  chart::SRGraph& chart = doc->GetGraph();
+  const auto state = chart::ZoomState(chart);
+  if (!chart::ReleaseRanges(chart)) return;
+  steps_.Add(chart, state);
+  Modified();
+  RangesChanged();
+}
+
+void CVantoraPCView::ToggleReadout() {
+  readoutOn_ = !readoutOn_;
+  Profile::WriteInt("Graph", "Readout", readoutOn_ ? 1 : 0);
+  if (readoutOn_) QToolTip::hideText();
+  update();
+}
+
+CGraphStatisticsWnd* CVantoraPCView::StatisticsWindow() const { return statistics_; }
+
+void CVantoraPCView::ViewStatistics() {
+  CVantoraPCDoc* doc = GetDocument();
+  if (!doc) return;
+  if (!statistics_) {
+    statistics_ = new CGraphStatisticsWnd(AfxGetMainWnd());
+    statistics_->setWindowTitle(ToQt("View Statistics - " + doc->GetTitle()));
+  }
+  RangesChanged();
+  statistics_->show();
+  statistics_->raise();
 }
 
 void CVantoraPCView::SaveImage(bool jpeg) {
   FileDialogRequest request;
   request.save = true;
   request.refuseLocationNames = true;
-  request.initialDir = WithTrailingSeparator(Profile::GetString("Directories", "Graphics"));
+  CVantoraPCDoc* doc = GetDocument();
+  if (!doc) return;
+  // The graph's own folder and name; the last images' folder for a graph
+  // that has no folder yet.
+  request.initialFile = doc->ProposedImagePath(jpeg ? "jpg" : "dib");
+  request.initialDir = SplitPath(request.initialFile).first;
+  if (!doc->GetPathName().empty()) request.keepFiles.push_back(doc->GetPathName());
   request.defaultExt = jpeg ? "jpg" : "dib";
   request.filter = jpeg ? "JPEG image files |*.jpg|" : "Device Independent Bitmap|*.dib|";
   std::string path;
@@ -381,7 +696,9 @@ void CVantoraPCView::SaveSvg() {
   FileDialogRequest request;
   request.save = true;
   request.refuseLocationNames = true;
-  request.initialDir = WithTrailingSeparator(Profile::GetString("Directories", "Graphics"));
+  request.initialFile = doc->ProposedImagePath("svg");
+  request.initialDir = SplitPath(request.initialFile).first;
+  if (!doc->GetPathName().empty()) request.keepFiles.push_back(doc->GetPathName());
   request.defaultExt = "svg";
   request.filter = "SVG drawings |*.svg|";
   std::string path;
