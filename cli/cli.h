@@ -9,6 +9,11 @@
 
 #include "common/logfile.h"
 
+namespace vantora::exposure {
+struct LimitSet;
+struct LoadedLimits;
+}  // namespace vantora::exposure
+
 namespace vantora::cli {
 
 // Exit status of a command: 0 success, 1 a file could not be read or written,
@@ -46,5 +51,15 @@ bool ReportBadRecords(const CLogFile& log, int& exitCode);
 // read): false after saying why when `path` is missing, a folder or not a
 // regular file.
 bool RequireLocationFile(const std::string& path, int& exitCode);
+
+// The shipped limit sets, then those of FILE (--limits; empty: none), with
+// every malformed row said on standard error. False (after saying why) when
+// FILE cannot be read.
+bool LoadLimitFiles(const std::string& file, exposure::LoadedLimits& limits);
+// The same, then the set named `setName` (--set), else FILE's first set, else
+// the default set. Null after saying why, with `exitCode` set (kFailed: FILE
+// unreadable; kUsage: no such set).
+const exposure::LimitSet* LoadLimitSet(const std::string& file, const std::string& setName,
+                                       exposure::LoadedLimits& limits, int& exitCode);
 
 }  // namespace vantora::cli

@@ -10,14 +10,7 @@
 
 namespace vantora::cli {
 
-namespace {
-
-// Exit status when a verdict is "exceeded" and --fail-on-exceeded is given.
-constexpr int kExceeded = 3;
-
-// The shipped sets and FILE's; false (after saying why) when FILE cannot be
-// read.
-bool LoadLimits(const std::string& file, exposure::LoadedLimits& limits) {
+bool LoadLimitFiles(const std::string& file, exposure::LoadedLimits& limits) {
   const std::string path = file.empty() ? std::string() : ArgPath(file);
   limits = exposure::LoadLimitLibrary(path, file, TheParamNames().compounds());
   for (const std::string& problem : limits.problems) FailUtf8(problem);
@@ -27,6 +20,28 @@ bool LoadLimits(const std::string& file, exposure::LoadedLimits& limits) {
   }
   return true;
 }
+
+const exposure::LimitSet* LoadLimitSet(const std::string& file, const std::string& setName,
+                                       exposure::LoadedLimits& limits, int& exitCode) {
+  if (!LoadLimitFiles(file, limits)) {
+    exitCode = kFailed;
+    return nullptr;
+  }
+  const exposure::LimitSet* set = exposure::ChooseLimitSet(limits, setName);
+  if (!set) {
+    std::string names;
+    for (const auto& s : limits.library.Sets()) names += (names.empty() ? "" : ", ") + s.name;
+    FailUtf8("no limit set is named \"" + (setName.empty() ? exposure::kDefaultLimitSet : setName) +
+             "\"; the sets are: " + names + ".");
+    exitCode = kUsage;
+  }
+  return set;
+}
+
+namespace {
+
+// Exit status when a verdict is "exceeded" and --fail-on-exceeded is given.
+constexpr int kExceeded = 3;
 
 const bool registered = RegisterCommand([](CLI::App& app, int& exitCode) {
   auto* exp = app.add_subcommand(
@@ -46,20 +61,8 @@ const bool registered = RegisterCommand([](CLI::App& app, int& exitCode) {
                 "Exit with status 3 when any verdict is \"exceeded\"");
   exp->callback([=, &exitCode] {
     exposure::LoadedLimits limits;
-    if (!LoadLimits(*limitsFile, limits)) {
-      exitCode = kFailed;
-      return;
-    }
-    const exposure::LimitSet* set = exposure::ChooseLimitSet(limits, *setName);
-    if (!set) {
-      std::string names;
-      for (const auto& s : limits.library.Sets()) names += (names.empty() ? "" : ", ") + s.name;
-      FailUtf8("no limit set is named \"" +
-               (setName->empty() ? exposure::kDefaultLimitSet : *setName) +
-               "\"; the sets are: " + names + ".");
-      exitCode = kUsage;
-      return;
-    }
+    const exposure::LimitSet* set = LoadLimitSet(*limitsFile, *setName, limits, exitCode);
+    if (!set) return;
     std::vector<exposure::LocationResult> results;
     bool failed = false;
     for (const std::string& arg : *inputs) {
@@ -99,7 +102,7 @@ const bool registered = RegisterCommand([](CLI::App& app, int& exitCode) {
   lim->add_option("--limits", *listFile, "A limits file whose sets follow the shipped ones");
   lim->callback([=, &exitCode] {
     exposure::LoadedLimits limits;
-    if (!LoadLimits(*listFile, limits)) {
+    if (!LoadLimitFiles(*listFile, limits)) {
       exitCode = kFailed;
       return;
     }

@@ -412,14 +412,20 @@ std::string ExposureJson(const std::vector<LocationResult>& locations, const std
   return j + "]}\n";
 }
 
+std::vector<std::string> LimitRowCells(const LimitRow& row) {
+  return {row.parameter, LimitKindName(row.kind), LimitNumber(row.value) + " " + row.unit,
+          row.source.empty() ? std::string("no source given") : row.source};
+}
+
 std::string LimitSetsText(const LimitLibrary& library) {
   std::string text;
   for (const LimitSet& set : library.Sets()) {
     text += set.name + "\n";
-    for (const LimitRow& row : set.rows)
-      text += "  " + row.parameter + "  " + LimitKindName(row.kind) + " " + LimitNumber(row.value) +
-              " " + row.unit + "  " + kDash + " " +
-              (row.source.empty() ? std::string("no source given") : row.source) + "\n";
+    for (const LimitRow& row : set.rows) {
+      const std::vector<std::string> cells = LimitRowCells(row);
+      text +=
+          "  " + cells[0] + "  " + cells[1] + " " + cells[2] + "  " + kDash + " " + cells[3] + "\n";
+    }
     text += "\n";
   }
   return text;

@@ -63,6 +63,10 @@ std::string LocationText(const LocationResult& location, const std::string& limi
 // {"limitSet", "locations": [...]} for `--json`, ending in a newline.
 std::string ExposureJson(const std::vector<LocationResult>& locations, const std::string& limitSet);
 
+// The cells of a set's row as listings show it: parameter, kind, value with
+// its unit, source ("no source given" when empty).
+std::vector<std::string> LimitRowCells(const LimitRow& row);
+
 // Every set and its rows, for `vantora limits`.
 std::string LimitSetsText(const LimitLibrary& library);
 
