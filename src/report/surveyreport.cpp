@@ -118,6 +118,7 @@ std::string SurveyReport::PeriodText() const {
 }
 
 std::string ProgressText(const ProgressStep& step) {
+  if (!step.note.empty()) return step.note;
   return "Location " + std::to_string(step.done + 1) + " of " + std::to_string(step.total) + ": " +
          step.name;
 }

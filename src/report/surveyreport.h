@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "chart/srgraph.h"
@@ -96,13 +97,17 @@ struct SurveyReport {
 // Progress of a long step: `done` of `total` locations, the one being worked
 // on named. Returns false to cancel.
 struct ProgressStep {
+  ProgressStep() = default;
+  ProgressStep(int done, int total, std::string name, std::string note = std::string())
+      : done(done), total(total), name(std::move(name)), note(std::move(note)) {}
   int done = 0;
   int total = 0;
   std::string name;  // UTF-8
+  std::string note;  // a step after the locations ("Packing the workbook")
 };
 using Progress = std::function<bool(const ProgressStep&)>;
 
-// "Location 3 of 50: Boiler Room".
+// "Location 3 of 50: Boiler Room", or the note.
 std::string ProgressText(const ProgressStep& step);
 
 // Gathers the report on `files` (location files, in order) with limit set

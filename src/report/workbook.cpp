@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <filesystem>
 #include <map>
@@ -27,7 +28,7 @@ constexpr int kMaxSheetName = 31;
 constexpr double kMinWidth = 8, kMaxWidth = 60;
 // Bytes a number cell takes in the sheet's XML, to tell when the archive
 // needs ZIP64.
-constexpr double kCellBytes = 40;
+constexpr double kCellBytes = 45;
 constexpr double kZip64Bytes = 3.0e9;
 
 // Days from 1970-01-01 to a civil date (proleptic Gregorian).
@@ -54,6 +55,22 @@ std::size_t CodePoints(const std::string& utf8) {
   std::size_t n = 0;
   for (unsigned char c : utf8) n += (c & 0xC0) != 0x80;
   return n;
+}
+
+// Readings are stored in single precision. As a double, a float carries
+// binary digits that print as noise ("21.29999923706055"); the shortest
+// decimal that reads back as the same float is the stored value whole, in
+// half the digits, which keeps the sheets small and quick to pack.
+double StoredReading(double v) {
+  const float f = static_cast<float>(v);
+  if (static_cast<double>(f) != v) return v;
+  char text[32];
+  const auto printed = std::to_chars(text, text + sizeof text, f);
+  double shortest = v;
+  if (printed.ec != std::errc() || std::from_chars(text, printed.ptr, shortest).ec != std::errc() ||
+      static_cast<float>(shortest) != f)
+    return v;
+  return shortest;
 }
 
 lxw_color_t Colour(const chart::Rgb& c) {
@@ -303,7 +320,7 @@ void WriteLocation(Book& book, Sheet& sheet, const std::string& sheetName,
     worksheet_write_number(ws, row, 0, ExcelSerial(t), book.DateTime());
     for (int c = 0; c < channelCount; ++c)
       if (exposure::Classify(values[c]) == exposure::Reading::Real)
-        worksheet_write_number(ws, row, static_cast<lxw_col_t>(c + 1), values[c],
+        worksheet_write_number(ws, row, static_cast<lxw_col_t>(c + 1), StoredReading(values[c]),
                                formats[static_cast<std::size_t>(c)]);
     if (row == 1 || t < first) first = t;
     if (row == 1 || t > end) end = t;
@@ -506,10 +523,23 @@ bool WriteWorkbook(const SurveyReport& report, const std::string& path, const Pr
     Sheet s(locationSheets[static_cast<std::size_t>(i)]);
     WriteLocation(book, s, sheetNames[static_cast<std::size_t>(i)], loc, report.options.graphs);
   }
+  // Packing takes long for a large site and cannot be stopped; a cancel
+  // asked for meanwhile is honoured after it, before the file is replaced.
+  const ProgressStep packing{total, total, std::string(), "Packing the workbook"};
+  if (progress && !progress(packing)) {
+    abandon();
+    if (cancelled) *cancelled = true;
+    return false;
+  }
   const lxw_error closed = workbook_close(wb);
   if (closed != LXW_NO_ERROR) {
     RemoveScratch(scratch);
     error = "cannot write " + Cp1252ToUtf8(path) + ": " + lxw_strerror(closed);
+    return false;
+  }
+  if (progress && !progress(packing)) {
+    RemoveScratch(scratch);
+    if (cancelled) *cancelled = true;
     return false;
   }
   // The complete file takes the permission bits of the one it replaces.

@@ -415,9 +415,25 @@ TEST_F(ReportCommandTest, CancelWritesNothingThenTheReportOpens) {
   EXPECT_EQ(opened, std::vector<std::string>{pdf});
   EXPECT_TRUE(messages.boxes.empty());
 
-  // A site folder as a workbook, after a name of another kind.
+  // A site folder as a workbook, cancelled while it is written, then after
+  // a name of another kind.
   source = report::ReportSource::SiteFolder;
   const std::string xlsx = dir.File("site.xlsx");
+  report::SetReportProgressHook([this](QProgressDialog& dialog) {
+    auto* bar = dialog.findChild<QProgressBar*>();
+    const int n = static_cast<int>(files.size());
+    QObject::connect(bar, &QProgressBar::valueChanged, &dialog, [&dialog, n](int value) {
+      if (value > n) dialog.cancel();
+    });
+  });
+  choices = {xlsx};
+  Report();
+  EXPECT_FALSE(FileExists(xlsx));
+  EXPECT_EQ(CountFiles(dir.path(), ".vtmp"), 0);
+  ASSERT_EQ(messages.boxes.size(), 1u);
+  EXPECT_EQ(messages.boxes[0].text, "The survey report was cancelled. Nothing was written.");
+  report::SetReportProgressHook({});
+  messages.boxes.clear();
   choices = {dir.File("site.txt"), xlsx};
   Report();
   ASSERT_EQ(messages.boxes.size(), 1u);

@@ -6,6 +6,10 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QSettings>
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <thread>
 
 #include "common/codepage.h"
 #include "common/gui/framework.h"
@@ -18,6 +22,7 @@
 #include "model/vocabulary.h"
 #include "report/gui/reportpdf.h"
 #include "report/surveyreport.h"
+#include "report/workbook.h"
 
 namespace vantora::report {
 
@@ -92,6 +97,47 @@ bool ChooseOutput(const std::string& proposed, const std::vector<std::string>& k
     request.initialDir = SplitPath(chosen).first;
     request.initialFile = chosen;
   }
+}
+
+// The workbook needs no widgets: it is written on a thread of its own while
+// the progress dialog stays live (its packing alone takes a while for a large
+// site).
+bool WriteWorkbookBeside(const SurveyReport& report, const std::string& output,
+                         QProgressDialog& dialog, int offset, std::string& error, bool& cancelled) {
+  std::mutex lock;
+  ProgressStep last;
+  bool fresh = false;
+  std::atomic<bool> stop{false}, finished{false};
+  bool ok = false;
+  std::thread worker([&] {
+    ok = WriteWorkbook(
+        report, output,
+        [&](const ProgressStep& step) {
+          {
+            std::lock_guard<std::mutex> guard(lock);
+            last = step;
+            fresh = true;
+          }
+          return !stop.load();
+        },
+        error, &cancelled);
+    finished = true;
+  });
+  while (!finished) {
+    {
+      std::lock_guard<std::mutex> guard(lock);
+      if (fresh) {
+        dialog.setLabelText(QString::fromStdString(ProgressText(last)));
+        dialog.setValue(offset + last.done);
+        fresh = false;
+      }
+    }
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    if (dialog.wasCanceled()) stop = true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  worker.join();
+  return ok;
 }
 
 const exposure::LimitSet* ProfileLimitSet(exposure::LoadedLimits& limits) {
@@ -199,7 +245,10 @@ void SurveyReportCommand(CWinApp& app) {
     CWaitCursor wait;
     const int count = static_cast<int>(report.locations.size());
     dialog.setMaximum(n + count);
-    ok = WriteReportOutput(report, output, step(1, n), error, &cancelled);
+    if (OutputKindOf(output) == OutputKind::Workbook)
+      ok = WriteWorkbookBeside(report, output, dialog, n, error, cancelled);
+    else
+      ok = WriteReportOutput(report, output, step(1, n), error, &cancelled);
   }
   dialog.close();
   if (cancelled) {
