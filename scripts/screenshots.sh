@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Pictures of VantoraPC with a location of the sample site open, at 800x600
 # and 1600x1000, at first start on 1280x1024 and 1920x1200 screens, seven
-# tiled windows, the Notebook dialog and the About box, into
+# tiled windows, the Notebook dialog, the About box, and the paint store
+# with its exposure window (NIOSH set) and the Exposure Limits dialog, into
 # build/screenshots/ (not kept in the repository). Drawn off screen; needs no
 # display.
 set -euo pipefail
@@ -22,6 +23,14 @@ export XDG_CONFIG_HOME="$config" QT_QPA_PLATFORM=offscreen
   --about "$shots/about.png" --select-site "$shots/select-site.png"
 "$bin/vantora_screenshot" "$shots/vantorapc-1600x1000.png" 1600 1000 "$site/Boiler Room.loc" \
   --tile "$site/Lab 2.loc"
+# The paint store and its exposure window on a screen wide enough for the
+# table, and the Exposure Limits dialog.
+printf '{ "screens": [ { "name": "screen", "x": 0, "y": 0, "width": 1920, "height": 1200, "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1 } ] }\n' \
+  >"$config/screen.json"
+QT_QPA_PLATFORM="offscreen:configfile=$config/screen.json" \
+  "$bin/vantora_screenshot" "$shots/paint-store.png" 1400 900 "$site/Paint Store.loc" \
+  --exposure "$shots/exposure.png" --exposure-set "Workplace (NIOSH REL)" \
+  --limits "$shots/exposure-limits.png"
 # First start (no stored window) on screens of two sizes: the whole screen.
 for size in 1280x1024 1920x1200; do
   w=${size%x*} h=${size#*x}

@@ -378,8 +378,19 @@ bool CLogFileIO::ReadRecord(int index, LogTime& time, double* values) {
     NoteBadRecord(index);
     return false;
   }
+  if (!ParseRecord(raw.data(), time, values)) {
+    NoteBadRecord(index);
+    return false;
+  }
+  cachedIndex_ = index;
+  cachedTime_ = time;
+  std::copy(values, values + channelCount_, cachedValues_);
+  return true;
+}
+
+bool CLogFileIO::ParseRecord(const std::uint8_t* raw, LogTime& time, double* values) const {
   LogFileError parseError = LogFileError::None;
-  ByteReader in(raw.data(), raw.size(), parseError);
+  ByteReader in(raw, static_cast<std::size_t>(recordSize_), parseError);
   in.Tag(0xFF);
   std::uint64_t offset = 0;
   for (int k = 0; k < OffsetBytes(); ++k) {
@@ -387,15 +398,46 @@ bool CLogFileIO::ReadRecord(int index, LogTime& time, double* values) {
     if (k < 4) offset += b << (8 * k);
   }
   for (int c = 0; c < channelCount_; ++c) values[c] = in.Float();
-  if (parseError != LogFileError::None) {
-    NoteBadRecord(index);
-    return false;
-  }
+  if (parseError != LogFileError::None) return false;
   time = startTime_ + static_cast<LogTime>(offset);
-  cachedIndex_ = index;
-  cachedTime_ = time;
-  std::copy(values, values + channelCount_, cachedValues_);
   return true;
+}
+
+int CLogFileIO::ReadRecords(int first, int count, LogTime* times, double* values, bool* ok) {
+  std::lock_guard<std::recursive_mutex> guard(*lock_);
+  if (count <= 0) return 0;
+  std::fill(ok, ok + count, false);
+  if (mode_ != 1 && mode_ != 2) SetError(LogFileError::ReadDenied);
+  if (first < 0 || first >= recordCount_ || count > recordCount_ - first)
+    SetError(LogFileError::Range);
+  if (error_ != LogFileError::None) return 0;
+
+  // About 256 KB a read.
+  const std::size_t size = static_cast<std::size_t>(recordSize_);
+  const int perRead = std::max(1, static_cast<int>((256 * 1024) / size));
+  std::vector<std::uint8_t> block;
+  int good = 0;
+  for (int done = 0; done < count;) {
+    const int n = std::min(perRead, count - done);
+    block.resize(size * static_cast<std::size_t>(n));
+    const long long got =
+        file_.ReadAt(dataStart_ + static_cast<std::int64_t>(recordSize_) * (first + done),
+                     block.data(), block.size());
+    // Records the read did not reach in full fail, as a short read fails one.
+    const int whole = got > 0 ? static_cast<int>(static_cast<std::size_t>(got) / size) : 0;
+    for (int i = 0; i < n; ++i) {
+      const int k = done + i;
+      double* row = values + static_cast<std::size_t>(k) * static_cast<std::size_t>(channelCount_);
+      ok[k] = i < whole &&
+              ParseRecord(block.data() + size * static_cast<std::size_t>(i), times[k], row);
+      if (ok[k])
+        ++good;
+      else
+        NoteBadRecord(first + k);
+    }
+    done += n;
+  }
+  return good;
 }
 
 bool CLogFileIO::AppendRecord(LogTime time, const double* values) {
@@ -507,6 +549,14 @@ void CLogFile::GetChannelDecimals(int channel, int& decimals) const {
 bool CLogFile::ReadRecord(int record, double* values, LogTime& time) const {
   if (io_->mode() == 0) return false;
   return io_->ReadRecord(record, time, values) && io_->error() == LogFileError::None;
+}
+
+int CLogFile::ReadRecords(int first, int count, LogTime* times, double* values, bool* ok) const {
+  if (io_->mode() == 0) {
+    if (count > 0) std::fill(ok, ok + count, false);
+    return 0;
+  }
+  return io_->ReadRecords(first, count, times, values, ok);
 }
 
 bool CLogFile::GetStartTime(LogTime& time) const {

@@ -78,6 +78,12 @@ class CLogFileIO {
   // A record whose own bytes are bad (tag, or the file shrank) fails alone:
   // the error does not stick and the record is counted in badRecordCount().
   bool ReadRecord(int index, LogTime& time, double* values);
+  // Records first to first + count - 1 as ReadRecord reads them, many per
+  // system call: the times in `times`, channelCount() values a record in
+  // `values`, ok[i] true when record first + i read (a damaged record fails
+  // alone). The number that read; 0 when ReadRecord would refuse them all
+  // (not open, an error set, or a record beyond the range: error Range).
+  int ReadRecords(int first, int count, LogTime* times, double* values, bool* ok);
   // Refused (error Range) beyond kMaxRecords records, before the start time
   // or past what timeBits can hold; nothing is written then.
   bool AppendRecord(LogTime time, const double* values);
@@ -115,6 +121,8 @@ class CLogFileIO {
   int OffsetBytes() const { return timeBits_ / 8; }
   void ComputeLayout();
   void NoteBadRecord(int index);
+  // One record's bytes (recordSize_ of them); false when they are bad.
+  bool ParseRecord(const std::uint8_t* raw, LogTime& time, double* values) const;
 
   std::string path_;
   LogFileError error_ = LogFileError::None;
@@ -176,6 +184,8 @@ class CLogFile : public CLogData {
   void Flush() override;
 
   bool ReadRecord(int record, double* values, LogTime& time) const;
+  // Many records at once (see CLogFileIO::ReadRecords); 0 when not open.
+  int ReadRecords(int first, int count, LogTime* times, double* values, bool* ok) const;
 
   // Writer side (corvanetransfer, sample sites, tests).
   void SetVersion(int version) { io_->setVersion(version); }

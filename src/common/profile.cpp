@@ -1,7 +1,9 @@
 #include "common/profile.h"
 
+#include <QFileInfo>
 #include <QSettings>
 #include <QString>
+#include <filesystem>
 #include <mutex>
 
 #include "common/codepage.h"
@@ -54,6 +56,19 @@ void Profile::WriteInt(const std::string& section, const std::string& key, int v
   settings.setValue(Key(section, key), value);
 }
 
+std::string Profile::GetUtf8String(const std::string& section, const std::string& key,
+                                   const std::string& defaultValue) {
+  QSettings settings("Halvorn", "VantoraPC");
+  QVariant v = settings.value(Key(section, key));
+  return v.isValid() ? v.toString().toStdString() : defaultValue;
+}
+
+void Profile::WriteUtf8String(const std::string& section, const std::string& key,
+                              const std::string& value) {
+  QSettings settings("Halvorn", "VantoraPC");
+  settings.setValue(Key(section, key), QString::fromStdString(value));
+}
+
 bool Profile::Contains(const std::string& section, const std::string& key) {
   QSettings settings("Halvorn", "VantoraPC");
   return settings.contains(Key(section, key));
@@ -67,6 +82,16 @@ void Profile::Remove(const std::string& section, const std::string& key) {
 void Profile::Sync() {
   QSettings settings("Halvorn", "VantoraPC");
   settings.sync();
+}
+
+std::string SettingsFolder() {
+  // The INI form names a file on every platform (the native form is the
+  // registry on Windows); its folder is the one the settings file is in on
+  // Linux and the application data folder on Windows.
+  QSettings settings(QSettings::IniFormat, QSettings::UserScope, "Halvorn", "VantoraPC");
+  const QString folder = QFileInfo(settings.fileName()).absolutePath();
+  if (folder.isEmpty()) return std::string();
+  return WithTrailingSeparator(FromNativePath(std::filesystem::u8path(folder.toStdString())));
 }
 
 void SetProgramFolder(const std::string& folder) {

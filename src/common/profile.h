@@ -16,10 +16,20 @@ class Profile {
   static void WriteString(const std::string& section, const std::string& key,
                           const std::string& value);
   static void WriteInt(const std::string& section, const std::string& key, int value);
+  // The same for values held as UTF-8 (names that Windows-1252 cannot hold).
+  static std::string GetUtf8String(const std::string& section, const std::string& key,
+                                   const std::string& defaultValue = std::string());
+  static void WriteUtf8String(const std::string& section, const std::string& key,
+                              const std::string& value);
   static bool Contains(const std::string& section, const std::string& key);
   static void Remove(const std::string& section, const std::string& key);
   static void Sync();
 };
+
+// The folder that holds the settings file (with a trailing separator), for
+// the user's own files kept beside it: ~/.config/Halvorn/ on Linux, the
+// Halvorn folder of the roaming application data on Windows.
+std::string SettingsFolder();
 
 // Folder of the running program (with a trailing separator); set by main().
 void SetProgramFolder(const std::string& folder);

@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <memory>
 
 #include "common/codepage.h"
+#include "common/logfile.h"
 #include "common/pathutil.h"
 #include "model/vocabulary.h"
 
@@ -24,6 +26,12 @@ bool Above(double value, double limit) {
 }
 
 bool Below(double value, double limit) { return Above(-value, -limit); }
+
+inline Reading ClassifyValue(double value) {
+  if (!std::isfinite(value) || value < -666660.0) return Reading::NotAvailable;
+  if (value < -200.0) return Reading::OverRange;
+  return Reading::Real;
+}
 
 // The window start with the highest sum among the qualifying records; among
 // sums equal to rounding, the first in record order. -1 when none qualifies.
@@ -45,22 +53,36 @@ long BestWindow(const WindowMeans& w, long double scale, Qualifies qualifies) {
   return best;
 }
 
-// Running totals over the records' spans for times that never decrease:
-// every span ends before the next record starts.
-WindowMeans SortedWindowSums(const std::vector<LogTime>& t, const std::vector<double>& v,
-                             const std::vector<std::int64_t>& d, std::int64_t length) {
-  const std::size_t n = t.size();
-  WindowMeans w;
-  w.sum.assign(n, 0);
-  w.sampled.assign(n, 0);
-  // P[r], Q[r]: value-seconds and sampled seconds of records before r.
-  std::vector<long double> P(n + 1, 0);
-  std::vector<std::int64_t> Q(n + 1, 0);
+// Running totals over the records' spans: P[r], Q[r] are the value-seconds
+// and sampled seconds of the records before r.
+struct Prefix {
+  std::vector<long double> P;
+  std::vector<std::int64_t> Q;
+};
+
+void PrefixSums(const std::vector<double>& v, const std::vector<std::int64_t>& d, Prefix& p) {
+  const std::size_t n = v.size();
+  p.P.resize(n + 1);
+  p.Q.resize(n + 1);
+  p.P[0] = 0;
+  p.Q[0] = 0;
   for (std::size_t r = 0; r < n; ++r) {
     const bool s = !std::isnan(v[r]);
-    P[r + 1] = P[r] + (s ? static_cast<long double>(v[r]) * d[r] : 0.0L);
-    Q[r + 1] = Q[r] + (s ? d[r] : 0);
+    p.P[r + 1] = p.P[r] + (s ? static_cast<long double>(v[r]) * d[r] : 0.0L);
+    p.Q[r + 1] = p.Q[r] + (s ? d[r] : 0);
   }
+}
+
+// Window sums from the running totals for times that never decrease: every
+// span ends before the next record starts.
+void SortedWindowSums(const std::vector<LogTime>& t, const std::vector<double>& v,
+                      const std::vector<std::int64_t>& d, const Prefix& p, std::int64_t length,
+                      WindowMeans& w) {
+  const std::size_t n = t.size();
+  const std::vector<long double>& P = p.P;
+  const std::vector<std::int64_t>& Q = p.Q;
+  w.sum.resize(n);
+  w.sampled.resize(n);
   std::size_t j = 0;  // the last record starting at or before the window's end
   for (std::size_t r = 0; r < n; ++r) {
     const LogTime end = t[r] + length;
@@ -76,7 +98,6 @@ WindowMeans SortedWindowSums(const std::vector<LogTime>& t, const std::vector<do
     w.sum[r] = sumEnd - P[r];
     w.sampled[r] = sampledEnd - Q[r];
   }
-  return w;
 }
 
 // Any order: the cumulative functions are piecewise linear with corners at
@@ -162,11 +183,7 @@ std::string Percent(double p) {
 
 }  // namespace
 
-Reading Classify(double value) {
-  if (!std::isfinite(value) || value < -666660.0) return Reading::NotAvailable;
-  if (value < -200.0) return Reading::OverRange;
-  return Reading::Real;
-}
+Reading Classify(double value) { return ClassifyValue(value); }
 
 void ReadRecording(const CLogData& log, Recording& out) {
   out = Recording();
@@ -184,6 +201,25 @@ void ReadRecording(const CLogData& log, Recording& out) {
   out.recordCount = std::max(0, log.RecordCount());
   out.times.reserve(static_cast<std::size_t>(out.recordCount));
   out.values.reserve(static_cast<std::size_t>(out.recordCount) * out.channels.size());
+  if (const auto* file = dynamic_cast<const CLogFile*>(&log);
+      file && file->ChannelCount() == channels) {
+    // A block of records per read.
+    const int block = std::clamp(out.recordCount, 1, 4096);
+    std::vector<LogTime> times(static_cast<std::size_t>(block));
+    std::vector<double> values(static_cast<std::size_t>(block) * kMaxChannels);
+    std::unique_ptr<bool[]> ok(new bool[static_cast<std::size_t>(block)]);
+    for (int first = 0; first < out.recordCount; first += block) {
+      const int count = std::min(block, out.recordCount - first);
+      if (file->ReadRecords(first, count, times.data(), values.data(), ok.get()) == 0) continue;
+      for (int i = 0; i < count; ++i) {
+        if (!ok[i]) continue;
+        out.times.push_back(times[static_cast<std::size_t>(i)]);
+        const auto row = values.begin() + static_cast<std::ptrdiff_t>(i) * channels;
+        out.values.insert(out.values.end(), row, row + channels);
+      }
+    }
+    return;
+  }
   double values[kMaxChannels];
   for (int r = 0; r < out.recordCount; ++r) {
     LogTime time = 0;
@@ -228,8 +264,12 @@ Verdict Worse(Verdict a, Verdict b) { return static_cast<int>(a) > static_cast<i
 
 WindowMeans WindowSums(const std::vector<LogTime>& times, const std::vector<double>& v,
                        const std::vector<std::int64_t>& spans, std::int64_t length, bool sorted) {
-  return sorted ? SortedWindowSums(times, v, spans, length)
-                : GeneralWindowSums(times, v, spans, length);
+  if (!sorted) return GeneralWindowSums(times, v, spans, length);
+  Prefix prefix;
+  PrefixSums(v, spans, prefix);
+  WindowMeans w;
+  SortedWindowSums(times, v, spans, prefix, length, w);
+  return w;
 }
 
 LocationResult Assess(const Recording& rec, const LimitSet* set, CompoundLibrary& compounds) {
@@ -252,7 +292,15 @@ LocationResult Assess(const Recording& rec, const LimitSet* set, CompoundLibrary
   const std::vector<std::int64_t> d = RecordSpans(t, I);
   const bool sorted = std::is_sorted(t.begin(), t.end());
   const std::size_t channels = rec.channels.size();
+  // Reused from channel to channel.
   std::vector<double> v(n);
+  // The values of a few channels at a time, each channel's side by side:
+  // one pass over the records' rows serves them all.
+  constexpr std::size_t kGroup = 5;
+  std::vector<double> columns(n * std::min(kGroup, channels));
+  std::vector<Reading> kinds(n);
+  Prefix prefix;
+  WindowMeans twaSums, stelSums;
 
   for (std::size_t c = 0; c < channels; ++c) {
     const Recording::Channel& info = rec.channels[c];
@@ -273,9 +321,16 @@ LocationResult Assess(const Recording& rec, const LimitSet* set, CompoundLibrary
     }
 
     double maxReal = -std::numeric_limits<double>::infinity();
+    if (c % kGroup == 0) {
+      const std::size_t group = std::min(kGroup, channels - c);
+      for (std::size_t r = 0; r < n; ++r)
+        for (std::size_t k = 0; k < group; ++k) columns[k * n + r] = rec.Value(r, c + k);
+    }
+    const double* column = columns.data() + (c % kGroup) * n;
     for (std::size_t r = 0; r < n; ++r) {
-      const double value = rec.Value(r, c);
-      switch (Classify(value)) {
+      const double value = column[r];
+      kinds[r] = ClassifyValue(value);
+      switch (kinds[r]) {
         case Reading::NotAvailable: ++ch.notAvailable; break;
         case Reading::OverRange: ++ch.overRange; break;
         case Reading::Real:
@@ -295,15 +350,18 @@ LocationResult Assess(const Recording& rec, const LimitSet* set, CompoundLibrary
 
     std::int64_t S = 0;
     long double weighted = 0;
+    // Scale of the running totals, for telling equal windows apart.
+    long double magnitude = 0;
     if (why.empty()) {
       double lo = std::numeric_limits<double>::infinity(), hi = -lo;
       for (std::size_t r = 0; r < n; ++r) {
-        const double value = rec.Value(r, c);
-        const Reading kind = Classify(value);
+        const double value = column[r];
+        const Reading kind = kinds[r];
         v[r] = kind == Reading::Real ? value : kind == Reading::OverRange ? maxReal : kNaN;
         if (kind == Reading::NotAvailable) continue;
         S += d[r];
         weighted += static_cast<long double>(v[r]) * d[r];
+        magnitude += std::fabs(static_cast<long double>(v[r])) * d[r];
         lo = std::min(lo, v[r]);
         hi = std::max(hi, v[r]);
       }
@@ -326,14 +384,21 @@ LocationResult Assess(const Recording& rec, const LimitSet* set, CompoundLibrary
     ch.coverage = span > 0 ? 100.0 * static_cast<double>(S) / static_cast<double>(span) : 0.0;
     ch.twaSample = static_cast<double>(weighted / S);
     const LogTime windowEndLimit = t.back() + I;
-    // Scale of the running totals, for telling equal windows apart.
-    long double magnitude = 0;
-    for (std::size_t r = 0; r < n; ++r)
-      if (!std::isnan(v[r])) magnitude += std::fabs(static_cast<long double>(v[r])) * d[r];
+
+    // The window sums of both lengths; for ordered times from running totals
+    // shared by the two.
+    auto windowSums = [&](std::int64_t length, WindowMeans& w) {
+      if (sorted)
+        SortedWindowSums(t, v, d, prefix, length, w);
+      else
+        w = GeneralWindowSums(t, v, d, length);
+    };
+    if (sorted) PrefixSums(v, d, prefix);
 
     // 8-hour TWA.
     {
-      const WindowMeans w = WindowSums(t, v, d, kTwa8Seconds, sorted);
+      windowSums(kTwa8Seconds, twaSums);
+      const WindowMeans& w = twaSums;
       WindowResult twa;
       twa.lowerBound = ch.lowerBound;
       twa.shortSample = span < kTwa8Seconds;
@@ -349,9 +414,8 @@ LocationResult Assess(const Recording& rec, const LimitSet* set, CompoundLibrary
 
     // STEL, and the windows that qualify for it.
     std::vector<char> stelQualifies;
-    WindowMeans stelSums;
     if (I <= kStelSeconds) {
-      stelSums = WindowSums(t, v, d, kStelSeconds, sorted);
+      windowSums(kStelSeconds, stelSums);
       stelQualifies.assign(n, 0);
       for (std::size_t r = 0; r < n; ++r)
         stelQualifies[r] = !std::isnan(v[r]) && stelSums.sampled[r] == kStelSeconds &&
@@ -378,8 +442,9 @@ LocationResult Assess(const Recording& rec, const LimitSet* set, CompoundLibrary
       if (!limit.applicable) continue;
       anyApplicable = true;
       const double L = limit.valueInChannelUnit;
+      // None when the quotient is beyond the range of numbers (a tiny limit).
       auto ratio = [&](double result) {
-        if (L > 0) limit.ratio = result / L;
+        if (L > 0 && std::isfinite(result / L)) limit.ratio = result / L;
       };
       switch (limit.kind) {
         case LimitKind::Twa8:
@@ -411,7 +476,7 @@ LocationResult Assess(const Recording& rec, const LimitSet* set, CompoundLibrary
           std::int64_t run = 0;
           bool inRun = false;
           for (std::size_t r = 0; r < n; ++r) {
-            const Reading kind = Classify(rec.Value(r, c));
+            const Reading kind = kinds[r];
             bool beyond = false;
             if (kind == Reading::OverRange)
               beyond = !low;

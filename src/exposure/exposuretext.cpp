@@ -7,6 +7,7 @@
 #include "common/codepage.h"
 #include "common/jsontext.h"
 #include "common/timetext.h"
+#include "exposure/units.h"
 
 namespace vantora::exposure {
 
@@ -153,7 +154,12 @@ ExposureTable BuildTable(const LocationResult& location) {
                  "",
                  "",
                  VerdictCell(ch)};
-    if (ch.twa8h && ch.twa8h->shortSample) row.cells[4] += " (short sample)";
+    // A short sample's 8-hour TWA counts the unsampled time as zero: a
+    // number for concentrations only (zero degrees is no absence of heat).
+    if (ch.twa8h && ch.twa8h->shortSample)
+      row.cells[4] =
+          (IsConcentration(ChannelUnit(ch.unitCode)) ? row.cells[4] : std::string(kDash)) +
+          " (short sample)";
     if (ch.limits.empty()) {
       row.cells[6] = "no limit in this set";
       table.rows.push_back(row);

@@ -186,6 +186,11 @@ Unit ChannelUnit(int unitCode) {
   }
 }
 
+bool IsConcentration(Unit unit) {
+  const Family f = FamilyOf(unit);
+  return f == Family::Volume || f == Family::Mass;
+}
+
 double FormulaWeight(const std::string& formula) { return FormulaParser(Trimmed(formula)).Parse(); }
 
 double MolecularWeight(int paramCode, CompoundLibrary& compounds) {
@@ -214,8 +219,10 @@ double MolecularWeight(int paramCode, CompoundLibrary& compounds) {
   }
 }
 
-Conversion Convert(double value, Unit from, const std::string& fromName, Unit to,
-                   const std::string& toName, double mw) {
+namespace {
+
+Conversion ConvertValue(double value, Unit from, const std::string& fromName, Unit to,
+                        const std::string& toName, double mw) {
   Conversion c;
   const Family ff = FamilyOf(from), tf = FamilyOf(to);
   auto refuse = [&](const std::string& why) {
@@ -249,6 +256,19 @@ Conversion Convert(double value, Unit from, const std::string& fromName, Unit to
       ff == Family::Volume ? base * mw / kMolarVolume25C : base * kMolarVolume25C / mw;
   c.ok = true;
   c.value = FromBase(converted, to);
+  return c;
+}
+
+}  // namespace
+
+Conversion Convert(double value, Unit from, const std::string& fromName, Unit to,
+                   const std::string& toName, double mw) {
+  Conversion c = ConvertValue(value, from, fromName, to, toName, mw);
+  // A value beyond the range of numbers in the other unit is no value there.
+  if (c.ok && !std::isfinite(c.value)) {
+    c = Conversion();
+    c.reason = "the value is out of range in " + toName;
+  }
   return c;
 }
 

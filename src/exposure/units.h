@@ -33,6 +33,10 @@ Unit LimitUnit(const std::string& text);
 // 14 g/m^3, 0/1/2 °C/°F/K, 3 %RH; Other else.
 Unit ChannelUnit(int unitCode);
 
+// True for the units of concentrations (volume fractions and mass per
+// volume), where time without a reading can stand for zero.
+bool IsConcentration(Unit unit);
+
 // Molar volume of an ideal gas at 25 °C and 1 atm, in litres: mg/m3 = ppm
 // × MW / 24.45.
 constexpr double kMolarVolume25C = 24.45;

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <memory>
 
 #include "common/timetext.h"
 #include "support/locbytes.h"
@@ -269,6 +270,58 @@ TEST_F(LogFileTest, ABadRecordFailsAloneAndIsCountedOnce) {
   EXPECT_EQ(text, "09:31:49");
   EXPECT_EQ(BadRecordsMessage("a.loc", 1), "a.loc holds 1 damaged record; it reads as errors.");
   EXPECT_EQ(BadRecordsMessage("a.loc", 3), "a.loc holds 3 damaged records; they read as errors.");
+}
+
+// Records read many at a time give what reading them one by one gives:
+// damaged tags, records the file lost after it was opened, refusals.
+TEST_F(LogFileTest, BlockReadsAgreeWithRecordReads) {
+  LocationSpec s;
+  for (int c = 0; c < kMaxChannels; ++c) s.channels.push_back({"C" + std::to_string(c), 0, 0});
+  const int count = 9000;  // several reads' worth
+  for (int r = 0; r < count; ++r) {
+    std::vector<float> v(kMaxChannels);
+    for (int c = 0; c < kMaxChannels; ++c) v[c] = static_cast<float>(r * 0.5 + c);
+    s.records.push_back({static_cast<std::uint32_t>(r * 7), v});
+  }
+  auto bytes = test::LocationBytes(s);
+  const std::size_t dataStart = 18 + kMaxChannels * 57 + 1, size = 4 + 4 * kMaxChannels;
+  for (int bad : {0, 1, 3119, 3120, 3121, 6240, 8998}) bytes[dataStart + size * bad] = 0x7F;
+  const std::string path = WriteRaw(bytes);
+  CLogFile block(path), single(path);
+  // The last 500 records and half of one more go after both were opened.
+  std::filesystem::resize_file(path, dataStart + size * (count - 500) - size / 2);
+
+  std::vector<LogTime> times(count);
+  std::vector<double> values(static_cast<std::size_t>(count) * kMaxChannels);
+  std::unique_ptr<bool[]> ok(new bool[count]);
+  EXPECT_EQ(block.ReadRecords(0, count, times.data(), values.data(), ok.get()), count - 507);
+  int agree = 0;
+  for (int r = 0; r < count; ++r) {
+    double v[kMaxChannels];
+    LogTime t = 0;
+    const bool read = single.ReadRecord(r, v, t);
+    ASSERT_EQ(ok[r], read) << r;
+    if (!read) continue;
+    ASSERT_EQ(times[r], t) << r;
+    for (int c = 0; c < kMaxChannels; ++c) ASSERT_EQ(values[r * kMaxChannels + c], v[c]) << r;
+    ++agree;
+  }
+  EXPECT_EQ(agree, count - 507);
+  EXPECT_EQ(block.BadRecordCount(), single.BadRecordCount());
+  EXPECT_EQ(block.BadRecordCount(), 507);
+  EXPECT_EQ(block.Error(), LogFileError::None);
+  // A part of the records reads alone.
+  EXPECT_EQ(block.ReadRecords(3119, 3, times.data(), values.data(), ok.get()), 0);
+  EXPECT_EQ(block.ReadRecords(5, 2, times.data(), values.data(), ok.get()), 2);
+  EXPECT_EQ(times[1] - block.StartTime(), 42);
+  EXPECT_EQ(values[kMaxChannels + 2], 5.0);
+
+  // Beyond the records: refused, as a record read beyond them is.
+  EXPECT_EQ(block.ReadRecords(count - 1, 2, times.data(), values.data(), ok.get()), 0);
+  EXPECT_FALSE(ok[0]);
+  EXPECT_EQ(block.Error(), LogFileError::Range);
+  CLogFile damaged(WriteRaw({3, 2, 24}));
+  EXPECT_EQ(damaged.ReadRecords(0, 1, times.data(), values.data(), ok.get()), 0);
 }
 
 TEST_F(LogFileTest, TwentyOneChannelsIsARangeError) {

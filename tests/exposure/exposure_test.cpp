@@ -7,7 +7,9 @@
 #include <cmath>
 #include <random>
 
+#include "common/logfile.h"
 #include "model/vocabulary.h"
+#include "support/locbytes.h"
 
 namespace vantora::exposure {
 namespace {
@@ -252,6 +254,30 @@ TEST(Exposure, UnsortedAndRepeatedTimes) {
   EXPECT_DOUBLE_EQ(ch.twa8h->value, (4 * 600.0 + 2400.0) / 28800);
 }
 
+// A location file's records as the engine reads them: a damaged record and
+// the records past a cut are left out, the rest keep their times and values.
+TEST(Exposure, ReadRecordingLeavesOutRecordsThatFailToRead) {
+  test::LocationSpec s;
+  s.channels = {{"CO", 3, 4, 1}, {"Temp", 0, 0, 1}};
+  for (int r = 0; r < 5000; ++r)
+    s.records.push_back({static_cast<std::uint32_t>(60 * r), {r * 0.25f, 20.0f}});
+  s.recordCount = 5002;  // two more than the file holds
+  auto bytes = test::LocationBytes(s);
+  bytes[18 + 2 * 57 + 1 + 12 * 4321] = 0;  // record 4321's tag
+  test::TempDir dir;
+  test::WriteBytes(dir.File("a.loc"), bytes);
+  CLogFile log(dir.File("a.loc"));
+  Recording rec;
+  ReadRecording(log, rec);
+  EXPECT_EQ(rec.recordCount, 5000);
+  ASSERT_EQ(rec.times.size(), 4999u);
+  ASSERT_EQ(rec.values.size(), 2 * 4999u);
+  EXPECT_EQ(rec.times[4321] - rec.times[4320], 120);
+  EXPECT_EQ(rec.Value(4321, 0), 4322 * 0.25);
+  EXPECT_EQ(rec.Value(4998, 1), 20.0);
+  EXPECT_EQ(log.BadRecordCount(), 1);
+}
+
 // Both evaluators against the definition, summed record by record.
 TEST(Exposure, WindowSumsMatchTheDefinitionInAnyOrder) {
   std::mt19937 rng(7);
@@ -305,7 +331,9 @@ TEST(Exposure, UnitsConvertLimitsIntoTheChannelsUnit) {
                              {"Air Speed", LimitKind::High, 1, "m/s"},
                              {"Air Speed", LimitKind::High, 1, "ppm"},
                              {"Oxygen", LimitKind::Low, 19.5, "%RH"},
-                             {"Oxygen", LimitKind::Low, 19.5, "%"}}));
+                             {"Oxygen", LimitKind::Low, 19.5, "%"},
+                             {"Toluene", LimitKind::Twa8, 1e305, "%"},
+                             {"Air Speed", LimitKind::Ceiling, 1e-310, "m/s"}}));
   const LimitResult& toluene = r.channels[0].limits[0];
   EXPECT_TRUE(toluene.applicable);
   EXPECT_DOUBLE_EQ(toluene.valueInChannelUnit, 100000.0);
@@ -324,6 +352,14 @@ TEST(Exposure, UnitsConvertLimitsIntoTheChannelsUnit) {
   EXPECT_TRUE(r.channels[4].limits[1].applicable);
   EXPECT_FALSE(r.channels[4].limits[1].exceeded);
   EXPECT_EQ(r.channels[4].verdict, Verdict::Within);  // short, but no 8-hour limit applies
+  // Beyond the range of numbers: a limit that has no value in the channel's
+  // unit is not compared; a ratio too large to hold is left out.
+  const LimitResult& huge = r.channels[0].limits[1];
+  EXPECT_FALSE(huge.applicable);
+  EXPECT_EQ(huge.reason, "the value is out of range in ppb");
+  const LimitResult& tiny = r.channels[3].limits[2];
+  EXPECT_TRUE(tiny.exceeded);
+  EXPECT_FALSE(tiny.ratio.has_value());
 }
 
 }  // namespace

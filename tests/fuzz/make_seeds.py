@@ -94,6 +94,41 @@ def dump_seed(sites, tables, logs, reserved=6):
     return bytes([reserved, len(entries) // 18]) + entries + struct.pack(">H", len(chan)) + chan + log
 
 
+def location(channels, records, version=3):
+    """A location file: channels (param, unit, name), records (offset, values)."""
+    head = bytes([version, version, 24, 0, 0]) + struct.pack("<H", len(records))
+    head += bytes([0x20, 9, 0, 0, 0, 1, 6]) + struct.pack("<H", 2026) + bytes([0x40, len(channels)])
+    for param, unit, name in channels:
+        codes = struct.pack("<HH", param, unit) if version == 3 else bytes([param, unit])
+        units = b"".join(struct.pack("<H", c) for c in name.ljust(25, b"\0")[:25])
+        head += b"\x80" + codes + bytes([1, 6]) + units
+    if version == 3:
+        head += b"\0"
+    body = b"".join(b"\xff" + struct.pack("<I", t)[:3] + struct.pack(f"<{len(v)}f", *v)
+                    for t, v in records)
+    return head + body
+
+
+def exposure_seed(loc, limits):
+    """[location length, 16-bit little-endian][location][limits text]"""
+    return struct.pack("<H", len(loc)) + loc + limits.encode()
+
+
+LIMITS = """set,parameter,kind,value,unit,source
+Mine,CO,TWA8,25,ppm,house rule
+Mine,Carbon Monoxide,STEL,30,ppm,house rule
+Mine,3,ceiling,40,ppm,house rule
+Mine,Temperature,low,68,\u00b0F,house rule
+Mine,Temperature,high,26,\u00b0C,house rule
+Mine,Toluene,TWA8,200,ppb,house rule
+Mine,Relative Humidity,high,60,%RH,house rule
+Mine,CO,TWA8,40,mg/m3,house rule
+Mine,Ammonia,STEL,35,ppm,house rule
+Other,CO2,high,1000,ppm,"quoted, source"
+Other,CO,x,1,ppm,malformed
+"""
+
+
 def write(target, name, data):
     folder = CORPUS / target
     folder.mkdir(parents=True, exist_ok=True)
@@ -109,6 +144,25 @@ def main():
         write("logfile", f"download{i}.loc", data)
         write("report", f"download{i}", bytes([i % 3]) + data)
     a, b, c = (files * 3)[:3]
+    write("exposure", "download", exposure_seed(a, LIMITS))
+    # Every minute for nine hours: a peak, over-range and not-available
+    # readings, a gap, and a time that goes back.
+    records = []
+    for r in range(540):
+        t = 60 * r + (3600 if r >= 300 else 0) - (120 if r == 200 else 0)
+        co = 80.0 if 100 <= r < 115 else -999.0 if r == 250 else -999999.0 if r == 260 else 12.0
+        records.append((t, [co, 21.0 + (r % 7), 45.0, 150.0 * (r % 4)]))
+    survey = location([(3, 4, b"CO"), (0, 0, b"Temp"), (1, 3, b"RH"), (10004, 51, b"Toluene")],
+                      records)
+    write("exposure", "survey", exposure_seed(survey, LIMITS))
+    write("exposure", "short_v2", exposure_seed(
+        location([(4, 4, b"CO2"), (22, 51, b"NH3")],
+                 [(10 * r, [900.0 + r, 150.0 * (r % 3)]) for r in range(40)], version=2), LIMITS))
+    # Numbers at the ends of their range: a huge reading, tiny and huge limits.
+    write("exposure", "extremes", exposure_seed(
+        location([(3, 4, b"CO")], [(60 * r, [1e30 if r == 5 else 10.0]) for r in range(600)]),
+        "set,parameter,kind,value,unit,source\nX,CO,ceiling,1e-300,ppm,x\nX,CO,TWA8,1e305,%,x\n"
+        "X,CO,STEL,1e-310,ppm,x\nX,CO,high,-1e308,ppm,x\n"))
     write("sitetable", "one", b"\x00" + a)
     write("sitetable", "three", b"\x02" + struct.pack(">H", len(a)) + a + struct.pack(">H", len(b))
           + b + c)

@@ -468,6 +468,8 @@ TEST_F(AppTest, LocationMenuCarriesEveryItem) {
                            "&Toolbar",
                            "&Status Bar",
                            "St&atistics",
+                           "E&xposure",
+                           "Exposure &Limits...",
                            "Change &Font",
                            "&Window",
                            "&Cascade",

@@ -43,7 +43,7 @@ check_tree() {
   extra=$(ls "$usr/bin" | grep -v -x -e VantoraPC -e corvanetransfer -e vantora -e corvane-sim || true)
   [ -z "$extra" ] || fail "unexpected programs in bin/: $extra"
   local share=$usr/share/vantorapc
-  for p in tvoc.csv bitmap.bmp support.html help/vantorapchelp.html help/ppchelp.html \
+  for p in tvoc.csv limits.csv bitmap.bmp support.html help/vantorapchelp.html help/ppchelp.html \
     help/hpchelp.html "templates/Site Survey.rtf" "templates/Ventilation Check.rtf"; do
     [ -f "$share/$p" ] || fail "$share/$p not installed"
   done
@@ -57,6 +57,10 @@ check_tree() {
   cp "$usr/bin/vantora" "$scratch/alone/bin/"
   night_survey_channels "$scratch/alone/bin/vantora" | grep -q '| Error (10004) |' ||
     fail "a lone vantora still names the compound"
+
+  # The installed vantora finds the shipped limit sets.
+  "$usr/bin/vantora" limits | grep -q -x 'Workplace (NIOSH REL)' ||
+    fail "the installed vantora does not list the shipped limit sets"
 
   # VantoraPC resolves the pages its Help and Technical Support commands open.
   local out

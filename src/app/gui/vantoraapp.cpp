@@ -153,10 +153,13 @@ std::vector<MenuItemDef> BuildMenu(int resource) {
   std::vector<MenuItemDef> view = {
       {"&Toolbar", ID_VIEW_TOOLBAR, {}, "Show or hide the toolbar"},
       {"&Status Bar", ID_VIEW_STATUS_BAR, {}, "Show or hide the status bar"}};
+  view.push_back({});
   if (resource == kLocationMenu) {
-    view.push_back({});
     view.push_back({"St&atistics", ID_VIEW_STATISTICS, {}, "Show the location's statistics"});
+    view.push_back({"E&xposure", ID_VIEW_EXPOSURE, {}, "Time-weighted averages, peaks and limits"});
   }
+  view.push_back(
+      {"Exposure &Limits...", ID_VIEW_EXPOSURE_LIMITS, {}, "Show and edit the limit sets"});
   view.push_back({"Change &Font", ID_CHANGE_FONT, {}, "Choose the display font"});
   menu.push_back({"&View", 0, view});
   if (resource != kMainMenu) {

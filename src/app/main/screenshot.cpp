@@ -2,17 +2,21 @@
 // with a location, sizes the main window and saves it as PNG.
 //   vantora_screenshot OUT.png WIDTH HEIGHT FILE.loc [--about OUT.png]
 //                      [--select-site OUT.png] [--notebook OUT.png]
-//                      [--tile OTHER.loc ...]
+//                      [--exposure OUT.png [--exposure-set NAME]]
+//                      [--limits OUT.png] [--tile OTHER.loc ...]
 // With --tile the other locations are opened too and the windows tiled
 // (Window > Tile); otherwise the one window is maximised. WIDTH and HEIGHT 0
 // keep the window where a first start puts it, and OUT.png then shows the
-// whole screen with the window on it.
+// whole screen with the window on it. --exposure draws the main window with
+// the location's exposure window over it (under set NAME, else the
+// profile's); --limits the Exposure Limits dialog.
 #include <QApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPainter>
 #include <QScreen>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -22,6 +26,9 @@
 #include "common/codepage.h"
 #include "common/gui/selectsitedlg.h"
 #include "common/pathutil.h"
+#include "exposure/gui/exposurewindow.h"
+#include "exposure/gui/limitseditor.h"
+#include "location/gui/vantoralogview.h"
 #include "notebook/gui/notebookdialog.h"
 
 int main(int argc, char* argv[]) {
@@ -41,7 +48,8 @@ int main(int argc, char* argv[]) {
   const bool firstStart = std::stoi(argv[2]) == 0 || std::stoi(argv[3]) == 0;
   if (!firstStart) frame->setGeometry(0, 0, std::stoi(argv[2]), std::stoi(argv[3]));
 
-  QString aboutOut, siteOut, notebookOut;
+  QString aboutOut, siteOut, notebookOut, exposureOut, limitsOut;
+  std::string exposureSet;
   bool tile = false;
   for (int i = 5; i < argc; ++i) {
     std::string a = argv[i];
@@ -51,6 +59,12 @@ int main(int argc, char* argv[]) {
       siteOut = QString::fromLocal8Bit(argv[++i]);
     } else if (a == "--notebook" && i + 1 < argc) {
       notebookOut = QString::fromLocal8Bit(argv[++i]);
+    } else if (a == "--exposure" && i + 1 < argc) {
+      exposureOut = QString::fromLocal8Bit(argv[++i]);
+    } else if (a == "--exposure-set" && i + 1 < argc) {
+      exposureSet = argv[++i];
+    } else if (a == "--limits" && i + 1 < argc) {
+      limitsOut = QString::fromLocal8Bit(argv[++i]);
     } else if (a == "--tile") {
       tile = true;
     } else if (tile) {
@@ -99,6 +113,30 @@ int main(int argc, char* argv[]) {
       site.show();
       QApplication::processEvents();
       if (!site.grab().save(siteOut)) status = 1;
+    }
+    auto* view = dynamic_cast<vantora::CVantoraLogView*>(frame->ActiveView());
+    if (!exposureOut.isEmpty() && view && view->LogData()) {
+      vantora::exposure::ExposureWindow* window =
+          vantora::exposure::ShowExposureWindow(*view, *view->LogData());
+      if (!exposureSet.empty()) window->ChooseSet(exposureSet);
+      QApplication::processEvents();
+      // The main window with the exposure window over its lower right part.
+      const QPixmap main = frame->grab(), over = window->grab();
+      const QPoint at(main.width() / 5, main.height() / 4);
+      QPixmap both(std::max(main.width(), at.x() + over.width()),
+                   std::max(main.height(), at.y() + over.height()));
+      both.fill(QColor(58, 82, 110));
+      QPainter painter(&both);
+      painter.drawPixmap(0, 0, main);
+      painter.drawPixmap(at, over);
+      painter.end();
+      if (!both.save(exposureOut)) status = 1;
+    }
+    if (!limitsOut.isEmpty()) {
+      vantora::exposure::LimitsEditor editor(frame);
+      editor.show();
+      QApplication::processEvents();
+      if (!editor.grab().save(limitsOut)) status = 1;
     }
     qtApp.quit();
   });

@@ -285,6 +285,13 @@ bool SetClipboardText(const std::string& text) {
   return true;
 }
 
+bool SetClipboardTextUtf8(const std::string& text) {
+  QClipboard* clipboard = QGuiApplication::clipboard();
+  if (!clipboard) return false;
+  clipboard->setText(QString::fromStdString(text));
+  return true;
+}
+
 void MessageBeep() { QApplication::beep(); }
 
 CWaitCursor::CWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }

@@ -130,6 +130,9 @@ bool StartDetachedProcess(const std::string& program, const std::vector<std::str
                           const std::string& workingDir);
 // Plain text (Windows-1252) onto the clipboard.
 bool SetClipboardText(const std::string& text);
+// The same for UTF-8 text (characters Windows-1252 lacks, such as the
+// greater-or-equal sign, kept).
+bool SetClipboardTextUtf8(const std::string& text);
 // The system's warning beep.
 void MessageBeep();
 
