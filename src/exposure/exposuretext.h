@@ -3,6 +3,7 @@
 // description and the listing of limit sets. UTF-8.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,10 @@ struct ExposureTable {
   std::vector<std::string> heading;
   std::vector<TableRow> rows;
 };
+
+// The background of a verdict's cells in every output (the window, reports,
+// workbooks), under black text: red, amber, green; false for "no limits".
+bool VerdictBackground(Verdict verdict, std::uint8_t& r, std::uint8_t& g, std::uint8_t& b);
 
 // Columns: Channel, Unit, Coverage, Sample TWA, 8-h TWA, STEL, Limit,
 // Result, Verdict.

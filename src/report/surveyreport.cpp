@@ -9,6 +9,7 @@
 #include "common/logfile.h"
 #include "common/pathutil.h"
 #include "common/timetext.h"
+#include "exposure/exposuretext.h"
 #include "location/statistics.h"
 #include "model/vocabulary.h"
 #include "notebook/events.h"
@@ -234,14 +235,11 @@ bool GatherReport(const std::vector<std::string>& files, const ReportOptions& op
 }
 
 VerdictColours ColoursOf(exposure::Verdict verdict) {
-  // The spreadsheet convention clients know: bad, neutral, good.
-  switch (verdict) {
-    case exposure::Verdict::Exceeded: return {true, {0xFF, 0xC7, 0xCE}, {0x9C, 0x00, 0x06}};
-    case exposure::Verdict::InsufficientData: return {true, {0xFF, 0xEB, 0x9C}, {0x9C, 0x57, 0x00}};
-    case exposure::Verdict::Within: return {true, {0xC6, 0xEF, 0xCE}, {0x00, 0x61, 0x00}};
-    case exposure::Verdict::NoLimits: break;
-  }
-  return {false, {0xFF, 0xFF, 0xFF}, {0, 0, 0}};
+  VerdictColours colours;
+  colours.coloured =
+      exposure::VerdictBackground(verdict, colours.fill.r, colours.fill.g, colours.fill.b);
+  if (!colours.coloured) colours.fill = {0xFF, 0xFF, 0xFF};
+  return colours;
 }
 
 OutputKind OutputKindOf(const std::string& path) {

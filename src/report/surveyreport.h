@@ -120,8 +120,8 @@ bool GatherReport(const std::vector<std::string>& files, const ReportOptions& op
 // The notes of a location other than its statistics and events files.
 std::vector<NoteEntry> GatherNotes(const std::string& locationPath);
 
-// Fill and text colours of a verdict in every output; `coloured` false for
-// "no limits".
+// Fill and text colours of a verdict in every output, as the exposure window
+// shows them; `coloured` false for "no limits".
 struct VerdictColours {
   bool coloured = false;
   chart::Rgb fill, text;

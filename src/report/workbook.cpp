@@ -8,6 +8,7 @@
 #include <cmath>
 #include <filesystem>
 #include <map>
+#include <memory>
 
 #include "common/codepage.h"
 #include "common/logfile.h"
@@ -309,22 +310,32 @@ void WriteLocation(Book& book, Sheet& sheet, const std::string& sheetName,
     sheet.Text(1, 0, Cp1252ToUtf8(CannotOpenMessage(loc.path, log.Problem())));
     return;
   }
-  const int last = log.LastRecordIndex();
+  const int records = log.RecordCount();
   const int channelCount = std::min(log.ChannelCount(), n);
-  double values[kMaxChannels];
+  const std::size_t stride = static_cast<std::size_t>(std::max(log.ChannelCount(), 1));
+  // Read a block of records at a time.
+  constexpr int kBlock = 4096;
+  std::vector<LogTime> times(kBlock);
+  std::vector<double> values(kBlock * stride);
+  std::unique_ptr<bool[]> ok(new bool[kBlock]);
   lxw_row_t row = 1;
   LogTime first = 0, end = 0;
-  for (int r = 0; r <= last && row < kMaxRows; ++r) {
-    LogTime t = 0;
-    if (!log.ReadRecord(r, values, t)) continue;
-    worksheet_write_number(ws, row, 0, ExcelSerial(t), book.DateTime());
-    for (int c = 0; c < channelCount; ++c)
-      if (exposure::Classify(values[c]) == exposure::Reading::Real)
-        worksheet_write_number(ws, row, static_cast<lxw_col_t>(c + 1), StoredReading(values[c]),
-                               formats[static_cast<std::size_t>(c)]);
-    if (row == 1 || t < first) first = t;
-    if (row == 1 || t > end) end = t;
-    ++row;
+  for (int at = 0; at < records && row < kMaxRows; at += kBlock) {
+    const int count = std::min(kBlock, records - at);
+    if (log.ReadRecords(at, count, times.data(), values.data(), ok.get()) == 0) continue;
+    for (int i = 0; i < count && row < kMaxRows; ++i) {
+      if (!ok[i]) continue;
+      const LogTime t = times[static_cast<std::size_t>(i)];
+      const double* v = &values[static_cast<std::size_t>(i) * stride];
+      worksheet_write_number(ws, row, 0, ExcelSerial(t), book.DateTime());
+      for (int c = 0; c < channelCount; ++c)
+        if (exposure::Classify(v[c]) == exposure::Reading::Real)
+          worksheet_write_number(ws, row, static_cast<lxw_col_t>(c + 1), StoredReading(v[c]),
+                                 formats[static_cast<std::size_t>(c)]);
+      if (row == 1 || t < first) first = t;
+      if (row == 1 || t > end) end = t;
+      ++row;
+    }
   }
   if (!withChart || row <= 1 || channelCount == 0) return;
 

@@ -1,13 +1,12 @@
 #include "report/gui/reportcommand.h"
 
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
-#include <QSettings>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <mutex>
 #include <thread>
 
@@ -17,9 +16,9 @@
 #include "common/gui/selectsitedlg.h"
 #include "common/pathutil.h"
 #include "common/profile.h"
+#include "exposure/gui/limitstore.h"
 #include "exposure/limits.h"
 #include "location/sitetable.h"
-#include "model/vocabulary.h"
 #include "report/gui/reportpdf.h"
 #include "report/surveyreport.h"
 #include "report/workbook.h"
@@ -101,50 +100,54 @@ bool ChooseOutput(const std::string& proposed, const std::vector<std::string>& k
 
 // The workbook needs no widgets: it is written on a thread of its own while
 // the progress dialog stays live (its packing alone takes a while for a large
-// site).
+// site). Each step waits until the dialog has shown it, so that a cancel is
+// answered at the next step.
 bool WriteWorkbookBeside(const SurveyReport& report, const std::string& output,
                          QProgressDialog& dialog, int offset, std::string& error, bool& cancelled) {
   std::mutex lock;
+  std::condition_variable changed;
   ProgressStep last;
-  bool fresh = false;
-  std::atomic<bool> stop{false}, finished{false};
+  bool fresh = false, finished = false;
+  std::atomic<bool> stop{false};
   bool ok = false;
   std::thread worker([&] {
-    ok = WriteWorkbook(
+    const bool written = WriteWorkbook(
         report, output,
         [&](const ProgressStep& step) {
-          {
-            std::lock_guard<std::mutex> guard(lock);
-            last = step;
-            fresh = true;
-          }
+          std::unique_lock<std::mutex> guard(lock);
+          last = step;
+          fresh = true;
+          changed.notify_all();
+          changed.wait(guard, [&] { return !fresh; });
           return !stop.load();
         },
         error, &cancelled);
+    std::lock_guard<std::mutex> guard(lock);
+    ok = written;
     finished = true;
+    changed.notify_all();
   });
+  std::unique_lock<std::mutex> guard(lock);
   while (!finished) {
-    {
-      std::lock_guard<std::mutex> guard(lock);
-      if (fresh) {
-        dialog.setLabelText(QString::fromStdString(ProgressText(last)));
-        dialog.setValue(offset + last.done);
-        fresh = false;
-      }
+    changed.wait_for(guard, std::chrono::milliseconds(30), [&] { return fresh || finished; });
+    const bool show = fresh;
+    const ProgressStep step = last;
+    guard.unlock();
+    if (show) {
+      dialog.setLabelText(QString::fromStdString(ProgressText(step)));
+      dialog.setValue(offset + step.done);
     }
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 30);
     if (dialog.wasCanceled()) stop = true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    guard.lock();
+    if (show) {
+      fresh = false;
+      changed.notify_all();
+    }
   }
+  guard.unlock();
   worker.join();
   return ok;
-}
-
-const exposure::LimitSet* ProfileLimitSet(exposure::LoadedLimits& limits) {
-  limits = exposure::LoadLimitLibrary(UserLimitsFile(), "limits.csv", TheParamNames().compounds());
-  const exposure::LimitSet* set =
-      exposure::ChooseLimitSet(limits, Profile::GetString("Exposure", "LimitSet"));
-  return set ? set : exposure::ChooseLimitSet(limits, std::string());
 }
 
 }  // namespace
@@ -169,11 +172,6 @@ std::vector<std::string> OpenLocationPaths(CWinApp& app) {
   return paths;
 }
 
-std::string UserLimitsFile() {
-  QSettings settings(QStringLiteral("Halvorn"), QStringLiteral("VantoraPC"));
-  return FromQtPath(QFileInfo(settings.fileName()).absolutePath() + QStringLiteral("/limits.csv"));
-}
-
 void SurveyReportCommand(CWinApp& app) {
   std::vector<std::string> files = OpenLocationPaths(app);
   const ReportSource source =
@@ -196,8 +194,10 @@ void SurveyReportCommand(CWinApp& app) {
   std::string output;
   if (!ChooseOutput(proposed, files, output)) return;
 
-  exposure::LoadedLimits limits;
-  const exposure::LimitSet* set = ProfileLimitSet(limits);
+  // The sets and the set in use of the exposure window.
+  exposure::ReloadLimitsIfChanged();
+  const std::shared_ptr<const exposure::LoadedLimits> limits = exposure::CurrentLimits();
+  const exposure::LimitSet* set = exposure::ChosenLimitSet(*limits);
   const int n = static_cast<int>(files.size());
   QProgressDialog dialog(QStringLiteral("Reading the locations..."), QStringLiteral("Cancel"), 0,
                          2 * n, AfxGetMainWnd());
@@ -264,7 +264,6 @@ void SurveyReportCommand(CWinApp& app) {
     notices += "\n" + x.fileName + ": not included: " + x.reason;
   for (const LocationContent& loc : report.locations)
     for (const std::string& line : loc.notices) notices += "\n" + line;
-  for (const std::string& problem : limits.problems) notices += "\n" + problem;
   if (!notices.empty()) Say("The survey report notes:" + notices);
   if (!ShellOpen(output))
     AfxMessageBox("The survey report is written to " + output + ".", MsgIcon::Information);

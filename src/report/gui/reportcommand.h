@@ -1,6 +1,6 @@
 // File > Survey Report... of VantoraPC: the open locations or a site folder,
-// a PDF or workbook name, a progress dialog that can be cancelled (nothing is
-// written then), and the result opened with the desktop. Registered in
+// the exposure window's limit set, a PDF or workbook name, a progress dialog that can be cancelled
+// (nothing is written then), and the result opened with the desktop. Registered in
 // register/report_register.cpp.
 #pragma once
 
@@ -28,9 +28,6 @@ void SetReportProgressHook(std::function<void(QProgressDialog&)> hook);
 
 // The locations open in the application, in the order they were opened.
 std::vector<std::string> OpenLocationPaths(CWinApp& app);
-
-// The user's own limits file: limits.csv in the settings folder.
-std::string UserLimitsFile();
 
 void SurveyReportCommand(CWinApp& app);
 

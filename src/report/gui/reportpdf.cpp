@@ -507,8 +507,10 @@ void LocationSection(Layout& layout, const SurveyReport& report, int index) {
     std::vector<Cell> cells;
     for (std::size_t c = 0; c < row.cells.size(); ++c) {
       Cell cell(Q(row.cells[c]));
+      // Coloured as the exposure window colours them.
       if (c == 8 && row.channelRow) cell = VerdictCell(row.verdict, cell.text);
-      if (c == 7 && row.limitExceeded) cell.colour = ToColor(ColoursOf(row.verdict).text);
+      if ((c == 6 || c == 7) && row.limitExceeded)
+        cell = VerdictCell(exposure::Verdict::Exceeded, cell.text);
       if (c == 0) cell.bold = true;
       cells.push_back(cell);
     }
