@@ -165,12 +165,17 @@ class Book {
 void WriteSummary(Book& book, Sheet& sheet, const SurveyReport& report) {
   lxw_worksheet* ws = sheet.Handle();
   worksheet_write_string(ws, 0, 0, CellText(report.title).c_str(), book.Title());
-  sheet.Text(1, 0, "Site folder");
-  sheet.Text(1, 1, report.siteFolder);
-  sheet.Text(2, 0, "Limit set");
-  sheet.Text(2, 1, report.limitSet.name.empty() ? "none" : report.limitSet.name);
-  sheet.Text(3, 0, "Written");
-  sheet.Text(3, 1, report.written + " by " + report.program);
+  // The facts above the table run over the cells beside them: they leave
+  // the columns as wide as the table needs.
+  const std::pair<const char*, std::string> facts[] = {
+      {"Site folder", report.siteFolder},
+      {"Limit set", report.limitSet.name.empty() ? std::string("none") : report.limitSet.name},
+      {"Written", report.written + " by " + report.program}};
+  lxw_row_t at = 1;
+  for (const auto& [key, value] : facts) {
+    sheet.Text(at, 0, key);
+    worksheet_write_string(ws, at++, 1, CellText(value).c_str(), nullptr);
+  }
   const lxw_row_t top = 5;
   const std::vector<std::string> heading = {"Location", "Start",   "End",          "Duration",
                                             "Points",   "Verdict", "Worst result", "File"};
@@ -198,6 +203,8 @@ void WriteSummary(Book& book, Sheet& sheet, const SurveyReport& report) {
     ++row;
   }
   worksheet_freeze_panes(ws, top + 1, 0);
+  worksheet_set_landscape(ws);
+  worksheet_fit_to_pages(ws, 1, 0);
   sheet.ApplyWidths();
 }
 
@@ -280,6 +287,8 @@ void WriteExposure(Book& book, Sheet& sheet, const SurveyReport& report) {
     }
   }
   worksheet_freeze_panes(sheet.Handle(), 1, 2);
+  worksheet_set_landscape(sheet.Handle());
+  worksheet_repeat_rows(sheet.Handle(), 0, 0);
   sheet.ApplyWidths();
 }
 
@@ -304,6 +313,7 @@ void WriteLocation(Book& book, Sheet& sheet, const std::string& sheetName,
   // be given before them.
   sheet.ApplyWidths();
   worksheet_freeze_panes(ws, 1, 0);
+  worksheet_repeat_rows(ws, 0, 0);
 
   CLogFile log(loc.path, true);
   if (log.Problem() != LocationProblem::None) {

@@ -75,6 +75,9 @@ class WorkbookTest : public ::testing::Test {
     ASSERT_FALSE(files.empty()) << error;
     test::WriteBytes(site + "Z Survey.loc", test::LocationBytes(test::DstSurveySpec()));
     files.push_back(site + "Z Survey.loc");
+    // A name the sheet references must quote.
+    test::WriteBytes(site + "O'Brien's Room.loc", test::LocationBytes(test::DstSurveySpec()));
+    files.push_back(site + "O'Brien's Room.loc");
     limits = exposure::LoadLimitLibrary("", "", TheParamNames().compounds());
   }
   report::SurveyReport Gather() {

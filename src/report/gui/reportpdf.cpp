@@ -341,10 +341,10 @@ class Layout {
     Add(op);
   }
 
-  // Each column as wide as its widest cell when all fit. Otherwise every
-  // column is given the same width L (found by halving), or its widest cell
-  // when narrower, or its longest word when wider: short columns stay whole
-  // and the long texts share the rest.
+  // Each column as wide as its widest cell when all fit. Otherwise a width L
+  // is found (by halving) at which every column as wide as its widest cell
+  // below L, its longest word above L, or else L fits the page: short
+  // columns stay whole and the long texts share the rest.
   std::vector<double> ColumnWidths(const Table& table) const {
     const std::size_t n = table.heading.size();
     const double pad = 2 * Mm(1) + 1;
@@ -385,11 +385,27 @@ class Layout {
       for (std::size_t c = 0; c < n; ++c) sum += at(mid, c);
       (sum > w ? high : low) = mid;
     }
-    double sum = 0;
-    for (std::size_t c = 0; c < n; ++c) sum += widths[c] = at(low, c);
-    // What the halving leaves over goes to the widest column.
-    const auto widest = std::max_element(widths.begin(), widths.end()) - widths.begin();
-    widths[static_cast<std::size_t>(widest)] += w - sum;
+    // The columns the level cuts share what the others leave in proportion
+    // to their widest cells (a long result more than a short verdict).
+    double left = w, wanted = 0;
+    std::vector<bool> cut(n, false);
+    for (std::size_t c = 0; c < n; ++c) {
+      cut[c] = natural[c] > low && least[c] < low;
+      if (cut[c])
+        wanted += natural[c];
+      else
+        left -= widths[c] = at(low, c);
+    }
+    for (int pass = 0; pass < 2; ++pass)
+      for (std::size_t c = 0; c < n; ++c)
+        if (cut[c] && left * natural[c] / wanted < least[c]) {
+          cut[c] = false;
+          widths[c] = least[c];
+          left -= least[c];
+          wanted -= natural[c];
+        }
+    for (std::size_t c = 0; c < n; ++c)
+      if (cut[c]) widths[c] = left * natural[c] / wanted;
     return widths;
   }
 
