@@ -34,15 +34,8 @@ const bool registered = RegisterCommand([](CLI::App& app, int& exitCode) {
                 "Exit with status 3 when any verdict is \"exceeded\"");
   exp->callback([=, &exitCode] {
     exposure::LoadedLimits limits;
-    if (!LoadLimits(*limitsFile, limits)) {
-      exitCode = kFailed;
-      return;
-    }
-    const exposure::LimitSet* set = ChooseLimits(limits, *setName);
-    if (!set) {
-      exitCode = kUsage;
-      return;
-    }
+    const exposure::LimitSet* set = LoadLimitSet(*limitsFile, *setName, limits, exitCode);
+    if (!set) return;
     std::vector<exposure::LocationResult> results;
     bool failed = false;
     for (const std::string& arg : *inputs) {

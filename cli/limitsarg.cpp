@@ -28,4 +28,15 @@ const exposure::LimitSet* ChooseLimits(const exposure::LoadedLimits& limits,
   return set;
 }
 
+const exposure::LimitSet* LoadLimitSet(const std::string& file, const std::string& name,
+                                       exposure::LoadedLimits& limits, int& exitCode) {
+  if (!LoadLimits(file, limits)) {
+    exitCode = kFailed;
+    return nullptr;
+  }
+  const exposure::LimitSet* set = ChooseLimits(limits, name);
+  if (!set) exitCode = kUsage;
+  return set;
+}
+
 }  // namespace vantora::cli

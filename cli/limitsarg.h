@@ -17,4 +17,9 @@ bool LoadLimits(const std::string& file, exposure::LoadedLimits& limits);
 const exposure::LimitSet* ChooseLimits(const exposure::LoadedLimits& limits,
                                        const std::string& name);
 
+// Both: the set to use, or null after saying why with `exitCode` set
+// (kFailed: FILE unreadable; kUsage: no such set).
+const exposure::LimitSet* LoadLimitSet(const std::string& file, const std::string& name,
+                                       exposure::LoadedLimits& limits, int& exitCode);
+
 }  // namespace vantora::cli

@@ -19,6 +19,8 @@ namespace vantora::cli {
 
 bool StdoutIsTerminal() { return isatty(fileno(stdout)) != 0; }
 
+bool StderrIsTerminal() { return isatty(fileno(stderr)) != 0; }
+
 std::string PlainLineEnds(const std::string& text) {
   std::string out;
   out.reserve(text.size());

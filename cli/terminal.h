@@ -7,6 +7,8 @@ namespace vantora::cli {
 
 // Whether standard output is a terminal.
 bool StdoutIsTerminal();
+// Whether standard error is a terminal (progress lines go there then).
+bool StderrIsTerminal();
 // Text the GUI writes to files (statistics, copies; Windows-1252 with CR LF):
 // on a terminal as UTF-8 with plain line ends, piped or redirected unchanged.
 void WriteFileText(const std::string& cp1252);

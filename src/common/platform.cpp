@@ -1,7 +1,9 @@
 #include "common/platform.h"
 
+#include <clocale>
 #include <cstdio>
 #include <random>
+#include <string>
 #include <system_error>
 
 #include "common/codepage.h"
@@ -11,6 +13,7 @@
 #include <windows.h>
 #else
 #include <fcntl.h>
+#include <locale.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -324,6 +327,34 @@ bool SameFile(const std::string& a, const std::string& b) {
 }
 
 void IgnoreFileSizeSignal() { std::signal(SIGXFSZ, SIG_IGN); }
+#endif
+
+#ifdef _WIN32
+CNumericLocale::CNumericLocale() {
+  previousMode_ = _configthreadlocale(_ENABLE_PER_THREAD_LOCALE);
+  const char* current = std::setlocale(LC_NUMERIC, nullptr);
+  own_ = new std::string(current ? current : "C");
+  std::setlocale(LC_NUMERIC, "C");
+}
+CNumericLocale::~CNumericLocale() {
+  auto* saved = static_cast<std::string*>(own_);
+  std::setlocale(LC_NUMERIC, saved->c_str());
+  delete saved;
+  _configthreadlocale(previousMode_);
+}
+#else
+CNumericLocale::CNumericLocale() {
+  locale_t c = ::newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
+  if (c) {
+    own_ = c;
+    previous_ = ::uselocale(c);
+  }
+}
+CNumericLocale::~CNumericLocale() {
+  if (!own_) return;
+  ::uselocale(static_cast<locale_t>(previous_));
+  ::freelocale(static_cast<locale_t>(own_));
+}
 #endif
 
 std::string RandomNamePart() {

@@ -90,6 +90,22 @@ std::string RandomNamePart();
 // of ending the program. Called first thing in each program's main().
 void IgnoreFileSizeSignal();
 
+// While it lives, the C library of this thread prints and reads numbers by
+// the "C" rules (a '.' decimal point), whatever locale the program set (a
+// GUI application takes the user's).
+class CNumericLocale {
+ public:
+  CNumericLocale();
+  ~CNumericLocale();
+  CNumericLocale(const CNumericLocale&) = delete;
+  CNumericLocale& operator=(const CNumericLocale&) = delete;
+
+ private:
+  void* own_ = nullptr;
+  void* previous_ = nullptr;
+  [[maybe_unused]] int previousMode_ = 0;
+};
+
 // Asks on the terminal for a line that is not echoed: the prompt goes to
 // standard error, the answer (without its line end) to `line`. False, with
 // nothing asked, when standard input is not a terminal.

@@ -137,6 +137,16 @@ std::string ResultText(double value, int decimals, bool lowerBound) {
   return lowerBound ? kGe + text : text;
 }
 
+bool VerdictBackground(Verdict verdict, std::uint8_t& r, std::uint8_t& g, std::uint8_t& b) {
+  switch (verdict) {
+    case Verdict::Exceeded: r = 0xF2, g = 0x8B, b = 0x82; return true;          // red
+    case Verdict::InsufficientData: r = 0xFD, g = 0xD6, b = 0x63; return true;  // amber
+    case Verdict::Within: r = 0x81, g = 0xC9, b = 0x95; return true;            // green
+    case Verdict::NoLimits: break;
+  }
+  return false;
+}
+
 ExposureTable BuildTable(const LocationResult& location) {
   ExposureTable table;
   table.heading = {"Channel", "Unit",  "Coverage", "Sample TWA", "8-h TWA",
@@ -418,14 +428,20 @@ std::string ExposureJson(const std::vector<LocationResult>& locations, const std
   return j + "]}\n";
 }
 
+std::vector<std::string> LimitRowCells(const LimitRow& row) {
+  return {row.parameter, LimitKindName(row.kind), LimitNumber(row.value) + " " + row.unit,
+          row.source.empty() ? std::string("no source given") : row.source};
+}
+
 std::string LimitSetsText(const LimitLibrary& library) {
   std::string text;
   for (const LimitSet& set : library.Sets()) {
     text += set.name + "\n";
-    for (const LimitRow& row : set.rows)
-      text += "  " + row.parameter + "  " + LimitKindName(row.kind) + " " + LimitNumber(row.value) +
-              " " + row.unit + "  " + kDash + " " +
-              (row.source.empty() ? std::string("no source given") : row.source) + "\n";
+    for (const LimitRow& row : set.rows) {
+      const std::vector<std::string> cells = LimitRowCells(row);
+      text +=
+          "  " + cells[0] + "  " + cells[1] + " " + cells[2] + "  " + kDash + " " + cells[3] + "\n";
+    }
     text += "\n";
   }
   return text;

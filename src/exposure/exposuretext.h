@@ -3,6 +3,7 @@
 // description and the listing of limit sets. UTF-8.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,10 @@ struct ExposureTable {
   std::vector<std::string> heading;
   std::vector<TableRow> rows;
 };
+
+// The background of a verdict's cells in every output (the window, reports,
+// workbooks), under black text: red, amber, green; false for "no limits".
+bool VerdictBackground(Verdict verdict, std::uint8_t& r, std::uint8_t& g, std::uint8_t& b);
 
 // Columns: Channel, Unit, Coverage, Sample TWA, 8-h TWA, STEL, Limit,
 // Result, Verdict.
@@ -62,6 +67,10 @@ std::string LocationText(const LocationResult& location, const std::string& limi
 
 // {"limitSet", "locations": [...]} for `--json`, ending in a newline.
 std::string ExposureJson(const std::vector<LocationResult>& locations, const std::string& limitSet);
+
+// The cells of a set's row as listings show it: parameter, kind, value with
+// its unit, source ("no source given" when empty).
+std::vector<std::string> LimitRowCells(const LimitRow& row);
 
 // Every set and its rows, for `vantora limits`.
 std::string LimitSetsText(const LimitLibrary& library);

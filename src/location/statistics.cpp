@@ -59,42 +59,65 @@ void CLogStatistics::Compute() {
   }
 }
 
+StatisticsHeadingText CLogStatistics::HeadingText() const {
+  StatisticsHeadingText h;
+  h.start = DateTimeText(firstTime[0]);
+  h.end = DateTimeText(lastTime[0]);
+  h.duration = DurationText(lastTime[0] - firstTime[0], true);
+  h.points = std::max(count[0], 0);
+  return h;
+}
+
+ChannelStatisticsText CLogStatistics::ChannelText(int c) const {
+  ChannelStatisticsText t;
+  if (c < 0 || c >= channelCount) return t;
+  t.parameter = TheParamNames().GetName(paramCode[c], true);
+  t.unit = TheUnitNames().GetName(unitCode[c]);
+  t.hasReadings = readings[c] > 0;
+  if (!t.hasReadings) {
+    t.min = t.max = t.avg = "N/A";
+    return t;
+  }
+  int w = 0, d = 0;
+  source->GetChannelWidth(c, w);
+  source->GetChannelDecimals(c, d);
+  std::string minMaxFormat, avgFormat;
+  if (d >= 200) {
+    minMaxFormat = avgFormat = Format("%%#%i.%ig", d - 200, d - 200);
+  } else {
+    d = std::max(d, 0);
+    minMaxFormat = Format("%%%i.%if", w, d);
+    avgFormat = Format("%%%i.%if", w, d + 1);
+  }
+  t.min = Format(minMaxFormat.c_str(), min[c]);
+  t.max = Format(minMaxFormat.c_str(), max[c]);
+  t.avg = Format(avgFormat.c_str(), avg[c]);
+  t.minTime = DateTimeText(timeOfMin[c]);
+  t.maxTime = DateTimeText(timeOfMax[c]);
+  return t;
+}
+
 void CLogStatistics::BuildText(std::string& text) const {
   auto [folder, file] = SplitPath(source->path);
+  const StatisticsHeadingText h = HeadingText();
   text = FileTitle(file).first + "\r\n";
   text += ParentFolderName(folder) + "\r\n\r\n";
-  text += Format("Started at: %s\r\n", DateTimeText(firstTime[0]).c_str());
-  text += Format("Ended at: %s\r\n", DateTimeText(lastTime[0]).c_str());
-  text += Format("Duration: %s\r\n", DurationText(lastTime[0] - firstTime[0], true).c_str());
-  text += Format("Num points= %3i\r\n\r\n", std::max(count[0], 0));
-  CUnitNames& units = TheUnitNames();
-  CParamNames& params = TheParamNames();
+  text += Format("Started at: %s\r\n", h.start.c_str());
+  text += Format("Ended at: %s\r\n", h.end.c_str());
+  text += Format("Duration: %s\r\n", h.duration.c_str());
+  text += Format("Num points= %3i\r\n\r\n", h.points);
   for (int c = 0; c < channelCount; ++c) {
-    std::string unit = units.GetName(unitCode[c]);
-    text += Format("%s %s\r\n", params.GetName(paramCode[c], true).c_str(), unit.c_str());
-    if (readings[c] == 0) {
+    const ChannelStatisticsText t = ChannelText(c);
+    text += Format("%s %s\r\n", t.parameter.c_str(), t.unit.c_str());
+    if (!t.hasReadings) {
       text += "  Min= N/A\r\n";
       text += "  Max= N/A\r\n";
-      text += "  " + Format("Avg= %s %s\r\n\r\n", "N/A", unit.c_str());
+      text += "  " + Format("Avg= %s %s\r\n\r\n", "N/A", t.unit.c_str());
       continue;
     }
-    int w = 0, d = 0;
-    source->GetChannelWidth(c, w);
-    source->GetChannelDecimals(c, d);
-    std::string minMaxFormat, avgFormat;
-    if (d >= 200) {
-      minMaxFormat = avgFormat = Format("%%#%i.%ig", d - 200, d - 200);
-    } else {
-      d = std::max(d, 0);
-      minMaxFormat = Format("%%%i.%if", w, d);
-      avgFormat = Format("%%%i.%if", w, d + 1);
-    }
-    text += "  " + Format("Min= %s @ %s\r\n", Format(minMaxFormat.c_str(), min[c]).c_str(),
-                          DateTimeText(timeOfMin[c]).c_str());
-    text += "  " + Format("Max= %s @ %s\r\n", Format(minMaxFormat.c_str(), max[c]).c_str(),
-                          DateTimeText(timeOfMax[c]).c_str());
-    text += "  " +
-            Format("Avg= %s %s\r\n\r\n", Format(avgFormat.c_str(), avg[c]).c_str(), unit.c_str());
+    text += "  " + Format("Min= %s @ %s\r\n", t.min.c_str(), t.minTime.c_str());
+    text += "  " + Format("Max= %s @ %s\r\n", t.max.c_str(), t.maxTime.c_str());
+    text += "  " + Format("Avg= %s %s\r\n\r\n", t.avg.c_str(), t.unit.c_str());
   }
 }
 

@@ -12,6 +12,23 @@ namespace vantora {
 // over-range and not-available marks do not count. A channel without a real
 // reading prints "N/A" for its numbers. Start, end and number of points are
 // taken over the records that read; without any, the header's start time.
+// The texts of one channel's statistics, as the statistics file writes them
+// (Windows-1252). A channel without a real reading has "N/A" for minimum,
+// maximum and average and no times.
+struct ChannelStatisticsText {
+  std::string parameter;  // the parameter's long name
+  std::string unit;
+  bool hasReadings = false;
+  std::string min, minTime, max, maxTime, avg;
+};
+
+// The heading texts of the statistics: start, end and duration of the first
+// channel's records, and their number.
+struct StatisticsHeadingText {
+  std::string start, end, duration;
+  int points = 0;
+};
+
 class CLogStatistics {
  public:
   explicit CLogStatistics(const CLogData* source);
@@ -20,6 +37,9 @@ class CLogStatistics {
   void Compute();
   // The statistics text, lines ending in CR LF.
   void BuildText(std::string& text) const;
+  // The texts BuildText writes, for other outputs that show the same numbers.
+  StatisticsHeadingText HeadingText() const;
+  ChannelStatisticsText ChannelText(int channel) const;
 
   int channelCount;
   double min[kMaxChannels] = {};

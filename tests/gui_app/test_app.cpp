@@ -465,6 +465,7 @@ TEST_F(AppTest, LocationMenuCarriesEveryItem) {
                            "P&rint Setup...",
                            "&Export to Excel...",
                            "Expo&rt Site to Table...",
+                           "Survey &Report...",
                            "&Transfer",
                            "E&xit",
                            "&Edit",

@@ -82,6 +82,10 @@ std::vector<MenuItemDef> GraphFileMenu() {
   items.push_back({});
   items.push_back(
       {"Expo&rt Site to Table...", ID_FILE_EXPORT_SITE, {}, "Export every location of a site"});
+  items.push_back({"Survey &Report...",
+                   ID_FILE_SURVEY_REPORT,
+                   {},
+                   "Write a PDF or Excel report of locations or a site"});
   items.push_back({"&Transfer", ID_FILE_TRANSFER, {}, "Download an instrument"});
   items.push_back({});
   items.push_back({"E&xit", ID_APP_EXIT, {}, "Quit VantoraPC"});
@@ -116,6 +120,10 @@ std::vector<MenuItemDef> FileMenu(int resource) {
   }
   items.push_back(
       {"Expo&rt Site to Table...", ID_FILE_EXPORT_SITE, {}, "Export every location of a site"});
+  items.push_back({"Survey &Report...",
+                   ID_FILE_SURVEY_REPORT,
+                   {},
+                   "Write a PDF or Excel report of locations or a site"});
   items.push_back({});
   for (int i = 0; i < kRecentFiles; ++i) items.push_back({"Recent File", ID_FILE_MRU_FILE1 + i});
   items.push_back({});

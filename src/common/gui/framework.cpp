@@ -18,6 +18,7 @@
 #include <QMimeDatabase>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QShortcut>
 #include <QStandardPaths>
@@ -153,6 +154,16 @@ bool AfxGetFileName(const FileDialogRequest& request, std::string& chosen) {
       dialog.setDirectory(NativeQtPath(again.initialDir));
       dialog.setDefaultSuffix(ToQt(again.defaultExt));
       dialog.setNameFilter(QtFilter(again.filter));
+      // A name typed without an extension takes the chosen filter's.
+      QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                       [&dialog](const QString& filter) {
+                         const int star = filter.indexOf(QStringLiteral("*."));
+                         if (star < 0) return;
+                         QString ext = filter.mid(star + 2);
+                         const int end = ext.indexOf(QRegularExpression(QStringLiteral("[ );]")));
+                         if (end >= 0) ext.truncate(end);
+                         if (!ext.isEmpty() && !ext.contains('*')) dialog.setDefaultSuffix(ext);
+                       });
       if (!again.initialFile.empty()) dialog.selectFile(NativeQtPath(again.initialFile));
       if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
       chosen = FromQtPath(dialog.selectedFiles().first());

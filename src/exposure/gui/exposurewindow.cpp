@@ -48,13 +48,8 @@ std::string NotesText(const LocationResult& result) {
 }  // namespace
 
 QColor VerdictColour(Verdict verdict) {
-  switch (verdict) {
-    case Verdict::Exceeded: return QColor(0xF2, 0x8B, 0x82);          // red
-    case Verdict::InsufficientData: return QColor(0xFD, 0xD6, 0x63);  // amber
-    case Verdict::Within: return QColor(0x81, 0xC9, 0x95);            // green
-    case Verdict::NoLimits: break;
-  }
-  return QColor();
+  std::uint8_t r = 0, g = 0, b = 0;
+  return VerdictBackground(verdict, r, g, b) ? QColor(r, g, b) : QColor();
 }
 
 ExposureWindow::ExposureWindow(const CLogData& log, const std::string& title, QWidget* parent)
