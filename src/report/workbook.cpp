@@ -4,11 +4,16 @@
 
 #include <QString>
 #include <algorithm>
+#include <atomic>
 #include <charconv>
+#include <chrono>
 #include <cmath>
+#include <condition_variable>
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <mutex>
+#include <thread>
 
 #include "common/codepage.h"
 #include "common/logfile.h"
@@ -292,21 +297,33 @@ void WriteExposure(Book& book, Sheet& sheet, const SurveyReport& report) {
   sheet.ApplyWidths();
 }
 
-// The records of a location, and its chart beside them.
-void WriteLocation(Book& book, Sheet& sheet, const std::string& sheetName,
-                   const LocationContent& loc, bool withChart) {
+// A location sheet's rows: set up on the calling thread, written on any.
+struct LocationRows {
+  lxw_worksheet* ws = nullptr;
+  std::string path;
+  std::vector<lxw_format*> formats;  // per channel
+  lxw_format* dateTime = nullptr;
+  int channels = 0;
+  // What writing gave.
+  std::string problem;  // the location could not be opened
+  lxw_row_t rows = 1;   // the heading and the records written
+  LogTime first = 0, end = 0;
+};
+
+// The heading row, the formats and the widths of a location sheet. The
+// formats get their indices here: a worker only reads them.
+void PrepareLocation(Book& book, Sheet& sheet, const LocationContent& loc, LocationRows& out) {
   lxw_worksheet* ws = sheet.Handle();
   const auto& channels = loc.exposure.channels;
   const int n = static_cast<int>(std::min<std::size_t>(channels.size(), kMaxChannels));
   sheet.Text(0, 0, "Date and time", book.Heading());
   sheet.Fit(0, 20);
-  std::vector<lxw_format*> formats;
   for (int c = 0; c < n; ++c) {
     const auto& ch = channels[static_cast<std::size_t>(c)];
     sheet.Text(0, static_cast<lxw_col_t>(c + 1), ch.name + " (" + ch.unit + ")", book.Heading());
     const double magnitude =
         static_cast<std::size_t>(c) < loc.magnitude.size() ? loc.magnitude[c] : 0.0;
-    formats.push_back(book.NumberFormat(NumberFormatOf(ch.decimals, magnitude)));
+    out.formats.push_back(book.NumberFormat(NumberFormatOf(ch.decimals, magnitude)));
     sheet.Fit(static_cast<lxw_col_t>(c + 1), 10);
   }
   // Widths and the frozen heading are kept apart from the rows, so they may
@@ -314,14 +331,28 @@ void WriteLocation(Book& book, Sheet& sheet, const std::string& sheetName,
   sheet.ApplyWidths();
   worksheet_freeze_panes(ws, 1, 0);
   worksheet_repeat_rows(ws, 0, 0);
+  out.ws = ws;
+  out.path = loc.path;
+  out.channels = n;
+  out.dateTime = book.DateTime();
+  lxw_format_get_xf_index(out.dateTime);
+  for (lxw_format* f : out.formats) lxw_format_get_xf_index(f);
+}
 
-  CLogFile log(loc.path, true);
+// The records of a location, one row each. Touches nothing but its own
+// sheet, so several locations are written at once. Stops early when `stop`
+// is set.
+void WriteRows(LocationRows& out, const std::atomic<bool>& stop) {
+  // Numbers are printed by the C library: "C" rules on every thread.
+  CNumericLocale numbers;
+  CLogFile log(out.path, true);
   if (log.Problem() != LocationProblem::None) {
-    sheet.Text(1, 0, Cp1252ToUtf8(CannotOpenMessage(loc.path, log.Problem())));
+    out.problem = Cp1252ToUtf8(CannotOpenMessage(out.path, log.Problem()));
     return;
   }
+  lxw_worksheet* ws = out.ws;
   const int records = log.RecordCount();
-  const int channelCount = std::min(log.ChannelCount(), n);
+  const int channelCount = std::min(log.ChannelCount(), out.channels);
   const std::size_t stride = static_cast<std::size_t>(std::max(log.ChannelCount(), 1));
   // Read a block of records at a time.
   constexpr int kBlock = 4096;
@@ -329,26 +360,33 @@ void WriteLocation(Book& book, Sheet& sheet, const std::string& sheetName,
   std::vector<double> values(kBlock * stride);
   std::unique_ptr<bool[]> ok(new bool[kBlock]);
   lxw_row_t row = 1;
-  LogTime first = 0, end = 0;
-  for (int at = 0; at < records && row < kMaxRows; at += kBlock) {
+  for (int at = 0; at < records && row < kMaxRows && !stop; at += kBlock) {
     const int count = std::min(kBlock, records - at);
     if (log.ReadRecords(at, count, times.data(), values.data(), ok.get()) == 0) continue;
     for (int i = 0; i < count && row < kMaxRows; ++i) {
       if (!ok[i]) continue;
       const LogTime t = times[static_cast<std::size_t>(i)];
       const double* v = &values[static_cast<std::size_t>(i) * stride];
-      worksheet_write_number(ws, row, 0, ExcelSerial(t), book.DateTime());
+      worksheet_write_number(ws, row, 0, ExcelSerial(t), out.dateTime);
       for (int c = 0; c < channelCount; ++c)
         if (exposure::Classify(v[c]) == exposure::Reading::Real)
           worksheet_write_number(ws, row, static_cast<lxw_col_t>(c + 1), StoredReading(v[c]),
-                                 formats[static_cast<std::size_t>(c)]);
-      if (row == 1 || t < first) first = t;
-      if (row == 1 || t > end) end = t;
+                                 out.formats[static_cast<std::size_t>(c)]);
+      if (row == 1 || t < out.first) out.first = t;
+      if (row == 1 || t > out.end) out.end = t;
       ++row;
     }
   }
-  if (!withChart || row <= 1 || channelCount == 0) return;
+  out.rows = row;
+  out.channels = channelCount;
+}
 
+// The chart of a location's channels beside its records.
+void AddChart(Book& book, const std::string& sheetName, const LocationContent& loc,
+              const LocationRows& rows, int columns) {
+  const lxw_row_t row = rows.rows;
+  const int channelCount = rows.channels;
+  if (row <= 1 || channelCount == 0) return;
   lxw_chart* chart = workbook_add_chart(book.Handle(), LXW_CHART_SCATTER_STRAIGHT);
   const std::string name = CellText(loc.name);
   chart_title_set_name(chart, name.c_str());
@@ -365,15 +403,15 @@ void WriteLocation(Book& book, Sheet& sheet, const std::string& sheetName,
     chart_series_set_marker_type(series, LXW_CHART_MARKER_NONE);
   }
   chart_axis_set_num_format(chart->x_axis, "dd-mmm hh:mm");
-  chart_axis_set_min(chart->x_axis, ExcelSerial(first));
-  chart_axis_set_max(chart->x_axis, ExcelSerial(std::max(end, first + 1)));
+  chart_axis_set_min(chart->x_axis, ExcelSerial(rows.first));
+  chart_axis_set_max(chart->x_axis, ExcelSerial(std::max(rows.end, rows.first + 1)));
   chart_show_blanks_as(chart, LXW_CHART_BLANKS_AS_GAP);
   chart_legend_set_position(chart, LXW_CHART_LEGEND_BOTTOM);
   lxw_chart_options options{};
   options.x_offset = 10;
   options.x_scale = 2.0;
   options.y_scale = 1.8;
-  worksheet_insert_chart_opt(ws, 1, static_cast<lxw_col_t>(n + 2), chart, &options);
+  worksheet_insert_chart_opt(rows.ws, 1, static_cast<lxw_col_t>(columns + 2), chart, &options);
 }
 
 // A scratch name beside `target`, created empty for this writer only.
@@ -534,15 +572,65 @@ bool WriteWorkbook(const SurveyReport& report, const std::string& path, const Pr
     WriteExposure(book, s, report);
   }
   const int total = static_cast<int>(report.locations.size());
+  std::vector<LocationRows> rows(static_cast<std::size_t>(total));
   for (int i = 0; i < total; ++i) {
-    const LocationContent& loc = report.locations[static_cast<std::size_t>(i)];
-    if (progress && !progress({i, total, loc.name})) {
-      abandon();
-      if (cancelled) *cancelled = true;
-      return false;
-    }
     Sheet s(locationSheets[static_cast<std::size_t>(i)]);
-    WriteLocation(book, s, sheetNames[static_cast<std::size_t>(i)], loc, report.options.graphs);
+    PrepareLocation(book, s, report.locations[static_cast<std::size_t>(i)],
+                    rows[static_cast<std::size_t>(i)]);
+  }
+  // The records of the location sheets, several locations at once (each
+  // sheet writes to a scratch file of its own); this thread reports the
+  // progress and passes on a cancel.
+  std::atomic<bool> stop{false};
+  std::atomic<int> next{0}, finished{0};
+  std::mutex mutex;
+  std::condition_variable changed;
+  const int workers =
+      std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, std::min(4, total));
+  std::vector<std::thread> threads;
+  for (int w = 0; w < workers && total > 0; ++w)
+    threads.emplace_back([&] {
+      for (int i = next++; i < total && !stop; i = next++) {
+        WriteRows(rows[static_cast<std::size_t>(i)], stop);
+        std::lock_guard<std::mutex> lock(mutex);
+        ++finished;
+        changed.notify_all();
+      }
+    });
+  bool stopped = false;
+  {
+    std::unique_lock<std::mutex> lock(mutex);
+    int reported = -1;
+    while (finished < total && !stopped) {
+      const int done = finished;
+      if (done != reported) {
+        reported = done;
+        const std::string& name = report.locations[static_cast<std::size_t>(done)].name;
+        lock.unlock();
+        stopped = progress && !progress({done, total, name});
+        lock.lock();
+        continue;
+      }
+      changed.wait_for(lock, std::chrono::milliseconds(100));
+    }
+  }
+  if (stopped) stop = true;
+  for (std::thread& t : threads) t.join();
+  if (stopped) {
+    abandon();
+    if (cancelled) *cancelled = true;
+    return false;
+  }
+  for (int i = 0; i < total; ++i) {
+    const LocationRows& r = rows[static_cast<std::size_t>(i)];
+    if (!r.problem.empty()) {
+      Sheet s(r.ws);
+      s.Text(1, 0, r.problem);
+    } else if (report.options.graphs) {
+      const LocationContent& loc = report.locations[static_cast<std::size_t>(i)];
+      AddChart(book, sheetNames[static_cast<std::size_t>(i)], loc, r,
+               static_cast<int>(std::min<std::size_t>(loc.exposure.channels.size(), kMaxChannels)));
+    }
   }
   // Packing takes long for a large site and cannot be stopped; a cancel
   // asked for meanwhile is honoured after it, before the file is replaced.
