@@ -28,6 +28,7 @@ bool TimeX(const SRGraph& chart, int k) {
 }
 
 constexpr double kSecondsPerDay = 86400.0;
+constexpr double kSecondsPerHour = 3600.0;
 
 }  // namespace
 
@@ -42,6 +43,11 @@ void ViewStatistics::Update(const SRGraph& chart) {
     const int n = static_cast<int>(order.size());
     p.size = n;
     p.timeX = TimeX(chart, k);
+    // A time reference on a decimal axis: hours from the location's start.
+    const bool elapsed =
+        !p.timeX && static_cast<std::size_t>(k) < chart.pairs.size() && chart.pairs[k].first == 0;
+    p.timed = p.timeX || elapsed;
+    const double secondsPerUnit = p.timeX ? kSecondsPerDay : kSecondsPerHour;
     const std::vector<double>& xs = chart.Group(2 * k)->values;
     const std::vector<double>& ys = chart.Group(2 * k + 1)->values;
     const auto y = [&](int position) {
@@ -50,12 +56,12 @@ void ViewStatistics::Update(const SRGraph& chart) {
 
     // Record spans in file (point) order, over the series' own times.
     std::vector<double> weight(static_cast<std::size_t>(n), 0.0);
-    if (p.timeX && n > 0) {
+    if (p.timed && n > 0) {
       std::vector<int> byPoint(order);
       std::sort(byPoint.begin(), byPoint.end());
       std::vector<LogTime> times(byPoint.size());
       for (std::size_t j = 0; j < byPoint.size(); ++j)
-        times[j] = std::llround(xs[static_cast<std::size_t>(byPoint[j])] * kSecondsPerDay);
+        times[j] = std::llround(xs[static_cast<std::size_t>(byPoint[j])] * secondsPerUnit);
       p.interval = exposure::LoggingInterval(times);
       if (p.interval > 0) {
         const std::vector<std::int64_t> spans = exposure::RecordSpans(times, p.interval);
@@ -99,6 +105,7 @@ RangeStatistics ViewStatistics::Of(const SRGraph& chart, int pair, double lo, do
   if (pair < 0 || pair >= PairCount()) return s;
   const Pair& p = pairs_[static_cast<std::size_t>(pair)];
   s.timeX = p.timeX;
+  s.timed = p.timed;
   s.interval = p.interval;
   const auto [first, last] = index_.Within(chart, pair, lo, hi);
   s.count = last - first;
@@ -136,7 +143,7 @@ RangeStatistics ViewStatistics::Of(const SRGraph& chart, int pair, double lo, do
   const auto a = static_cast<std::size_t>(first), b = static_cast<std::size_t>(last);
   s.average = p.offset + (p.sumV[b] - p.sumV[a]) / s.count;
   const double sampled = p.sumD[b] - p.sumD[a];
-  if (p.timeX && sampled > 0) {
+  if (p.timed && sampled > 0) {
     s.hasTwa = true;
     s.twa = p.offset + (p.sumVD[b] - p.sumVD[a]) / sampled;
   }
@@ -182,14 +189,14 @@ std::vector<std::vector<std::string>> StatisticsTable(const SRGraph& chart,
     std::vector<std::string> row = {SeriesName(chart, k), chart.Series(k).unit,
                                     std::to_string(r.count)};
     if (r.count == 0) {
-      row.insert(row.end(), {"N/A", "", "N/A", "", "N/A", r.timeX ? "N/A" : ""});
+      row.insert(row.end(), {"N/A", "", "N/A", "", "N/A", r.timed ? "N/A" : ""});
     } else {
       row.push_back(SeriesValueText(chart, k, r.min));
       row.push_back(XValueText(r.minX, r.timeX));
       row.push_back(SeriesValueText(chart, k, r.max));
       row.push_back(XValueText(r.maxX, r.timeX));
       row.push_back(SeriesValueText(chart, k, r.average, 1));
-      row.push_back(!r.timeX ? "" : r.hasTwa ? SeriesValueText(chart, k, r.twa, 1) : "N/A");
+      row.push_back(!r.timed ? "" : r.hasTwa ? SeriesValueText(chart, k, r.twa, 1) : "N/A");
     }
     rows.push_back(std::move(row));
   }

@@ -23,7 +23,8 @@ struct RangeStatistics {
   double minX = 0, maxX = 0;  // of equal extremes, the last in X
   double average = 0;
   bool timeX = false;   // X holds OLE dates
-  bool hasTwa = false;  // time X with sampled time in the range
+  bool timed = false;   // X is time: OLE dates, or hours from a location's start
+  bool hasTwa = false;  // timed X with sampled time in the range
   double twa = 0;
   std::int64_t interval = 0;  // the series' logging interval, seconds (time X)
 };
@@ -40,6 +41,7 @@ class ViewStatistics {
  private:
   struct Pair {
     bool timeX = false;
+    bool timed = false;
     std::int64_t interval = 0;
     double offset = 0;  // subtracted from every value before summing
     // Prefix sums over the points in X order: values, values x d_r / I, d_r / I.

@@ -7,6 +7,7 @@
 #include "chart/chartlayout.h"
 #include "common/platform.h"
 #include "exposure/exposure.h"
+#include "graph/graphcompare.h"
 #include "graph/graphdocument.h"
 #include "graph/test_support.h"
 #include "location/statistics.h"
@@ -83,6 +84,25 @@ TEST(ViewStatistics, ARangeHasTheStatisticsOfItsRecords) {
   EXPECT_EQ(stats.Of(chart, 0, hi, lo).count, 0);
   EXPECT_EQ(stats.Of(chart, 0, chart.Value(3, 0) + 1e-6, chart.Value(4, 0) - 1e-6).count, 0);
   EXPECT_EQ(stats.Of(chart, 9, lo, hi).count, 0);
+}
+
+TEST(ViewStatistics, ElapsedHoursOfAComparisonHaveTheSampleTwaToo) {
+  test::Location whole(Readings(0, 59));
+  GraphDocument doc;
+  CompareOptions options;
+  options.channel = "RH";
+  options.elapsed = true;
+  ASSERT_TRUE(BuildCompare(doc, {{&whole.log(), "A"}}, options).built);
+  ViewStatistics stats;
+  stats.Update(doc.GetGraph());
+  exposure::Recording rec;
+  exposure::ReadRecording(whole.log(), rec);
+  const auto engine = exposure::Assess(rec, nullptr, TheParamNames().compounds());
+  const RangeStatistics r = stats.Of(doc.GetGraph(), 0, -1, 1e9);
+  ASSERT_TRUE(r.timed && r.hasTwa);
+  EXPECT_FALSE(r.timeX);
+  EXPECT_EQ(r.interval, 60);
+  EXPECT_NEAR(r.twa, *engine.channels[1].twaSample, 1e-9);
 }
 
 }  // namespace
