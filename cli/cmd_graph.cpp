@@ -583,6 +583,23 @@ void RunRender(const std::string& file, const std::string& size,
   for (const auto& o : outs) outputs.push_back(ArgPath(o));
   if (!CheckOutputs(outputs, info, exitCode)) return;
   const std::string path = ArgPath(file);
+  // No output replaces the graph file it is drawn from.
+  const std::string input = AbsoluteArgPath(file);
+  for (const auto& out : outputs) {
+    if (IsLocationName(out)) {
+      Fail(LocationOutputRefusedMessage(out));
+      exitCode = kFailed;
+      return;
+    }
+    if (RefusesOutput(out, {input})) {
+      Fail(
+          "The graph file being drawn cannot be replaced by its own output. Choose another "
+          "name. (" +
+          out + ")");
+      exitCode = kFailed;
+      return;
+    }
+  }
   graph::GraphDocument doc;
   doc.OnNewDocument();
   std::string detail;

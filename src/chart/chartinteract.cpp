@@ -29,12 +29,8 @@ int HostOf(const SRGraph& chart, int display) {
 
 // Groups of a display's series: first X group of each pair it shows.
 std::vector<int> SeriesGroups(const SRGraph& chart, const SRGCompoundDisplay& d) {
-  std::vector<int> groups;
-  if (!d.display) return groups;
-  int first = std::max(0, d.display->firstGroup);
-  int last = d.display->lastGroup < 0 ? chart.GroupCount() - 1 : d.display->lastGroup;
-  for (int g = first + (first & 1); g + 1 <= last; g += 2) groups.push_back(g);
-  return groups;
+  if (!d.display) return {};
+  return PairGroupsIn(chart, d.display->firstGroup, d.display->lastGroup);
 }
 
 }  // namespace

@@ -396,10 +396,7 @@ std::vector<int> SeriesShown(const SRGraph& chart, const SRGCompoundDisplay& dis
   std::vector<int> out;
   const SRGraphDisplay* plot = display.display.get();
   if (!plot) return out;
-  const int first = std::max(0, plot->firstGroup);
-  const int last = plot->lastGroup < 0 ? chart.GroupCount() - 1
-                                       : std::min(plot->lastGroup, chart.GroupCount() - 1);
-  for (int g = first + (first & 1); g + 1 <= last; g += 2) out.push_back(g / 2);
+  for (int g : PairGroupsIn(chart, plot->firstGroup, plot->lastGroup)) out.push_back(g / 2);
   return out;
 }
 
@@ -807,8 +804,15 @@ void AutoLayout(SRGraph& chart, int width, int height, double dpi, const TextMea
 int FitFontSize(const std::string& text, int fontPx, int availablePx, double dpi,
                 const TextMeasure& measure) {
   const int minPx = PointsToPixels(6, dpi);
-  for (int px = std::min(fontPx, 1000); px > minPx; --px) {
-    if (measure.Width(text, px) <= availablePx) return px;
+  for (int px = std::min(fontPx, 1000); px > minPx;) {
+    const int width = measure.Width(text, px);
+    if (width <= availablePx) return px;
+    // Widths grow about in proportion to the size: a text far too wide
+    // skips the sizes that would still be wider by a quarter, so a long
+    // text in a narrow box takes a few measurements, not one per size.
+    const long long guess =
+        availablePx > 0 ? static_cast<long long>(px) * availablePx * 5 / (4ll * width) + 2 : 0;
+    px = static_cast<int>(std::max<long long>(std::min<long long>(px - 1, guess), minPx));
   }
   return minPx;
 }
@@ -939,15 +943,24 @@ SideTitle FitSideTitle(const std::string& text, int fontPx, int alongPx, int acr
     out.text = text;
     return out;
   }
-  for (std::size_t n = text.size(); n-- > 0;) {
+  // The longest cut (of at least one character) that fits with "...",
+  // found by halving: a longer cut is never narrower.
+  const auto cutAt = [&](std::size_t n) {
     std::string cut = text.substr(0, n);
     while (!cut.empty() && cut.back() == ' ') cut.pop_back();
-    cut += "...";
-    if (measure.Width(cut, out.fontPx) <= acrossPx) {
-      out.text = n > 0 ? cut : std::string();
-      return out;
+    return cut + "...";
+  };
+  std::size_t best = 0;
+  for (std::size_t lo = 1, hi = text.size(); lo < hi;) {
+    const std::size_t mid = lo + (hi - lo) / 2;
+    if (measure.Width(cutAt(mid), out.fontPx) <= acrossPx) {
+      best = mid;
+      lo = mid + 1;
+    } else {
+      hi = mid;
     }
   }
+  if (best > 0) out.text = cutAt(best);
   return out;
 }
 

@@ -21,6 +21,16 @@ constexpr std::uint32_t kOldestVersion = 1;
 constexpr std::uint32_t kMaxGroups = 4096;
 constexpr std::uint32_t kMaxItems = 16777216;
 
+// Bounds of what a chart can use: its pairs fit on far fewer displays,
+// scale bars and labels than this, its texts are short, and it is laid out
+// in pixels of a window or a page.
+constexpr std::uint32_t kMaxComponents = 4096;  // top-level ones and display labels
+constexpr int kMaxDisplays = 64;
+constexpr int kMaxScaleBars = 64;
+constexpr std::size_t kMaxText = 1000;
+constexpr int kMaxCoordinate = 100000;
+constexpr std::size_t kMaxLimitLinesPerSeries = 8;
+
 // Smallest encoded sizes, used to bound counts by the bytes left.
 constexpr std::size_t kMinComponent = 1 + 4;  // kind + empty name
 constexpr std::size_t kMinLabel = 4 + 4 + 4 + 1 + 1 + 16;
@@ -415,6 +425,7 @@ bool ReadCompound(Reader& r, SRGCompoundDisplay& d) {
     return false;
   std::uint32_t n = 0;
   if (!r.Count(n, kMinLabel, "display labels")) return false;
+  if (n > kMaxComponents) return r.Fail("too many display labels (" + std::to_string(n) + ")");
   d.labels.resize(n);
   for (auto& l : d.labels) {
     if (!ReadLabelFields(r, l)) return false;
@@ -436,6 +447,7 @@ bool ReadChart(Reader& r, SRGraph& chart) {
 
   std::uint32_t n = 0;
   if (!r.Count(n, kMinComponent, "components")) return false;
+  if (n > kMaxComponents) return r.Fail("too many components (" + std::to_string(n) + ")");
   for (std::uint32_t i = 0; i < n; ++i) {
     std::uint8_t kind = 0;
     if (!r.U8(kind)) return false;
@@ -510,11 +522,118 @@ bool ReadChart(Reader& r, SRGraph& chart) {
   }
 
   if (!r.Count(n, kMinLimitLine, "limit lines")) return false;
+  if (n > kMaxLimitLinesPerSeries * static_cast<std::size_t>(chart.SeriesCount()))
+    return r.Fail("too many limit lines (" + std::to_string(n) + ") for " +
+                  std::to_string(chart.SeriesCount()) + " series");
   chart.limitLines.resize(n);
   for (auto& l : chart.limitLines) {
     if (!(r.I32(l.series) && r.Str(l.kind) && r.F64(l.value) && r.Str(l.unit) && r.Str(l.label)))
       return false;
   }
+  return true;
+}
+
+// What the reading alone does not bound: references to groups and
+// displays, counts, text lengths and coordinates. Each fault is named.
+bool CheckChart(Reader& r, const SRGraph& chart) {
+  const int groups = chart.GroupCount();
+  const int displays = chart.Count(ComponentKind::CompoundDisplay);
+  // A range of groups: first inside the groups (0 when there are none),
+  // last -1 (through the last group) or from first to the last group.
+  const auto groupRange = [&](int first, int last, const std::string& what) {
+    if (first < 0 || (first >= groups && first != 0) || last < -1 || last >= groups ||
+        (last >= 0 && last < first))
+      return r.Fail(what + " shows groups " + std::to_string(first) + " to " +
+                    std::to_string(last) + " of " + std::to_string(groups));
+    return true;
+  };
+  const auto text = [&](const std::string& t, const std::string& what) {
+    if (t.size() > kMaxText)
+      return r.Fail(what + " is " + std::to_string(t.size()) + " characters long (at most " +
+                    std::to_string(kMaxText) + ")");
+    return true;
+  };
+  const auto rect = [&](const Rect& q, const std::string& what) {
+    for (int v : {q.left, q.top, q.right, q.bottom})
+      if (v < -kMaxCoordinate || v > kMaxCoordinate)
+        return r.Fail(what + " reaches " + std::to_string(v) + " pixels (at most " +
+                      std::to_string(kMaxCoordinate) + ")");
+    return true;
+  };
+  const auto scale = [&](const SRGScale* s, const std::string& what) {
+    return !s ||
+           (text(s->format, "the format of " + what) && text(s->title, "the title of " + what));
+  };
+  const auto label = [&](const SRGraphLabel& l, const std::string& what) {
+    return text(l.text, what) && rect(l.rect, "the box of " + what);
+  };
+
+  if (displays > kMaxDisplays)
+    return r.Fail("too many displays (" + std::to_string(displays) + ", at most " +
+                  std::to_string(kMaxDisplays) + ")");
+  const int bars = chart.Count(ComponentKind::ScaleBar);
+  if (bars > kMaxScaleBars)
+    return r.Fail("too many scale bars (" + std::to_string(bars) + ", at most " +
+                  std::to_string(kMaxScaleBars) + ")");
+  std::size_t components = chart.Components().size();
+  for (int i = 0; i < displays; ++i) components += chart.Display(i)->labels.size();
+  if (components > kMaxComponents)
+    return r.Fail("too many components (" + std::to_string(components) + ", at most " +
+                  std::to_string(kMaxComponents) + ")");
+
+  for (int i = 0; i < displays; ++i) {
+    const SRGCompoundDisplay& d = *chart.Display(i);
+    const std::string name = "display " + std::to_string(i + 1);
+    if (!(rect(d.rect, name) && rect(d.plotArea, "the plot area of " + name) &&
+          scale(d.xScale.get(), "the X scale of " + name) &&
+          scale(d.xScale2.get(), "the second X scale of " + name) &&
+          scale(d.yScale.get(), "the Y scale of " + name)))
+      return false;
+    if (d.display && !groupRange(d.display->firstGroup, d.display->lastGroup, name)) return false;
+    for (const SRGraphLabel& l : d.labels)
+      if (!label(l, "a label of " + name)) return false;
+  }
+  for (int i = 0;
+       const auto* b = static_cast<const SRGScaleBar*>(chart.Find(ComponentKind::ScaleBar, i));
+       ++i) {
+    const std::string name = "scale bar " + std::to_string(i + 1);
+    if (b->boundDisplay < -1 || b->boundDisplay >= displays)
+      return r.Fail(name + " belongs to display " + std::to_string(b->boundDisplay) + " of " +
+                    std::to_string(displays));
+    if (!(scale(&b->scale, name) && rect(b->rect, name))) return false;
+  }
+  for (int i = 0;
+       const auto* l = static_cast<const SRGraphLabel*>(chart.Find(ComponentKind::Label, i)); ++i)
+    if (!label(*l, "chart label " + std::to_string(i + 1))) return false;
+  if (const SRGraphLegend* legend = chart.Legend()) {
+    if (!(rect(legend->rect, "the legend") &&
+          groupRange(legend->firstGroup, legend->lastGroup, "the legend")))
+      return false;
+  }
+  for (std::size_t i = 0; i < chart.Styles().size(); ++i) {
+    const SRGraphStyle& s = chart.Styles()[i];
+    const std::string name = "style " + std::to_string(i + 1);
+    if (!groupRange(s.firstGroup, s.lastGroup, name)) return false;
+    if (s.firstIndex < 0 || s.lastIndex < -1)
+      return r.Fail(name + " covers the points " + std::to_string(s.firstIndex) + " to " +
+                    std::to_string(s.lastIndex));
+  }
+  for (std::size_t i = 0; i < chart.zoomHistory.size(); ++i) {
+    const SRGZoom& z = chart.zoomHistory[i];
+    const std::string name = "zoom entry " + std::to_string(i + 1);
+    if (z.display < 0 || z.display >= displays)
+      return r.Fail(name + " belongs to display " + std::to_string(z.display) + " of " +
+                    std::to_string(displays));
+    if (!rect(z.plotArea, name)) return false;
+  }
+  for (int g = 0; g < groups; ++g)
+    if (!text(chart.Annotation(g), "the annotation of group " + std::to_string(g))) return false;
+  for (int k = 0; k < chart.SeriesCount(); ++k)
+    if (!text(chart.Series(k).unit, "the unit of series " + std::to_string(k + 1))) return false;
+  for (const LimitLine& l : chart.limitLines)
+    if (!(text(l.label, "a limit line's label") && text(l.kind, "a limit line's kind") &&
+          text(l.unit, "a limit line's unit")))
+      return false;
   return true;
 }
 
@@ -583,7 +702,7 @@ bool DeserializeChart(const std::uint8_t* data, std::size_t size, SRGraph& chart
   error.clear();
   if (!data && size > 0) size = 0;
   Reader r(data, size);
-  if (!ReadChart(r, chart)) {
+  if (!ReadChart(r, chart) || !CheckChart(r, chart)) {
     chart.EmptyAll();
     error = r.Failed() ? r.Error() : "chart data damaged";
     return false;

@@ -75,6 +75,7 @@ PairSummary SRGraph::SummaryOf(int xGroup) const {
 void SRGraph::EmptyAll() {
   Touch();
   components_.clear();
+  for (auto& list : byKind_) list.clear();
   groups_.clear();
   styles_.clear();
   series_.clear();
@@ -125,16 +126,17 @@ SRGComponent* SRGraph::Add(std::unique_ptr<SRGComponent> component) {
     zoomHistory.push_back(static_cast<const SRGZoom&>(*component));
     return &zoomHistory.back();
   }
+  const auto kind = static_cast<std::size_t>(component->Kind());
   components_.push_back(std::move(component));
+  if (kind < byKind_.size()) byKind_[kind].push_back(components_.back().get());
   return components_.back().get();
 }
 
 SRGComponent* SRGraph::Find(ComponentKind kind, int i) const {
-  if (i < 0) return nullptr;
-  for (const auto& c : components_) {
-    if (c->Kind() == kind && i-- == 0) return c.get();
-  }
-  return nullptr;
+  const auto k = static_cast<std::size_t>(kind);
+  if (i < 0 || k >= byKind_.size() || static_cast<std::size_t>(i) >= byKind_[k].size())
+    return nullptr;
+  return byKind_[k][static_cast<std::size_t>(i)];
 }
 
 SRGComponent* SRGraph::FindByName(const std::string& name) const {
@@ -145,11 +147,8 @@ SRGComponent* SRGraph::FindByName(const std::string& name) const {
 }
 
 int SRGraph::Count(ComponentKind kind) const {
-  int n = 0;
-  for (const auto& c : components_) {
-    if (c->Kind() == kind) ++n;
-  }
-  return n;
+  const auto k = static_cast<std::size_t>(kind);
+  return k < byKind_.size() ? static_cast<int>(byKind_[k].size()) : 0;
 }
 
 int SRGraph::ItemCount(int group) const {
@@ -250,6 +249,17 @@ SRGraphStyle SRGraph::StyleAt(int index, int group) const {
     }
   }
   return result;
+}
+
+std::vector<int> PairGroupsIn(const SRGraph& chart, int first, int last) {
+  std::vector<int> out;
+  const int groups = chart.GroupCount();
+  first = std::max(0, first);
+  last = last < 0 ? groups - 1 : std::min(last, groups - 1);
+  // first <= last < groups: neither step below can pass INT_MAX.
+  if (first > last) return out;
+  for (int g = first + (first & 1); g < last; g += 2) out.push_back(g);
+  return out;
 }
 
 Rgb SeriesColour(int k) {

@@ -5,6 +5,8 @@
 // displays that no caller placed is in chartlayout.h, drawing in gui/.
 #pragma once
 
+#include <array>
+#include <climits>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -16,8 +18,13 @@ namespace vantora::chart {
 // Pixel rectangle; right and bottom are exclusive.
 struct Rect {
   int left = 0, top = 0, right = 0, bottom = 0;
-  int Width() const { return right - left; }
-  int Height() const { return bottom - top; }
+  // Clamped to the int range, however far apart the edges lie.
+  int Width() const { return Span(left, right); }
+  int Height() const { return Span(top, bottom); }
+  static int Span(int from, int to) {
+    const long long d = static_cast<long long>(to) - from;
+    return d > INT_MAX ? INT_MAX : d < INT_MIN ? INT_MIN : static_cast<int>(d);
+  }
   bool IsEmpty() const { return right <= left || bottom <= top; }
   bool operator==(const Rect& o) const {
     return left == o.left && top == o.top && right == o.right && bottom == o.bottom;
@@ -356,6 +363,9 @@ class SRGraph {
 
  private:
   std::vector<std::unique_ptr<SRGComponent>> components_;
+  // The components of each kind in order, so that Find and Count take no
+  // walk over all of them.
+  std::array<std::vector<SRGComponent*>, 12> byKind_;
   std::vector<DataGroup> groups_;
   std::vector<SRGraphStyle> styles_;
   std::vector<SeriesInfo> series_;
@@ -365,6 +375,11 @@ class SRGraph {
   mutable std::uint64_t summaryRevision_ = 0;
   mutable std::vector<std::pair<bool, PairSummary>> summaries_;  // by xGroup: (known, summary)
 };
+
+// The X groups of the pairs (g, g + 1) that lie wholly inside the groups
+// first .. last (last < 0: through the chart's last group) and inside the
+// chart's groups, ascending. Any first and last are safe.
+std::vector<int> PairGroupsIn(const SRGraph& chart, int first, int last);
 
 // Colour of series k (the pair drawn from groups 2k and 2k + 1), and of the
 // k-th extra Y scale: entry k mod 16 of the scale colour table.

@@ -1,10 +1,14 @@
 // Free-text comments placed on a graph, at percentages of the view's size.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
 namespace vantora::graph {
+
+// The longest comment text (characters; Windows-1252 holds one per byte).
+constexpr std::size_t kMaxCommentLength = 4096;
 
 struct GraphComment {
   int x = 0, y = 0;   // percent of the width and height

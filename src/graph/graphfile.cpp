@@ -18,6 +18,9 @@ namespace {
 constexpr std::uint32_t kTag = 104;
 // Smallest comment record: x, y, size and a one-byte length prefix.
 constexpr std::size_t kMinCommentBytes = 13;
+// A graph holds at most this many comments of at most this many characters
+// (what the comment dialog accepts).
+constexpr int kMaxComments = 1000;
 // Files larger than this are not graph files this program wrote.
 constexpr std::int64_t kMaxGraphFileBytes = 256ll * 1024 * 1024;
 
@@ -180,6 +183,11 @@ GraphFileResult ReadGraphBytes(const std::uint8_t* data, std::size_t size, Graph
   if (count < 0 || static_cast<std::size_t>(count) > in.Remaining() / kMinCommentBytes)
     return Damaged(detail,
                    "the comment count " + std::to_string(count) + " does not fit in the file", doc);
+  if (count > kMaxComments)
+    return Damaged(detail,
+                   "the graph has " + std::to_string(count) + " comments (at most " +
+                       std::to_string(kMaxComments) + ")",
+                   doc);
 
   GraphCommentList comments;
   for (int i = 0; i < count; ++i) {
@@ -196,6 +204,11 @@ GraphFileResult ReadGraphBytes(const std::uint8_t* data, std::size_t size, Graph
     std::string error;
     if (!ReadArchiveString(in, c.text, error))
       return Damaged(detail, "comment " + std::to_string(i + 1) + ": " + error, doc);
+    if (c.text.size() > kMaxCommentLength)
+      return Damaged(detail,
+                     "comment " + std::to_string(i + 1) + " is " + std::to_string(c.text.size()) +
+                         " characters long (at most " + std::to_string(kMaxCommentLength) + ")",
+                     doc);
     comments.Append(c.text, c.x, c.y, c.fontSize);
   }
 

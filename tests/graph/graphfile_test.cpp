@@ -1,9 +1,11 @@
 // The graph file: round trips, archive strings, refusals and damage.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "graph/graphdocument.h"
 #include "graph/test_support.h"
@@ -213,16 +215,108 @@ TEST(ArchiveString, LengthPrefixes) {
   EXPECT_EQ(prefix(70000), std::string("\xFF\xFF\xFF\x70\x11\x01\x00", 7));
 }
 
-TEST_F(GraphFileTest, LongCommentsRoundTrip) {
+TEST_F(GraphFileTest, LongCommentsRoundTripUpToTheLimit) {
   built.comments.Clear();
   built.comments.Append(std::string(300, 'x'), 5, 5, 10);
-  built.comments.Append(std::string(70000, 'y'), 5, 5, 10);
+  built.comments.Append(std::string(kMaxCommentLength, 'y'), 5, 5, 10);
   bytes = GraphFileBytes(built);
   EXPECT_EQ(bytes.substr(24 + 12, 4), std::string("\xFF\x2C\x01x", 4));
   GraphDocument opened;
   ASSERT_EQ(Read(bytes, opened), GraphFileResult::Ok);
   EXPECT_EQ(opened.comments.Get(0).text, std::string(300, 'x'));
-  EXPECT_EQ(opened.comments.Get(1).text.size(), 70000u);
+  EXPECT_EQ(opened.comments.Get(1).text.size(), kMaxCommentLength);
+}
+
+// Files written by the program with one field set to what a hostile file
+// holds: each is refused at reading and says what is wrong.
+TEST_F(GraphFileTest, HostileChartsAreDamagedWithTheirDetail) {
+  using namespace chart;
+  struct Case {
+    const char* detail;
+    std::function<void(GraphDocument&)> edit;
+  } cases[] = {
+      {"display 1 shows groups 2147483647 to",
+       [](GraphDocument& d) { d.GetGraph().Display(0)->display->firstGroup = 0x7FFFFFFF; }},
+      {"display 3 shows groups 4 to 2147483647",
+       [](GraphDocument& d) { d.GetGraph().Display(2)->display->lastGroup = 0x7FFFFFFF; }},
+      {"display 2 shows groups -5 to",
+       [](GraphDocument& d) { d.GetGraph().Display(1)->display->firstGroup = -5; }},
+      {"the legend shows groups 0 to 6 of 6",
+       [](GraphDocument& d) { d.GetGraph().Legend()->lastGroup = 6; }},
+      {"shows groups 0 to 99 of 6",
+       [](GraphDocument& d) { d.GetGraph().ApplyStyle(0, 99, 0, -1, true, false); }},
+      {"belongs to display 3 of 3",
+       [](GraphDocument& d) { d.GetGraph().AddNew<SRGScaleBar>()->boundDisplay = 3; }},
+      {"zoom entry 1 belongs to display 7 of 3",
+       [](GraphDocument& d) {
+         SRGZoom z;
+         z.display = 7;
+         d.GetGraph().zoomHistory.push_back(z);
+       }},
+      {"a label of display 1 is 20000 characters long (at most 1000)",
+       [](GraphDocument& d) {
+         SRGraphLabel l;
+         l.text = std::string(20000, 'T');
+         l.rotated = true;
+         l.side = Side::Left;
+         d.GetGraph().Display(0)->labels.push_back(l);
+       }},
+      {"the title of the Y scale of display 2 is 1001 characters",
+       [](GraphDocument& d) { d.GetGraph().Display(1)->yScale->title = std::string(1001, 'u'); }},
+      {"the annotation of group 1 is 1001 characters",
+       [](GraphDocument& d) { d.GetGraph().SetAnnotation(1, std::string(1001, 'a')); }},
+      {"too many components (5000)",
+       [](GraphDocument& d) {
+         for (int i = 0; i < 5000; ++i) d.GetGraph().AddNew<SRGCompoundDisplay>();
+       }},
+      {"too many displays (65, at most 64)",
+       [](GraphDocument& d) {
+         for (int i = 0; i < 62; ++i) d.GetGraph().AddNew<SRGCompoundDisplay>();
+       }},
+      {"too many components (4097, at most 4096)",
+       [](GraphDocument& d) {
+         const int n = 4097 - static_cast<int>(d.GetGraph().Components().size());
+         for (int i = 0; i < n; ++i) d.GetGraph().AddNew<SRGraphLabel>();
+       }},
+      {"display 1 reaches -2147483648 pixels (at most 100000)",
+       [](GraphDocument& d) {
+         d.GetGraph().Display(0)->rect = {INT_MIN, INT_MIN, INT_MAX, INT_MAX};
+       }},
+      {"reaches 100001 pixels (at most 100000)",
+       [](GraphDocument& d) { d.GetGraph().AddNew<SRGraphLabel>()->rect.right = 100001; }},
+      {"too many limit lines (25) for 3 series",
+       [](GraphDocument& d) {
+         d.GetGraph().limitLines.assign(25, {0, "high", 1, "ppm", "High 1 ppm"});
+       }},
+      {"comment 1 is 16777216 characters long (at most 4096)",
+       [](GraphDocument& d) {
+         d.comments.Clear();
+         d.comments.Append(std::string(16 << 20, 'c'), 1, 1, 10);
+       }},
+      {"the graph has 1001 comments (at most 1000)",
+       [](GraphDocument& d) {
+         for (int i = 0; i < 999; ++i) d.comments.Append("x", 1, 1, 10);
+       }},
+  };
+  for (const Case& c : cases) {
+    GraphDocument doc;
+    ASSERT_EQ(Read(bytes, doc), GraphFileResult::Ok);
+    c.edit(doc);
+    GraphDocument opened;
+    std::string detail;
+    EXPECT_EQ(Read(GraphFileBytes(doc), opened, &detail), GraphFileResult::Damaged) << c.detail;
+    EXPECT_NE(detail.find(c.detail), std::string::npos) << detail;
+    EXPECT_EQ(opened.GetGraph().Components().size(), 0u);
+  }
+  // At the limits themselves a chart still opens.
+  GraphDocument doc;
+  ASSERT_EQ(Read(bytes, doc), GraphFileResult::Ok);
+  doc.GetGraph().Display(0)->labels.push_back({});
+  doc.GetGraph().Display(0)->labels.back().text = std::string(1000, 'T');
+  doc.GetGraph().Display(0)->rect = {-100000, -100000, 100000, 100000};
+  while (doc.comments.Count() < 1000) doc.comments.Append("x", 1, 1, 10);
+  GraphDocument opened;
+  EXPECT_EQ(Read(GraphFileBytes(doc), opened), GraphFileResult::Ok);
 }
 
 TEST_F(GraphFileTest, OtherTagsAreAnOlderVersion) {

@@ -82,10 +82,8 @@ struct Series {
 
 std::vector<Series> SeriesOf(const SRGraph& chart, const SRGraphDisplay& display) {
   std::vector<Series> out;
-  const int last = display.lastGroup < 0 ? chart.GroupCount() - 1
-                                         : std::min(display.lastGroup, chart.GroupCount() - 1);
-  const int first = std::max(0, display.firstGroup);
-  for (int g = first + (first & 1); g + 1 <= last; g += 2) out.push_back({g, g + 1});
+  for (int g : PairGroupsIn(chart, display.firstGroup, display.lastGroup))
+    out.push_back({g, g + 1});
   return out;
 }
 

@@ -16,6 +16,7 @@
 #include "chart/chartlayout.h"
 #include "common/gui/framework.h"
 #include "common/gui/qtstrings.h"
+#include "graph/graphcomments.h"
 
 namespace vantora {
 
@@ -24,6 +25,7 @@ CNewCommentDlg::CNewCommentDlg(int size, QWidget* parent) : QDialog(parent) {
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(new QLabel("New comment text:"));
   text = new QLineEdit;
+  text->setMaxLength(static_cast<int>(graph::kMaxCommentLength));
   text->setObjectName("commentText");
   layout->addWidget(text);
   auto* box = new QGroupBox("Font Size:");
