@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
 #include <limits>
 #include <random>
@@ -240,6 +241,69 @@ TEST(ChartTicks, DateLine) {
   ASSERT_EQ(ticks.size(), 1u);
   EXPECT_EQ(ticks[0].value, 46000.2);
   EXPECT_EQ(ticks[0].label, FormatOleDate(f, 46000));
+}
+
+// Counts the measurements a fitting takes: long texts in narrow boxes take
+// a few per halving, not one per character or pixel size.
+class CountingMeasure : public FakeMeasure {
+ public:
+  int Width(const std::string& text, int px) const override {
+    ++widths;
+    return FakeMeasure::Width(text, px);
+  }
+  mutable int widths = 0;
+};
+
+TEST(ChartLayout, LongTitlesFitInFewMeasurements) {
+  CountingMeasure m;
+  const std::string title(20000, 'T');
+  const SideTitle t = FitSideTitle(title, 12, 300, 90, 25, 96, m);
+  EXPECT_FALSE(t.rotated);
+  EXPECT_LE(m.Width(t.text, t.fontPx), 90);
+  EXPECT_GT(m.Width(title.substr(0, t.text.size() - 2) + "...", t.fontPx), 90);
+  EXPECT_LT(m.widths, 100);
+  m.widths = 0;
+  // A huge font for a narrow box skips the sizes that cannot fit.
+  EXPECT_EQ(FitFontSize(std::string(1000, 'x'), 1000, 700, 96, m), PointsToPixels(6, 96));
+  EXPECT_LT(m.widths, 40);
+  // The largest size that fits, as when every size is tried in turn.
+  for (const std::string& text :
+       std::vector<std::string>{"ab", "a longer title", std::string(300, 'w')}) {
+    int widest = PointsToPixels(6, 96);
+    for (int px = 1000; px > widest; --px)
+      if (m.Width(text, px) <= 700) {
+        widest = px;
+        break;
+      }
+    EXPECT_EQ(FitFontSize(text, 1000, 700, 96, m), widest) << text;
+  }
+}
+
+TEST(ChartRanges, GroupsAtTheEndsOfTheIntRangeShowNothingAndCostNothing) {
+  SRGraph chart;
+  chart.SetValue(0, 0, 1);
+  chart.SetValue(0, 1, 2);
+  chart.SetValue(0, 2, 3);
+  chart.SetValue(0, 3, 4);
+  EXPECT_EQ(PairGroupsIn(chart, 0, -1), (std::vector<int>{0, 2}));
+  EXPECT_EQ(PairGroupsIn(chart, 1, 3), (std::vector<int>{2}));
+  EXPECT_TRUE(PairGroupsIn(chart, INT_MAX, -1).empty());
+  EXPECT_TRUE(PairGroupsIn(chart, INT_MAX, INT_MAX).empty());
+  EXPECT_EQ(PairGroupsIn(chart, INT_MIN, INT_MAX), (std::vector<int>{0, 2}));
+  EXPECT_TRUE(PairGroupsIn(chart, 3, 2).empty());
+  auto* d = chart.AddNew<SRGCompoundDisplay>();
+  d->display = std::make_unique<SRGraphDisplay>();
+  d->display->firstGroup = INT_MAX;
+  EXPECT_TRUE(SeriesShown(chart, *d).empty());
+  EXPECT_FALSE(RangesOf(chart, *d).hasData);
+  d->display->firstGroup = INT_MIN;
+  d->display->lastGroup = INT_MAX;
+  EXPECT_EQ(SeriesShown(chart, *d), (std::vector<int>{0, 1}));
+
+  const Rect huge{INT_MIN, INT_MIN, INT_MAX, INT_MAX};
+  EXPECT_EQ(huge.Width(), INT_MAX);
+  EXPECT_EQ((Rect{INT_MAX, 0, INT_MIN, 0}).Width(), INT_MIN);
+  EXPECT_EQ((Rect{-5, 0, 7, 3}).Width(), 12);
 }
 
 TEST(ChartRanges, DataFixedSingleAndEmpty) {

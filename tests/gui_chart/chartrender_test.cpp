@@ -13,6 +13,7 @@
 #include <QXmlStreamReader>
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -501,6 +502,58 @@ TEST_F(ChartRenderTest, ChartsWithoutDataOrDisplaysStillDraw) {
   EXPECT_TRUE(report.scaleBars[0].isNull());
   // The lone point of pair 2 shows as its marker.
   EXPECT_GT(CountColour(image, Q(d->plotArea), SeriesColour(2)), 5);
+}
+
+// Charts built in memory with what a hostile file would hold (the reader
+// refuses such files): group references at the ends of the int range,
+// rectangles spanning it and a side title far too long. They draw.
+TEST_F(ChartRenderTest, HostileChartsInMemoryStillDraw) {
+  {
+    SRGraph chart;
+    FillPair(chart, 0, 50, 20);
+    AddDisplay(chart, INT_MAX, INT_MAX);
+    AddDisplay(chart, INT_MIN, INT_MAX);
+    auto* legend = chart.AddNew<SRGraphLegend>();
+    legend->firstGroup = INT_MAX;
+    RenderReport report;
+    const QImage image = RenderChartImage(chart, 320, 240, RenderOptions(), &report);
+    ASSERT_EQ(image.size(), QSize(320, 240));
+    ASSERT_EQ(report.displays.size(), 2u);
+    // The second display shows pair 0.
+    EXPECT_GT(CountColour(image, report.displays[1].plot, SeriesColour(0)), 20);
+  }
+  {
+    SRGraph chart;
+    FillPair(chart, 0, 50, 20);
+    SRGCompoundDisplay* d = AddDisplay(chart, 0, 1);
+    d->placed = true;
+    d->rect = {INT_MIN, INT_MIN, INT_MAX, INT_MAX};
+    d->plotArea = {INT_MIN, INT_MIN, INT_MAX, INT_MAX};
+    auto* bar = chart.AddNew<SRGScaleBar>();
+    bar->boundDisplay = 0;
+    bar->scale.labelsFarSide = true;
+    bar->rect = {INT_MIN, INT_MIN, INT_MAX, INT_MAX};
+    auto* legend = chart.AddNew<SRGraphLegend>();
+    legend->autoPosition = false;
+    legend->rect = {INT_MIN, INT_MIN, INT_MAX, INT_MAX};
+    const QImage image = RenderChartImage(chart, 320, 240);
+    EXPECT_EQ(image.size(), QSize(320, 240));
+  }
+  {
+    SRGraph chart;
+    FillPair(chart, 0, 50, 20);
+    SRGCompoundDisplay* d = AddDisplay(chart, 0, 1);
+    SRGraphLabel title;
+    title.text = std::string(20000, 'T');
+    title.rotated = true;
+    title.side = Side::Left;
+    d->labels.push_back(title);
+    RenderReport report;
+    const QImage image = RenderChartImage(chart, 320, 240, RenderOptions(), &report);
+    ASSERT_EQ(image.size(), QSize(320, 240));
+    // Cut to the display's side: every text stays inside the chart.
+    for (const QRect& box : report.texts) EXPECT_TRUE(image.rect().contains(box)) << box.width();
+  }
 }
 
 TEST_F(ChartRenderTest, OverlaysAndVectorPagesDrawTheSameChart) {

@@ -15,6 +15,7 @@
 #include "common/logfile.h"
 #include "common/profile.h"
 #include "graph/graphdocument.h"
+#include "graph/gui/graphdialogs.h"
 #include "graph/gui/graphprofile.h"
 #include "guisupport/guiapp.h"
 #include "location/columnselection.h"
@@ -387,6 +388,16 @@ TEST_F(CreateGraphDlgTest, RunnerAnswersThroughTheHook) {
   SetCreateGraphDialogHook([](CCreateGraphDlg&) { return false; });
   EXPECT_FALSE(RunCreateGraphDialog(*log, selection, settings));
   SetCreateGraphDialogHook({});
+}
+
+// The comment dialog takes no more than a graph file holds.
+TEST(NewCommentDlg, AcceptsAtMostTheLongestComment) {
+  test::GuiApp();
+  CNewCommentDlg dlg(13);
+  dlg.text->setText(QString(10, 'x'));
+  dlg.text->insert(QString(5000, 'y'));
+  EXPECT_EQ(dlg.Text(), std::string(10, 'x') + std::string(graph::kMaxCommentLength - 10, 'y'));
+  EXPECT_EQ(dlg.Size(), 13);
 }
 
 }  // namespace

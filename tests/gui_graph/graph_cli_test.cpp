@@ -14,6 +14,7 @@
 #include <fstream>
 #include <string>
 
+#include "graph/graphdocument.h"
 #include "support/clirun.h"
 #include "support/largest.h"
 #include "support/locbytes.h"
@@ -65,7 +66,8 @@ LocationSpec ThreeDays() {
 double RowOf(const QJsonArray& ticks, double value) {
   const QJsonObject a = ticks.first().toObject(), b = ticks.last().toObject();
   const double va = a["value"].toDouble(), vb = b["value"].toDouble();
-  return a["pos"].toDouble() + (value - va) * (b["pos"].toDouble() - a["pos"].toDouble()) / (vb - va);
+  return a["pos"].toDouble() +
+         (value - va) * (b["pos"].toDouble() - a["pos"].toDouble()) / (vb - va);
 }
 
 class GraphCliTest : public ::testing::Test {
@@ -241,6 +243,33 @@ TEST_F(GraphCliTest, RenderRefusesOtherVersionsAndDamagedFiles) {
   EXPECT_NE(run.err.find("The graph file"), std::string::npos);
   EXPECT_NE(run.err.find("cut.vtg is damaged and can not be opened."), std::string::npos);
   EXPECT_FALSE(std::ifstream(dir.File("c.png")).good());
+
+  // A display showing groups from 0x7FFFFFFF on: damaged, saying why.
+  graph::GraphDocument doc;
+  std::string detail;
+  ASSERT_EQ(graph::ReadGraphBytes(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(),
+                                  doc, detail),
+            graph::GraphFileResult::Ok);
+  doc.GetGraph().Display(0)->display->firstGroup = 0x7FFFFFFF;
+  const std::string hostile = graph::GraphFileBytes(doc);
+  test::WriteBytes(dir.File("groups.vtg"), {hostile.begin(), hostile.end()});
+  run = Vantora("render " + Quoted(dir.File("groups.vtg")) + " -o " + Quoted(dir.File("g.png")));
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("groups.vtg is damaged and can not be opened. (the chart is damaged: "
+                         "display 1 shows groups 2147483647"),
+            std::string::npos)
+      << run.err;
+  EXPECT_FALSE(std::ifstream(dir.File("g.png")).good());
+
+  // Drawn onto itself, a graph file would be replaced: refused, kept as it was.
+  for (const std::string& out : {vtg, dir.File("./g.vtg")}) {
+    run = Vantora("render " + Quoted(vtg) + " -o " + Quoted(dir.File("ok.png")) + " -o " +
+                  Quoted(out));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("cannot be replaced by its own output"), std::string::npos) << run.err;
+    EXPECT_EQ(test::ReadAll(vtg), bytes);
+    EXPECT_FALSE(std::ifstream(dir.File("ok.png")).good());
+  }
 }
 
 TEST_F(GraphCliTest, EveryOutputHasTheRequestedSize) {
@@ -285,12 +314,13 @@ TEST_F(GraphCliTest, LimitLinesInEveryModeAndAfterTheGraphFile) {
   }
   // A set of one's own, and sets that do not exist.
   const std::string csv = dir.File("mine.csv");
-  const std::string rows = "set,parameter,kind,value,unit,source\r\nMine,Temperature,ceiling,22,"
-                           "\xC2\xB0"
-                           "C,test\r\n";
+  const std::string rows =
+      "set,parameter,kind,value,unit,source\r\nMine,Temperature,ceiling,22,"
+      "\xC2\xB0"
+      "C,test\r\n";
   test::WriteBytes(csv, {rows.begin(), rows.end()});
-  CliRun mine = Vantora("graph " + Quoted(loc) + " --y 0 --limit-lines --limits " + Quoted(csv) +
-                        " --info");
+  CliRun mine =
+      Vantora("graph " + Quoted(loc) + " --y 0 --limit-lines --limits " + Quoted(csv) + " --info");
   ASSERT_EQ(mine.status, 0) << mine.err;
   const QJsonArray lines = Json(mine.out)["limitLines"].toArray();
   ASSERT_EQ(lines.size(), 1);
@@ -357,8 +387,8 @@ TEST_F(GraphCliTest, RefusalsSayWhatIsWrong) {
   blank.channels = {{"CO2", 4, 4, 0, 6}};
   blank.records = {{0, {-999999.0f}}, {60, {-300.0f}}};
   test::WriteBytes(dir.File("Blank.loc"), test::LocationBytes(blank));
-  CliRun run = Vantora("graph " + Quoted(dir.File("Blank.loc")) + " -o " +
-                       Quoted(dir.File("b.png")));
+  CliRun run =
+      Vantora("graph " + Quoted(dir.File("Blank.loc")) + " -o " + Quoted(dir.File("b.png")));
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("Blank has no readings to graph."), std::string::npos) << run.err;
   EXPECT_FALSE(std::ifstream(dir.File("b.png")).good());

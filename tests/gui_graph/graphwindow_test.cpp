@@ -17,6 +17,7 @@
 #include <QWheelEvent>
 #include <cmath>
 #include <filesystem>
+#include <functional>
 
 #include "app/gui/vantoraapp.h"
 #include "chart/chartinteract.h"
@@ -724,6 +725,41 @@ TEST_F(GraphWindowTest, DamagedAndOlderGraphFilesDoNotOpen) {
   ASSERT_EQ(boxes.size(), 3u);
   EXPECT_EQ(boxes[2].text,
             "The graph file " + dir.File("cut.vtg") + " is damaged and can not be opened.");
+
+  // A saved graph with a rotated side title of 20,000 characters and one
+  // with a display showing groups from 0x7FFFFFFF on: the message, no window.
+  CVantoraPCView* view = Create({0, 2}, 1);
+  ASSERT_NE(view, nullptr);
+  const std::string bytes = graph::GraphFileBytes(Doc(view)->Core());
+  const auto edited = [&](const std::function<void(chart::SRGraph&)>& edit) {
+    graph::GraphDocument doc;
+    std::string detail;
+    EXPECT_EQ(graph::ReadGraphBytes(reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                                    bytes.size(), doc, detail),
+              graph::GraphFileResult::Ok);
+    edit(doc.GetGraph());
+    const std::string out = graph::GraphFileBytes(doc);
+    return std::vector<std::uint8_t>(out.begin(), out.end());
+  };
+  test::WriteBytes(dir.File("title.vtg"), edited([](chart::SRGraph& g) {
+                     chart::SRGraphLabel title;
+                     title.text = std::string(20000, 'T');
+                     title.rotated = true;
+                     title.side = chart::Side::Left;
+                     g.Display(0)->labels.push_back(title);
+                   }));
+  test::WriteBytes(dir.File("groups.vtg"), edited([](chart::SRGraph& g) {
+                     g.Display(0)->display->firstGroup = 0x7FFFFFFF;
+                   }));
+  const std::size_t views = frame->findChildren<CVantoraPCView*>().size();
+  for (const char* name : {"title.vtg", "groups.vtg"}) {
+    const std::size_t before = boxes.size();
+    EXPECT_EQ(app->OpenDocumentFile(dir.File(name)), nullptr) << name;
+    ASSERT_EQ(boxes.size(), before + 1) << name;
+    EXPECT_EQ(boxes.back().text,
+              "The graph file " + dir.File(name) + " is damaged and can not be opened.");
+  }
+  EXPECT_EQ(frame->findChildren<CVantoraPCView*>().size(), views);
 }
 
 }  // namespace
