@@ -19,7 +19,8 @@ jobs=$(nproc)
 # FUZZ_SKIP_BUILD=1 runs what is built (for a second campaign beside a first).
 if [ -z "${FUZZ_SKIP_BUILD:-}" ]; then
 CC=clang CXX=clang++ cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DVANTORA_CORE_ONLY=ON -DVANTORA_FUZZ=ON -DVANTORA_BENCH=OFF -DVANTORA_SANITIZE=ON \
+  -DVANTORA_CORE_ONLY=ON -DVANTORA_CHART_RENDER=ON -DVANTORA_FUZZ=ON -DVANTORA_BENCH=OFF \
+  -DVANTORA_SANITIZE=ON \
   -DCMAKE_C_FLAGS=-fsanitize=fuzzer-no-link -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link >/dev/null
 cmake --build "$build" --parallel "$jobs" --target fuzz_targets
 fi

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the full build (core, GUI headless, CLI), then
-# the core libraries again under AddressSanitizer and UndefinedBehaviorSanitizer,
-# then the fuzz targets for a short bounded time.
+# the core libraries and the chart renderer again under AddressSanitizer and
+# UndefinedBehaviorSanitizer, then the fuzz targets for a short bounded time.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 "$here/scripts/deps.sh"
@@ -15,18 +15,19 @@ summary=$(mktemp)
 trap 'rm -f "$summary"' EXIT
 ctest --test-dir "$here/build" --output-on-failure --parallel "$jobs" --timeout 300 | tee -a "$summary"
 
-echo "== Core under AddressSanitizer and UndefinedBehaviorSanitizer =="
+echo "== Core and chart renderer under AddressSanitizer and UndefinedBehaviorSanitizer =="
 cmake -S "$here" -B "$here/build-asan" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
-  -DVANTORA_CORE_ONLY=ON -DVANTORA_SANITIZE=ON -DVANTORA_BENCH=OFF >/dev/null
+  -DVANTORA_CORE_ONLY=ON -DVANTORA_CHART_RENDER=ON -DVANTORA_SANITIZE=ON -DVANTORA_BENCH=OFF >/dev/null
 cmake --build "$here/build-asan" --parallel "$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir "$here/build-asan" --output-on-failure --parallel "$jobs" --timeout 600 | tee -a "$summary"
 
-echo "== Fuzzing the binary readers (libFuzzer, clang, leak detection on) =="
+echo "== Fuzzing the binary readers and the chart renderer (libFuzzer, clang, leak detection on) =="
 # Every tests/fuzz/*.cpp target, each for a short bounded time, starting from
 # its seeds in tests/fuzz/corpus/<name> when there are any.
 CC=clang CXX=clang++ cmake -S "$here" -B "$here/build-fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DVANTORA_CORE_ONLY=ON -DVANTORA_FUZZ=ON -DVANTORA_BENCH=OFF -DVANTORA_SANITIZE=ON \
+  -DVANTORA_CORE_ONLY=ON -DVANTORA_CHART_RENDER=ON -DVANTORA_FUZZ=ON -DVANTORA_BENCH=OFF \
+  -DVANTORA_SANITIZE=ON \
   -DCMAKE_C_FLAGS=-fsanitize=fuzzer-no-link -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link >/dev/null
 cmake --build "$here/build-fuzz" --parallel "$jobs" --target fuzz_targets
 for fuzzer in "$here"/build-fuzz/bin/fuzz_*; do

@@ -58,9 +58,11 @@ double PixelToX(const Rect& plot, const AxisRange& r, double px) {
   return r.min + (px - plot.left) / plot.Width() * (r.max - r.min);
 }
 
+// The plot draws the minimum on the plot area's last row and the maximum on
+// the row above its first (where the frame runs).
 double PixelToY(const Rect& plot, const AxisRange& r, double py) {
   if (plot.Height() <= 0) return r.min;
-  return r.min + (plot.bottom - py) / plot.Height() * (r.max - r.min);
+  return r.min + (plot.bottom - 1 - py) / plot.Height() * (r.max - r.min);
 }
 
 double XToPixel(const Rect& plot, const AxisRange& r, double x) {
@@ -69,8 +71,8 @@ double XToPixel(const Rect& plot, const AxisRange& r, double x) {
 }
 
 double YToPixel(const Rect& plot, const AxisRange& r, double y) {
-  if (r.max == r.min) return plot.bottom;
-  return plot.bottom - (y - r.min) / (r.max - r.min) * plot.Height();
+  if (r.max == r.min) return plot.bottom - 1;
+  return plot.bottom - 1 - (y - r.min) / (r.max - r.min) * plot.Height();
 }
 
 PointHit HitTest(const SRGraph& chart, int x, int y, int radius) {
@@ -289,7 +291,7 @@ bool ZoomX(SRGraph& chart, int display, double px, double factor) {
 bool ZoomY(SRGraph& chart, int display, double py, double factor) {
   const SRGCompoundDisplay* d = chart.Display(display);
   if (!d || d->plotArea.Height() <= 0 || !(factor > 0) || !std::isfinite(factor)) return false;
-  const double f = std::clamp((d->plotArea.bottom - py) / d->plotArea.Height(), 0.0, 1.0);
+  const double f = std::clamp((d->plotArea.bottom - 1 - py) / d->plotArea.Height(), 0.0, 1.0);
   return Remap(chart, display, false, [&](double& lo, double& hi) {
     const double c = lo + f * (hi - lo);
     lo = c - (c - lo) * factor;

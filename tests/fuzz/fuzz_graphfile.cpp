@@ -1,12 +1,32 @@
 // libFuzzer target: the graph file reader on arbitrary bytes; a file it
-// accepts must write back to the same bytes and lay out at any size.
+// accepts must write back to the same bytes, lay out at any size and draw
+// (at 320 x 240 and 96 dpi, with its comments, on the one render path).
+#include <QApplication>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 
+#include "chart/gui/chartrender.h"
 #include "graph/graphdocument.h"
 
+namespace {
+
+// The plot is a widget: one application, on the offscreen platform.
+void EnsureApplication() {
+  static QApplication* app = [] {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "fuzz_graphfile";
+    static char* argv[] = {name, nullptr};
+    return new QApplication(argc, argv);
+  }();
+  (void)app;
+}
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace vantora;
   using namespace vantora::graph;
   GraphDocument doc;
   std::string detail;
@@ -31,5 +51,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           (cd->plotArea.right < cd->plotArea.left || cd->plotArea.bottom < cd->plotArea.top))
         std::abort();
   }
+
+  EnsureApplication();
+  const auto measure = chart::MakeTextMeasure("Arial");
+  doc.LayoutGraph(320, 240, measure.get(), 96);
+  chart::RenderOptions options;
+  for (const GraphComment& c : doc.comments.Items())
+    options.overlays.push_back({c.x, c.y, c.fontSize, c.text});
+  const QImage image = chart::RenderChartImage(doc.GetGraph(), 320, 240, options);
+  if (image.width() != 320 || image.height() != 240) std::abort();
   return 0;
 }

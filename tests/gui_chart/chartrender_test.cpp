@@ -556,6 +556,34 @@ TEST_F(ChartRenderTest, HostileChartsInMemoryStillDraw) {
   }
 }
 
+// The pixel row the interaction maps a value to is the row the plot draws
+// it on: a level line of many points (drawn without smoothing) at values
+// that fall on whole rows.
+TEST_F(ChartRenderTest, ValuesAndTheirPixelRowsAgreeWithThePicture) {
+  for (double value : {10.0, 25.0, 50.0, 90.0}) {
+    SRGraph chart;
+    for (int i = 0; i <= 1000; ++i) {
+      chart.SetValue(i, 0, i);
+      chart.SetValue(i, 1, value);
+    }
+    SRGCompoundDisplay* d = AddDisplay(chart, 0, 1);
+    d->placed = true;
+    d->rect = {0, 0, 200, 150};
+    d->plotArea = {20, 20, 180, 120};
+    d->display->xRange = {true, 0, 1000};
+    d->display->yRange = {true, 0, 100};
+    const QImage image = RenderChartImage(chart, 200, 150);
+    int row = -1, most = 0;
+    for (int y = 0; y < image.height(); ++y) {
+      const int n = CountExact(image, QRect(40, y, 120, 1), SeriesColour(0));
+      if (n > most) most = n, row = y;
+    }
+    ASSERT_GT(most, 100) << value;
+    EXPECT_EQ(std::lround(YToPixel(d->plotArea, d->display->yRange, value)), row) << value;
+    EXPECT_DOUBLE_EQ(PixelToY(d->plotArea, d->display->yRange, row), value);
+  }
+}
+
 TEST_F(ChartRenderTest, OverlaysAndVectorPagesDrawTheSameChart) {
   MultiAxisChart m;
   RenderOptions options;
