@@ -122,7 +122,9 @@ class SeriesCache {
                        [&](const Entry& e) { return e.chart == &chart && e.revision != revision; }),
         entries_.end());
     entries_.push_front(Make(chart, xGroup));
-    // The oldest go first beyond a bound on the points kept.
+    // The oldest go first beyond a bound on the entries and on the points
+    // kept (series without points count as entries only).
+    if (entries_.size() > kMaxEntries) entries_.resize(kMaxEntries);
     std::size_t kept = 0;
     for (auto it = entries_.begin(); it != entries_.end(); ++it) {
       kept += it->points;
@@ -136,6 +138,7 @@ class SeriesCache {
 
  private:
   static constexpr std::size_t kMaxPoints = 4u << 20;
+  static constexpr std::size_t kMaxEntries = 256;
 
   static Entry Make(const SRGraph& chart, int xGroup) {
     Entry e;
