@@ -25,10 +25,6 @@ void EnsureApplication() {
 
 }  // namespace
 
-// Fontconfig keeps its configuration in blocks it never frees; nothing of
-// ours.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace vantora;
   using namespace vantora::graph;
