@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
 #include <QMdiArea>
@@ -11,6 +12,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTextBrowser>
+#include <QTimer>
 #include <QToolBar>
 #include <QWindow>
 #include <filesystem>
@@ -784,6 +786,76 @@ TEST_F(AppTest, PagesWithoutADesktopProgramOpenInTheBuiltInViewer) {
   EXPECT_TRUE(ShellOpen(note));
   EXPECT_TRUE(viewers().empty());
   SetDesktopHooks({});
+}
+
+}  // namespace
+}  // namespace vantora
+
+namespace vantora {
+namespace {
+
+// A window that asks before it closes, as a window with unsaved changes does.
+class AskingWindow : public QWidget {
+ public:
+  bool refuse = true;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override {
+    if (refuse)
+      event->ignore();
+    else
+      QWidget::closeEvent(event);
+  }
+};
+
+TEST_F(AppTest, ExitClosesEveryWindowOfTheProgramAndTheEventLoopReturns) {
+  ASSERT_TRUE(Start(Location("Office 101.loc")));
+  CMainFrame* frame = app->MainFrame();
+  frame->show();
+  DesktopHooks hooks;
+  hooks.open = [](const std::string&) { return false; };  // the built-in viewers show them
+  SetDesktopHooks(hooks);
+  std::string note = dir.File("Room 4.txt");
+  test::WriteBytes(note, {'n', 'o', 't', 'e'});
+  ASSERT_TRUE(ShellOpen(app->programDirectory + "help/vantorapchelp.html"));
+  ASSERT_TRUE(ShellOpen(note));
+  SetDesktopHooks({});
+  frame->RouteCommand(ID_VIEW_EXPOSURE);
+  QWidget statistics(frame, Qt::Window);  // a window of the main frame (View Statistics)
+  statistics.show();
+  AskingWindow asking;
+  asking.show();
+  auto visibleWindows = [] {
+    int n = 0;
+    for (QWidget* w : QApplication::topLevelWidgets()) n += w->isVisible() ? 1 : 0;
+    return n;
+  };
+  ASSERT_GE(visibleWindows(), 6);
+
+  QTimer watchdog;
+  watchdog.setSingleShot(true);
+  bool timedOut = false;
+  QObject::connect(&watchdog, &QTimer::timeout, [&timedOut] {
+    timedOut = true;
+    QCoreApplication::exit(99);
+  });
+  // A window that refuses to close keeps the program open, as a document
+  // that asks to save does ...
+  QTimer::singleShot(0, frame, [frame] { frame->RouteCommand(ID_APP_EXIT); });
+  watchdog.start(1500);
+  EXPECT_EQ(QApplication::exec(), 99);
+  EXPECT_TRUE(timedOut);
+  EXPECT_TRUE(frame->isVisible());
+  EXPECT_TRUE(asking.isVisible());
+
+  // ... and once it agrees, File > Exit closes every window and ends the loop.
+  asking.refuse = false;
+  timedOut = false;
+  QTimer::singleShot(0, frame, [frame] { frame->RouteCommand(ID_APP_EXIT); });
+  watchdog.start(10000);
+  EXPECT_EQ(QApplication::exec(), 0);
+  EXPECT_FALSE(timedOut);
+  EXPECT_EQ(visibleWindows(), 0);
 }
 
 }  // namespace
