@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
+#include <QFileDialog>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -16,6 +17,7 @@
 #include <QToolBar>
 #include <QWindow>
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 #include "app/gui/changefontdlg.h"
@@ -181,7 +183,9 @@ TEST_F(AppTest, FileOpenThroughTheDialog) {
   ASSERT_EQ(desktop.requests.size(), 1u);
   EXPECT_EQ(desktop.requests[0].initialDir, dir.File("site/"));
   EXPECT_EQ(desktop.requests[0].defaultExt, "loc");
-  EXPECT_EQ(desktop.requests[0].filter, "Location (*.loc)|*.loc|Graph files (*.vtg)|*.vtg|");
+  EXPECT_EQ(desktop.requests[0].filter,
+            "All supported files (*.loc *.vtg)|*.loc;*.vtg|Location (*.loc)|*.loc|Graph files "
+            "(*.vtg)|*.vtg|");
   ASSERT_NE(ActiveLogView(), nullptr);
   EXPECT_EQ(ActiveLogView()->GetDocument()->GetPathName(), desktop.nextChoice);
   EXPECT_TRUE(messages.boxes.empty());
@@ -230,6 +234,21 @@ TEST_F(AppTest, FileOpenThroughTheDialog) {
   desktop.nextChoice.clear();
   app->MainFrame()->RouteCommand(ID_FILE_OPEN);
   EXPECT_EQ(app->MainFrame()->MdiArea()->subWindowList().size(), 1);
+
+  // The system's dialog offers every supported file first.
+  SetDesktopHooks({});
+  QStringList filters;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&filters] {
+    if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+      filters = dialog->nameFilters();
+      dialog->reject();
+    }
+  });
+  poll.start(20);
+  app->MainFrame()->RouteCommand(ID_FILE_OPEN);
+  EXPECT_EQ(filters, (QStringList{"All supported files (*.loc *.vtg)", "Location (*.loc)",
+                                  "Graph files (*.vtg)"}));
 }
 
 TEST_F(AppTest, ClosingTheDocumentClosesItsWindowAndReturnsToTheMainMenu) {
@@ -505,6 +524,16 @@ TEST_F(AppTest, LocationMenuCarriesEveryItem) {
                       HasRegisteredCommand(kAppScope, id);
     EXPECT_EQ(frame->Action(id)->isEnabled(), registered) << id;
   }
+  // The graph menu's comment item ends in a plain ellipsis.
+  std::string addComments;
+  std::function<void(const std::vector<MenuItemDef>&)> find = [&](const auto& items) {
+    for (const MenuItemDef& item : items) {
+      if (item.id == ID_GRAPH_ADD_COMMENTS) addComments = item.text;
+      find(item.items);
+    }
+  };
+  find(app->Menu(kGraphMenu));
+  EXPECT_EQ(addComments, "&Add comments...");
   EXPECT_TRUE(frame->Action(ID_VIEW_TOOLBAR)->isChecked());
   frame->RouteCommand(ID_VIEW_TOOLBAR);
   EXPECT_FALSE(frame->ToolBar()->isVisibleTo(frame));
@@ -548,6 +577,16 @@ TEST_F(AppTest, WindowMenuListsTheOpenWindowsAndRecentFilesAreKept) {
   app->MainFrame()->RouteCommand(ID_FILE_MRU_FILE1 + 1);
   ASSERT_NE(app->MainFrame()->ActiveDocument(), nullptr);
   EXPECT_EQ(app->MainFrame()->ActiveDocument()->GetPathName(), Location("Office 101.loc"));
+
+  // A graph and its location: told apart by their extensions.
+  Profile::WriteString("Recent File List", "File1", Location("Office 101.vtg"));
+  Profile::WriteString("Recent File List", "File2", Location("Office 101.loc"));
+  app->UpdateMenuTexts(*app->MainFrame());
+  const QString graph = app->MainFrame()->Action(ID_FILE_MRU_FILE1)->text();
+  const QString location = app->MainFrame()->Action(ID_FILE_MRU_FILE1 + 1)->text();
+  EXPECT_TRUE(graph.startsWith("&1 ") && graph.endsWith("/Office 101.vtg")) << graph.toStdString();
+  EXPECT_TRUE(location.startsWith("&2 ") && location.endsWith("/Office 101.loc"))
+      << location.toStdString();
 }
 
 TEST_F(AppTest, CommandLineFileThatCannotBeOpenedIsNamedAndTheProgramStays) {
@@ -613,6 +652,11 @@ TEST_F(AppTest, AboutBoxShowsOkAfterTheAnimationCrossed) {
   CSplashWnd about(CSplashWnd::kAbout, app->displayResources, app->MainFrame());
   EXPECT_EQ(about.size(), QSize(500, 185));
   EXPECT_FALSE(about.okButton()->isVisibleTo(&about));
+  // The specification's version text, then the build's version and licence.
+  about.grab();
+  EXPECT_EQ(about.drawnTexts(),
+            (QStringList{"Version 2.04 B1", "Environmental data logging software",
+                         QString("VantoraPC ") + VANTORA_VERSION + " (GPL-3.0-or-later)"}));
   int steps = 0;
   while (about.animating() && steps < 200) {
     about.Step();
