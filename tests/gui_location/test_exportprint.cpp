@@ -14,7 +14,9 @@
 
 #include "app/gui/vantoraapp.h"
 #include "common/gui/framework.h"
+#include "common/gui/selectsitedlg.h"
 #include "common/logfile.h"
+#include "common/profile.h"
 #include "common/timetext.h"
 #include "guisupport/guiapp.h"
 #include "location/csvexport.h"
@@ -165,6 +167,16 @@ TEST_F(ExportPrintTest, SiteExportChoosesTheSiteAndProposesATableBesideIt) {
   ExportSite();
   EXPECT_TRUE(requests.empty());
   EXPECT_TRUE(boxes.empty());
+  // So with the dialog's own Cancel button; the data folder stays as it was.
+  SetSiteChooser({});
+  Profile::WriteString("Directories", "Data", site);
+  test::ModalButtonPresser<CSelectSiteDlg> cancel("cancelButton");
+  ExportSite();
+  EXPECT_EQ(cancel.pressed, 1);
+  EXPECT_EQ(cancel.missing, 0);
+  EXPECT_TRUE(requests.empty());
+  EXPECT_TRUE(boxes.empty());
+  EXPECT_EQ(Profile::GetString("Directories", "Data"), site);
 }
 
 TEST_F(ExportPrintTest, SiteExportMessagesAndCancelKeepTheOldTable) {
