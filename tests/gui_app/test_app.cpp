@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QImage>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -13,6 +14,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTextBrowser>
+#include <QThread>
 #include <QTimer>
 #include <QToolBar>
 #include <QWindow>
@@ -779,6 +781,42 @@ TEST_F(AppTest, MaximisedTitleCtrlF4CascadeAndTile) {
                                            false, 1));
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_EQ(area->subWindowList().size(), 1);
+}
+
+// What the screen shows of the main window after Tile and Cascade is what a
+// fresh paint of it draws: every resized window repainted its whole panel.
+TEST_F(AppTest, TileAndCascadeLeaveNoStaleTableLines) {
+  // Windows taller than the main window's area: it shows its scroll bars
+  // until Tile.
+  Profile::WriteInt("User", "ChildCX", 365);
+  Profile::WriteInt("User", "ChildCY", 725);
+  ASSERT_TRUE(Start(Location("Office 101.loc")));
+  CMainFrame* frame = app->MainFrame();
+  frame->resize(800, 560);
+  for (const char* name : {"Lab 2.loc", "Boiler Room.loc"}) app->OpenDocumentFile(Location(name));
+  frame->show();
+  auto settle = [] {
+    for (int i = 0; i < 20; ++i) {
+      QCoreApplication::processEvents();
+      QThread::msleep(10);
+    }
+  };
+  settle();
+  auto onScreen = [frame] {
+    return frame->screen()->grabWindow(frame->winId()).toImage().convertToFormat(
+        QImage::Format_RGB32);
+  };
+  auto fresh = [frame] { return frame->grab().toImage().convertToFormat(QImage::Format_RGB32); };
+  for (int command : {ID_WINDOW_TILE_HORZ, ID_WINDOW_CASCADE, ID_WINDOW_TILE_HORZ}) {
+    frame->RouteCommand(command);
+    settle();
+    const QImage shown = onScreen(), drawn = fresh();
+    ASSERT_EQ(shown.size(), drawn.size());
+    int differing = 0;
+    for (int y = 0; y < shown.height(); ++y)
+      for (int x = 0; x < shown.width(); ++x) differing += shown.pixel(x, y) != drawn.pixel(x, y);
+    EXPECT_EQ(differing, 0) << command;
+  }
 }
 
 TEST_F(AppTest, PagesWithoutADesktopProgramOpenInTheBuiltInViewer) {
