@@ -803,8 +803,10 @@ TEST_F(AppTest, TileAndCascadeLeaveNoStaleTableLines) {
   };
   settle();
   auto onScreen = [frame] {
-    return frame->screen()->grabWindow(frame->winId()).toImage().convertToFormat(
-        QImage::Format_RGB32);
+    return frame->screen()
+        ->grabWindow(frame->winId())
+        .toImage()
+        .convertToFormat(QImage::Format_RGB32);
   };
   auto fresh = [frame] { return frame->grab().toImage().convertToFormat(QImage::Format_RGB32); };
   for (int command : {ID_WINDOW_TILE_HORZ, ID_WINDOW_CASCADE, ID_WINDOW_TILE_HORZ}) {
