@@ -29,6 +29,7 @@
 #include "common/pathutil.h"
 #include "common/profile.h"
 #include "common/timetext.h"
+#include "graph/gui/graphstatswnd.h"
 #include "guisupport/guiapp.h"
 #include "location/gui/vantoralogdoc.h"
 #include "location/gui/vantoralogview.h"
@@ -905,8 +906,7 @@ TEST_F(AppTest, ExitClosesEveryWindowOfTheProgramAndTheEventLoopReturns) {
   ASSERT_TRUE(ShellOpen(note));
   SetDesktopHooks({});
   frame->RouteCommand(ID_VIEW_EXPOSURE);
-  QWidget statistics(frame, Qt::Window);  // a window of the main frame (View Statistics)
-  statistics.show();
+  (new CGraphStatisticsWnd(frame))->show();  // a graph's View Statistics window
   AskingWindow asking;
   asking.show();
   auto visibleWindows = [] {
