@@ -45,7 +45,7 @@ std::string ParentFolderName(const std::string& folderIn) {
   return folder.substr(start, last - start);
 }
 
-std::string AbbreviatePath(const std::string& path, int limit) {
+std::string AbbreviatePath(const std::string& path, int limit, bool keepExtension) {
   limit = std::clamp(limit, 11, 100);
   std::string text = path;
   bool removed = false;
@@ -60,7 +60,7 @@ std::string AbbreviatePath(const std::string& path, int limit) {
   auto sep = LastSeparator(text);
   auto nameStart = sep == std::string::npos ? 0 : sep + 1;
   auto dot = text.find('.', std::max<std::string::size_type>(nameStart, 1));
-  if (dot != std::string::npos && dot > nameStart) text.erase(dot);
+  if (!keepExtension && dot != std::string::npos && dot > nameStart) text.erase(dot);
   return removed ? "... " + text : text;
 }
 

@@ -40,8 +40,9 @@ std::pair<std::string, std::string> FileTitle(const std::string& name);
 std::string ParentFolderName(const std::string& folder);
 
 // Shortens a path for display to about `limit` characters (11-100), dropping
-// leading folders and the file's extension, with "... " in front when cut.
-std::string AbbreviatePath(const std::string& path, int limit);
+// leading folders and (unless `keepExtension`) the file's extension, with
+// "... " in front when cut.
+std::string AbbreviatePath(const std::string& path, int limit, bool keepExtension = false);
 
 // `path` cut before the first dot of its file name ("C:\Site.2005\Loc1.loc"
 // gives "C:\Site.2005\Loc1").

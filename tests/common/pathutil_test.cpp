@@ -52,6 +52,9 @@ TEST(PathSplit, AbbreviatePath) {
   EXPECT_EQ(AbbreviatePath("C:\\Sites\\Plant\\Room 4.loc", 20), "... Plant\\Room 4");
   EXPECT_EQ(AbbreviatePath("C:\\A\\b.loc", 20), "C:\\A\\b");
   EXPECT_EQ(AbbreviatePath("short", 20), "short");
+  // Kept extensions (the recent-file list): the same folders go.
+  EXPECT_EQ(AbbreviatePath("C:\\Sites\\Plant\\Room 4.loc", 20, true), "... Plant\\Room 4.loc");
+  EXPECT_EQ(AbbreviatePath("/s/Site.2005/Room.4.vtg", 30, true), "/s/Site.2005/Room.4.vtg");
   // The limit is clamped to 11-100.
   EXPECT_EQ(AbbreviatePath("C:\\Sites\\Plant\\Room 4.loc", 1), "... Room 4");
   // A dot in a folder that survives is not taken for the extension.

@@ -13,6 +13,7 @@
 #include "app/gui/vantoraapp.h"
 #include "common/codepage.h"
 #include "common/gui/framework.h"
+#include "common/gui/selectsitedlg.h"
 #include "common/logfile.h"
 #include "common/pathutil.h"
 #include "common/timetext.h"
@@ -380,6 +381,19 @@ class ReportCommandTest : public ReportTest {
   std::vector<FileDialogRequest> requests;
   std::vector<std::string> choices, opened;
 };
+
+TEST_F(ReportCommandTest, CancelInTheSelectSiteDialogStopsTheReport) {
+  test::MessageRecorder messages;
+  source = report::ReportSource::SiteFolder;
+  report::SetReportSiteChooser({});
+  test::ModalButtonPresser<CSelectSiteDlg> cancel("cancelButton");
+  Report();
+  EXPECT_EQ(cancel.pressed, 1);
+  EXPECT_EQ(cancel.missing, 0);
+  EXPECT_TRUE(requests.empty());
+  EXPECT_TRUE(messages.boxes.empty());
+  EXPECT_TRUE(opened.empty());
+}
 
 TEST_F(ReportCommandTest, CancelWritesNothingThenTheReportOpens) {
   test::MessageRecorder messages;

@@ -87,11 +87,11 @@ bool CsvProgramRegistered() {
 
 void ShowExportDone(const std::string& path) {
   if (CsvProgramRegistered()) {
-    if (AfxMessageBox(Format(kExportDoneOpenNow, path.c_str()), MsgIcon::Question,
+    if (AfxMessageBox(Format(kExportDoneOpenNow, path.c_str()), MsgIcon::Information,
                       MsgButtons::YesNo) == IDYES)
       ShellOpen(path);
   } else {
-    AfxMessageBox(Format(kExportDoneNoProgram, path.c_str()), MsgIcon::Exclamation);
+    AfxMessageBox(Format(kExportDoneNoProgram, path.c_str()), MsgIcon::Information);
   }
 }
 
