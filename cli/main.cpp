@@ -4,8 +4,8 @@
 
 #include "cli/cli.h"
 #include "common/codepage.h"
-#include "common/platform.h"
 #include "common/pathutil.h"
+#include "common/platform.h"
 #include "common/profile.h"
 #include "location/sitetable.h"
 
@@ -93,6 +93,7 @@ bool RequireLocationFile(const std::string& path, int& exitCode) {
 int main(int argc, char** argv) {
   using namespace vantora;
   IgnoreFileSizeSignal();
+  RemoveScratchFilesOnSignals();
   SetProgramFolder(ExecutableFolder());
 
   CLI::App app{"vantora: location files, statistics, exports and transfers from the command line"};

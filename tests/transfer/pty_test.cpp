@@ -261,7 +261,7 @@ TEST_F(PtyTest, LogsThatCannotBeWrittenFailTheRunAfterTheRest) {
   EXPECT_TRUE(fs::exists(Dest("Lab/Room_01.loc")));
   EXPECT_TRUE(fs::exists(Dest("location_04.loc")));
   ASSERT_EQ(rec.warnings.size(), 1u);
-  EXPECT_EQ(rec.warnings[0], "Cannot write " + Dest("Plant/Boiler_03.loc") + ".");
+  EXPECT_EQ(rec.warnings[0], "Cannot write " + Dest("Plant/Boiler_03.loc") + ": Not a directory.");
   EXPECT_EQ(sim.Count(0x3D), 1);
 }
 
@@ -322,7 +322,8 @@ TEST_F(PtyTest, DumpThatCannotBeWrittenFailsTheRun) {
     ok = job.Download(nullptr);
   }
   EXPECT_FALSE(ok);
-  EXPECT_EQ(job.ErrorText(), "Cannot write the dump files.");
+  EXPECT_EQ(job.ErrorText(),
+            "Cannot write the dump files.\n" + dumps.File("log_dump.sol") + ": File too large");
   // The instrument's session still ends, and nothing half-converted appears.
   EXPECT_EQ(sim.Count(0x3D), 1);
   EXPECT_TRUE(fs::is_empty(dest.path()));

@@ -10,6 +10,7 @@
 
 int main(int argc, char* argv[]) {
   vantora::IgnoreFileSizeSignal();
+  vantora::RemoveScratchFilesOnSignals();
   QApplication qtApp(argc, argv);
   vantora::CVantoraApp app;
   // QApplication has taken its own options out of argv.

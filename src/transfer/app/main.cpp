@@ -9,6 +9,7 @@
 
 int main(int argc, char** argv) {
   vantora::IgnoreFileSizeSignal();
+  vantora::RemoveScratchFilesOnSignals();
   QApplication app(argc, argv);
   QApplication::setOrganizationName("Halvorn");
   QApplication::setApplicationName("corvanetransfer");
