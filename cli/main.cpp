@@ -94,6 +94,7 @@ bool RequireLocationFile(const std::string& path, int& exitCode) {
 int main(int argc, char** argv) {
   using namespace vantora;
   IgnoreFileSizeSignal();
+  RemoveScratchFilesOnSignals();
   SetProgramFolder(ExecutableFolder());
 
   CLI::App app{"vantora: location files, statistics, exports and transfers from the command line"};

@@ -26,6 +26,7 @@
 #include "location/logreport.h"
 #include "location/print/qtreportcanvas.h"
 #include "location/sitetable.h"
+#include "support/filesizelimit.h"
 #include "support/locbytes.h"
 
 namespace vantora {
@@ -135,8 +136,25 @@ TEST_F(ExportPrintTest, LocationExportCancelAndFailure) {
   chosen = dir.path();  // a folder cannot be written
   ExportLocationCsv(log);
   ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].text, "Unable to export!");
+  EXPECT_EQ(boxes[0].text, "Unable to export!\n" + chosen + ": Is a directory");
   EXPECT_EQ(boxes[0].icon, MsgIcon::Exclamation);
+  // The system's reason follows the message, for the table of a site too.
+  chosen = dir.File("gone/Room.csv");
+  ExportLocationCsv(log);
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[1].text, "Unable to export!\n" + chosen + ": No such file or directory");
+  SetSiteChooser([&](std::string& path) {
+    path = site;
+    return true;
+  });
+  {
+    test::FileSizeLimit limit(50);
+    chosen = dir.File("Site.csv");
+    ExportSite();
+  }
+  ASSERT_EQ(boxes.size(), 3u);
+  EXPECT_EQ(boxes[2].text, "Error creating table.\n" + chosen + ": File too large");
+  EXPECT_FALSE(std::filesystem::exists(chosen));
 }
 
 TEST_F(ExportPrintTest, SiteExportChoosesTheSiteAndProposesATableBesideIt) {
@@ -310,8 +328,8 @@ TEST_F(ExportPrintTest, APrinterThatCannotStartIsReported) {
   });
   PrintLocationCommand(log, false);
   ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].text,
-            "Unable to print: " + dir.File("missing/folder/out.pdf") + " could not be written.");
+  EXPECT_EQ(boxes[0].text, "Unable to print to the file.\n" + dir.File("missing/folder/out.pdf") +
+                               ": No such file or directory");
 }
 
 const char* const kRefused =

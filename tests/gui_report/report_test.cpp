@@ -428,6 +428,14 @@ TEST_F(ReportCommandTest, CancelWritesNothingThenTheReportOpens) {
   EXPECT_EQ(test::ReadAll(pdf).substr(0, 5), "%PDF-");
   EXPECT_EQ(opened, std::vector<std::string>{pdf});
   EXPECT_TRUE(messages.boxes.empty());
+  // A report that cannot be written names the file and the system's reason.
+  choices = {dir.File("gone/report.pdf")};
+  Report();
+  ASSERT_EQ(messages.boxes.size(), 1u);
+  EXPECT_EQ(messages.boxes[0].text, "The survey report could not be written.\n" +
+                                        dir.File("gone/report.pdf") +
+                                        ": No such file or directory");
+  messages.boxes.clear();
 
   // A site folder as a workbook, cancelled while it is written, then after
   // a name of another kind.

@@ -16,6 +16,7 @@ int main(int argc, char* argv[]) {
     return 0;
   }
   vantora::IgnoreFileSizeSignal();
+  vantora::RemoveScratchFilesOnSignals();
   QApplication qtApp(argc, argv);
   vantora::CVantoraApp app;
   // QApplication has taken its own options out of argv.

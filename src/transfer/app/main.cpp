@@ -16,6 +16,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   vantora::IgnoreFileSizeSignal();
+  vantora::RemoveScratchFilesOnSignals();
   QApplication app(argc, argv);
   QApplication::setOrganizationName("Halvorn");
   QApplication::setApplicationName("corvanetransfer");
