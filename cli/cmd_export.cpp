@@ -37,8 +37,10 @@ const bool registered = RegisterCommand([](CLI::App& app, int& exitCode) {
       exitCode = kFailed;
       return;
     }
-    if (!log->ExportCsv(target, kCsvQuote, CsvSeparator(), kCsvLineEnd)) {
+    int error = 0;
+    if (!log->ExportCsv(target, kCsvQuote, CsvSeparator(), kCsvLineEnd, &error)) {
       Fail(kUnableToExport);
+      Fail(WriteFailureLine(target, error));
       exitCode = kFailed;
       return;
     }
@@ -66,10 +68,12 @@ const bool registered = RegisterCommand([](CLI::App& app, int& exitCode) {
     }
     SiteTableStatus status = SiteTableStatus::Ok;
     std::vector<std::string> notices;
-    const bool written = ExportSiteTable(path, target, &status, {}, &notices);
+    int error = 0;
+    const bool written = ExportSiteTable(path, target, &status, {}, &notices, &error);
     for (const std::string& line : notices) Fail(line);
     if (!written) {
       Fail(SiteTableMessage(status));
+      if (status == SiteTableStatus::WriteFailed) Fail(WriteFailureLine(target, error));
       exitCode = kFailed;
       return;
     }

@@ -89,8 +89,9 @@ const bool registered = RegisterCommand([](CLI::App& app, int& exitCode) {
     std::string text = StatisticsText(*log);
     WriteFileText(text);
     ReportBadRecords(*log, exitCode);
-    if (*write && !WriteTextFile(StatisticsFilePath(path), text)) {
-      Fail("cannot write " + StatisticsFilePath(path));
+    int error = 0;
+    if (*write && !WriteTextFile(StatisticsFilePath(path), text, &error)) {
+      Fail("cannot write " + WriteFailureLine(StatisticsFilePath(path), error));
       exitCode = kFailed;
     }
   });

@@ -99,8 +99,9 @@ const bool registered = RegisterCommand([](CLI::App& app, int& exitCode) {
       exitCode = kFailed;
       return;
     }
-    if (!WriteBitmapFile(bmp, RenderPointFile(drw), *bits)) {
-      Fail("cannot write " + bmp);
+    int error = 0;
+    if (!WriteBitmapFile(bmp, RenderPointFile(drw), *bits, &error)) {
+      Fail("cannot write " + WriteFailureLine(bmp, error));
       exitCode = kFailed;
       return;
     }

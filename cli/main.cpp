@@ -4,9 +4,10 @@
 
 #include "cli/cli.h"
 #include "common/codepage.h"
-#include "common/platform.h"
 #include "common/pathutil.h"
+#include "common/platform.h"
 #include "common/profile.h"
+#include "common/version.h"
 #include "location/sitetable.h"
 
 namespace vantora::cli {
@@ -93,11 +94,13 @@ bool RequireLocationFile(const std::string& path, int& exitCode) {
 int main(int argc, char** argv) {
   using namespace vantora;
   IgnoreFileSizeSignal();
+  RemoveScratchFilesOnSignals();
   SetProgramFolder(ExecutableFolder());
 
   CLI::App app{"vantora: location files, statistics, exports and transfers from the command line"};
   app.require_subcommand(1);
   app.set_help_all_flag("--help-all", "Help for every command");
+  app.set_version_flag("--version", VersionLine("vantora"), "Print the program's version and exit");
   int exitCode = cli::kOk;
   for (auto& reg : cli::Registry()) reg(app, exitCode);
   try {
@@ -105,6 +108,8 @@ int main(int argc, char** argv) {
   } catch (const CLI::CallForHelp& e) {
     return app.exit(e);
   } catch (const CLI::CallForAllHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForVersion& e) {
     return app.exit(e);
   } catch (const CLI::ParseError& e) {
     app.exit(e);

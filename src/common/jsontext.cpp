@@ -8,12 +8,28 @@ namespace vantora {
 
 namespace {
 
-// Length of the UTF-8 sequence starting at s[i], 0 when it is not one.
+// Length of the well-formed UTF-8 sequence starting at s[i], 0 when it is
+// not one: overlong forms, surrogates and code points above U+10FFFF are not.
 std::size_t Utf8Length(const std::string& s, std::size_t i) {
   const auto b = static_cast<unsigned char>(s[i]);
-  std::size_t n = b < 0x80 ? 1 : (b >> 5) == 6 ? 2 : (b >> 4) == 14 ? 3 : (b >> 3) == 30 ? 4 : 0;
+  if (b < 0x80) return 1;
+  std::size_t n = 0;
+  unsigned char low = 0x80, high = 0xBF;  // range of the second byte
+  if (b >= 0xC2 && b <= 0xDF) {
+    n = 2;
+  } else if (b >= 0xE0 && b <= 0xEF) {
+    n = 3;
+    if (b == 0xE0) low = 0xA0;
+    if (b == 0xED) high = 0x9F;
+  } else if (b >= 0xF0 && b <= 0xF4) {
+    n = 4;
+    if (b == 0xF0) low = 0x90;
+    if (b == 0xF4) high = 0x8F;
+  }
   if (n == 0 || i + n > s.size()) return 0;
-  for (std::size_t k = 1; k < n; ++k)
+  const auto second = static_cast<unsigned char>(s[i + 1]);
+  if (second < low || second > high) return 0;
+  for (std::size_t k = 2; k < n; ++k)
     if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return 0;
   return n;
 }

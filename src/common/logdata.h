@@ -50,8 +50,9 @@ class CLogData {
   bool FormatValue(int channel, double value, std::string& text, bool padded) const;
 
   // Writes every record with every channel as a comma-separated table.
+  // `error` receives the system's error number of a failed write.
   bool ExportCsv(const std::string& file, const std::string& quote, const std::string& separator,
-                 const std::string& lineEnd) const;
+                 const std::string& lineEnd, int* error = nullptr) const;
 
   std::string path;
 };

@@ -94,6 +94,8 @@ class CLogFileIO {
                   const int* width, const int* decimals);
 
   LogFileError error() const { return error_; }
+  // The operating system's error number of the latest failed file call.
+  int systemError() const { return file_.LastError(); }
   int mode() const { return mode_; }
   // The records a reader uses: the header's count, or the whole records the
   // file holds when it ends sooner.
@@ -197,6 +199,8 @@ class CLogFile : public CLogData {
   void Close();
 
   LogFileError Error() const { return io_->error(); }
+  // The system's error number behind a failed write (0: none known).
+  int SystemError() const { return io_->systemError(); }
   // Why the header could not be read (None when it was).
   LocationProblem Problem() const { return io_->problem(); }
   int HeaderRecordCount() const { return io_->headerRecordCount(); }

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -45,7 +44,7 @@ std::string ParentFolderName(const std::string& folderIn) {
   return folder.substr(start, last - start);
 }
 
-std::string AbbreviatePath(const std::string& path, int limit) {
+std::string AbbreviatePath(const std::string& path, int limit, bool keepExtension) {
   limit = std::clamp(limit, 11, 100);
   std::string text = path;
   bool removed = false;
@@ -60,7 +59,7 @@ std::string AbbreviatePath(const std::string& path, int limit) {
   auto sep = LastSeparator(text);
   auto nameStart = sep == std::string::npos ? 0 : sep + 1;
   auto dot = text.find('.', std::max<std::string::size_type>(nameStart, 1));
-  if (dot != std::string::npos && dot > nameStart) text.erase(dot);
+  if (!keepExtension && dot != std::string::npos && dot > nameStart) text.erase(dot);
   return removed ? "... " + text : text;
 }
 
@@ -131,16 +130,18 @@ FileWriter::FileWriter(std::string target) : target_(std::move(target)) {}
 
 FileWriter::~FileWriter() { Discard(); }
 
-void FileWriter::NoteError() {
-  if (error_ == 0) error_ = errno;
+void FileWriter::NoteError(int error) {
+  if (error_ == 0) error_ = error;
 }
+
+std::string FileWriter::ErrorText() const { return WriteErrorText(error_); }
 
 bool FileWriter::Open() {
   Discard();
   error_ = 0;
   std::error_code ec;
   if (fs::is_directory(NativePath(target_), ec)) {
-    error_ = EISDIR;
+    error_ = FolderErrorCode();
     return false;
   }
   file_ = std::make_unique<PlatformFile>();
@@ -150,14 +151,17 @@ bool FileWriter::Open() {
   if (name.size() > 75) name.resize(75);
   for (int attempt = 0; attempt < 100; ++attempt) {
     scratch_ = folder + name + "." + RandomNamePart() + ".vtmp";
-    if (file_->CreateNew(scratch_)) {
+    removal_.Begin(scratch_);
+    const bool created = file_->CreateNew(scratch_);
+    removal_.End(created);
+    if (created) {
       open_ = true;
       failed_ = false;
       offset_ = 0;
       buffer_.clear();
       return true;
     }
-    const int err = errno;
+    const int err = file_->LastError();
     if (FileExists(scratch_) || fs::is_symlink(NativePath(scratch_), ec)) continue;
     error_ = err;
     break;
@@ -170,7 +174,7 @@ bool FileWriter::Open() {
 bool FileWriter::Flush() {
   if (!buffer_.empty()) {
     if (!file_->WriteAt(offset_, buffer_.data(), buffer_.size())) {
-      NoteError();
+      NoteError(file_->LastError());
       failed_ = true;
     }
     offset_ += static_cast<std::int64_t>(buffer_.size());
@@ -185,7 +189,7 @@ bool FileWriter::Write(std::string_view data) {
   if (buffer_.size() + data.size() > kBuffer && !Flush()) return false;
   if (data.size() >= kBuffer) {
     if (!file_->WriteAt(offset_, data.data(), data.size())) {
-      NoteError();
+      NoteError(file_->LastError());
       failed_ = true;
     }
     offset_ += static_cast<std::int64_t>(data.size());
@@ -198,13 +202,14 @@ bool FileWriter::Write(std::string_view data) {
 bool FileWriter::Commit() {
   if (!open_) return false;
   bool ok = Flush() && file_->TakePermissionsOf(target_) && file_->Sync();
-  if (!ok) NoteError();
+  if (!ok) NoteError(file_->LastError());
   file_->Close();
   if (ok && !ReplaceFile(scratch_, target_)) {
-    NoteError();
+    NoteError(LastSystemError());
     ok = false;
   }
   if (ok) {
+    removal_.Forget();
     open_ = false;
     scratch_.clear();
     file_.reset();
@@ -218,6 +223,7 @@ MoveResult FileWriter::CommitWithoutReplacing(const std::string& path) {
   if (!open_) return MoveResult::Failed;
   if (file_->IsOpen()) {
     const bool ok = Flush() && file_->TakePermissionsOf(std::string()) && file_->Sync();
+    if (!ok) NoteError(file_->LastError());
     file_->Close();
     if (!ok) {
       Discard();
@@ -225,7 +231,9 @@ MoveResult FileWriter::CommitWithoutReplacing(const std::string& path) {
     }
   }
   const MoveResult result = MoveFileNoReplace(scratch_, path);
+  if (result == MoveResult::Failed) NoteError(LastSystemError());
   if (result == MoveResult::Moved) {
+    removal_.Forget();
     open_ = false;
     scratch_.clear();
     file_.reset();
@@ -242,13 +250,14 @@ void FileWriter::Discard() {
     std::error_code ec;
     fs::remove(NativePath(scratch_), ec);
   }
+  removal_.Forget();
   scratch_.clear();
   buffer_.clear();
   open_ = false;
 }
 
-bool WriteTextFile(const std::string& path, const std::string& text) {
-  return WriteFilePieces(path, {std::string_view(text)});
+bool WriteTextFile(const std::string& path, const std::string& text, int* error) {
+  return WriteFilePieces(path, {std::string_view(text)}, error);
 }
 
 bool WriteFilePieces(const std::string& path, const std::vector<std::string_view>& pieces,
@@ -268,6 +277,18 @@ bool IsLocationName(const std::string& path) {
   std::transform(ext.begin(), ext.end(), ext.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   return ext == ".loc";
+}
+
+std::string WriteErrorText(int error) {
+  return error ? SystemErrorText(error) : std::string("the file could not be written");
+}
+
+std::string WriteFailureLine(const std::string& path, int error) {
+  return path + ": " + WriteErrorText(error);
+}
+
+std::string WithWriteFailure(const std::string& message, const std::string& path, int error) {
+  return message + "\n" + WriteFailureLine(path, error);
 }
 
 const char* const kLocationOutputRefused =

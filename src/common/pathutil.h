@@ -40,8 +40,9 @@ std::pair<std::string, std::string> FileTitle(const std::string& name);
 std::string ParentFolderName(const std::string& folder);
 
 // Shortens a path for display to about `limit` characters (11-100), dropping
-// leading folders and the file's extension, with "... " in front when cut.
-std::string AbbreviatePath(const std::string& path, int limit);
+// leading folders and (unless `keepExtension`) the file's extension, with
+// "... " in front when cut.
+std::string AbbreviatePath(const std::string& path, int limit, bool keepExtension = false);
 
 // `path` cut before the first dot of its file name ("C:\Site.2005\Loc1.loc"
 // gives "C:\Site.2005\Loc1").
@@ -73,7 +74,8 @@ bool ReadTextFile(const std::string& path, std::string& text);
 // Writes a file in one piece as far as readers can tell: the contents go to a
 // private scratch file "<target>.<random>.vtmp" in the target's folder, which
 // Commit() moves over the target. Until then the target is untouched; a
-// failed or abandoned write removes the scratch. The new file keeps the
+// failed or abandoned write removes the scratch, and so does a signal that
+// ends the program (RemoveScratchFilesOnSignals). The new file keeps the
 // replaced file's permission bits (a read-only file is replaced like any
 // other). Of two writers to one target the last to commit wins whole.
 class FileWriter {
@@ -102,14 +104,17 @@ class FileWriter {
   // The operating system's error number of the first failure (0: none, or
   // none known).
   int Error() const { return error_; }
+  // The system's reason for that failure ("No space left on device").
+  std::string ErrorText() const;
 
  private:
   bool Flush();
-  void NoteError();
+  void NoteError(int error);
 
   std::string target_;
   std::string scratch_;
   std::unique_ptr<PlatformFile> file_;
+  RemoveOnSignal removal_;
   std::string buffer_;
   std::int64_t offset_ = 0;
   bool open_ = false;
@@ -117,13 +122,23 @@ class FileWriter {
   int error_ = 0;
 };
 
-// Replaces the file with `text` through a FileWriter.
-bool WriteTextFile(const std::string& path, const std::string& text);
+// Replaces the file with `text` through a FileWriter. `error` receives the
+// operating system's error number of a failure.
+bool WriteTextFile(const std::string& path, const std::string& text, int* error = nullptr);
 
 // The same for contents given in pieces, written one after the other.
 // `error` receives the operating system's error number of a failure.
 bool WriteFilePieces(const std::string& path, const std::vector<std::string_view>& pieces,
                      int* error = nullptr);
+
+// The system's reason for a failed write ("No space left on device"); an
+// unknown error (0) reads "the file could not be written".
+std::string WriteErrorText(int error);
+// The line naming a file that could not be written and that reason,
+// "<path>: <reason>" ("C:\Site.csv: No space left on device").
+std::string WriteFailureLine(const std::string& path, int error);
+// `message` with that line under it.
+std::string WithWriteFailure(const std::string& message, const std::string& path, int error);
 
 // True for a file name ending in ".loc" (any letter case).
 bool IsLocationName(const std::string& path);

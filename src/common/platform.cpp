@@ -1,7 +1,10 @@
 #include "common/platform.h"
 
+#include <algorithm>
+#include <atomic>
 #include <clocale>
 #include <cstdio>
+#include <cstring>
 #include <random>
 #include <string>
 #include <system_error>
@@ -11,11 +14,16 @@
 #ifdef _WIN32
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
+
+#include <csignal>
 #else
+#include <dirent.h>
 #include <fcntl.h>
 #include <locale.h>
+#include <pthread.h>
 #include <sys/stat.h>
 #include <termios.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -103,31 +111,62 @@ LogTime Now() { return static_cast<LogTime>(std::time(nullptr)); }
 
 PlatformFile::~PlatformFile() { Close(); }
 
+bool PlatformFile::Failed() {
+  error_ = LastSystemError();
+  return false;
+}
+
+#ifdef _WIN32
+int LastSystemError() { return static_cast<int>(GetLastError()); }
+std::string SystemErrorText(int error) {
+  std::string text = std::system_category().message(error);
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == '.'))
+    text.pop_back();
+  return text;
+}
+int FolderErrorCode() { return ERROR_ACCESS_DENIED; }
+int ExistsErrorCode() { return ERROR_FILE_EXISTS; }
+std::string CLibraryErrorText(int error) { return std::generic_category().message(error); }
+#else
+int LastSystemError() { return errno; }
+std::string SystemErrorText(int error) {
+  // The C locale's words: the same in every program, whatever its locale.
+  static const locale_t english = ::newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
+  if (english) return ::strerror_l(error, english);
+  return std::generic_category().message(error);
+}
+int FolderErrorCode() { return EISDIR; }
+int ExistsErrorCode() { return EEXIST; }
+std::string CLibraryErrorText(int error) { return SystemErrorText(error); }
+#endif
+
 #ifdef _WIN32
 bool PlatformFile::OpenRead(const std::string& path) {
   Close();
   handle_ = CreateFileW(NativePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  return IsOpen();
+  return IsOpen() || Failed();
 }
 bool PlatformFile::OpenReadWrite(const std::string& path, bool create) {
   Close();
   handle_ =
       CreateFileW(NativePath(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                   create ? OPEN_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  return IsOpen();
+  return IsOpen() || Failed();
 }
 bool PlatformFile::CreateNew(const std::string& path) {
   Close();
-  handle_ = CreateFileW(NativePath(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                        CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-  return IsOpen();
+  // Others may only delete it: a signal's handler removes it while it is open.
+  handle_ = CreateFileW(NativePath(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_DELETE,
+                        nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
+                        nullptr);
+  return IsOpen() || Failed();
 }
 bool PlatformFile::TakePermissionsOf(const std::string&) {
   // The read-only attribute is given back by ReplaceFile.
   return IsOpen();
 }
-bool PlatformFile::Sync() { return IsOpen() && FlushFileBuffers(handle_); }
+bool PlatformFile::Sync() { return IsOpen() && (FlushFileBuffers(handle_) || Failed()); }
 void PlatformFile::Close() {
   if (IsOpen()) CloseHandle(handle_);
   handle_ = INVALID_HANDLE_VALUE;
@@ -149,7 +188,10 @@ bool PlatformFile::WriteAt(std::int64_t offset, const void* buffer, std::size_t 
   ov.Offset = static_cast<DWORD>(offset);
   ov.OffsetHigh = static_cast<DWORD>(offset >> 32);
   DWORD put = 0;
-  return WriteFile(handle_, buffer, static_cast<DWORD>(size), &put, &ov) && put == size;
+  if (!WriteFile(handle_, buffer, static_cast<DWORD>(size), &put, &ov)) return Failed();
+  if (put == size) return true;
+  error_ = ERROR_DISK_FULL;
+  return false;
 }
 std::int64_t PlatformFile::Size() {
   LARGE_INTEGER size{};
@@ -162,7 +204,7 @@ bool PlatformFile::OpenRead(const std::string& path) {
   // Opened without waiting (a pipe or a device would wait for a writer), then
   // kept only when it is a regular file.
   fd_ = ::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd_ < 0) return false;
+  if (fd_ < 0) return Failed();
   struct stat st {};
   if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
     Close();
@@ -175,14 +217,17 @@ bool PlatformFile::OpenReadWrite(const std::string& path, bool create) {
   Close();
   std::error_code ec;
   auto native = NativePath(path);
-  if (fs::is_directory(native, ec)) return false;
+  if (fs::is_directory(native, ec)) {
+    error_ = EISDIR;
+    return false;
+  }
   fd_ = ::open(native.c_str(), O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0), 0644);
-  return IsOpen();
+  return IsOpen() || Failed();
 }
 bool PlatformFile::CreateNew(const std::string& path) {
   Close();
   fd_ = ::open(NativePath(path).c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-  return IsOpen();
+  return IsOpen() || Failed();
 }
 bool PlatformFile::TakePermissionsOf(const std::string& model) {
   if (!IsOpen()) return false;
@@ -195,9 +240,9 @@ bool PlatformFile::TakePermissionsOf(const std::string& model) {
     ::umask(mask);
     mode = 0666 & ~mask;
   }
-  return ::fchmod(fd_, mode) == 0;
+  return ::fchmod(fd_, mode) == 0 || Failed();
 }
-bool PlatformFile::Sync() { return IsOpen() && ::fsync(fd_) == 0; }
+bool PlatformFile::Sync() { return IsOpen() && (::fsync(fd_) == 0 || Failed()); }
 void PlatformFile::Close() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
@@ -219,7 +264,12 @@ bool PlatformFile::WriteAt(std::int64_t offset, const void* buffer, std::size_t 
   while (done < size) {
     auto n = ::pwrite(fd_, static_cast<const char*>(buffer) + done, size - done,
                       static_cast<off_t>(offset + static_cast<std::int64_t>(done)));
-    if (n <= 0) return false;
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return Failed();
+    if (n == 0) {
+      error_ = ENOSPC;
+      return false;
+    }
     done += static_cast<std::size_t>(n);
   }
   return true;
@@ -264,7 +314,9 @@ bool ReplaceFile(const std::string& from, const std::string& to) {
   if (readOnly) SetFileAttributesW(target.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
   if (!MoveFileExW(NativePath(from).c_str(), target.c_str(),
                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    const DWORD error = GetLastError();
     if (readOnly) SetFileAttributesW(target.c_str(), attributes);
+    SetLastError(error);
     return false;
   }
   if (readOnly)
@@ -357,6 +409,188 @@ CNumericLocale::~CNumericLocale() {
 }
 #endif
 
+// The paths a signal removes. A place is taken (Claimed) by one thread, which
+// writes the path and then publishes it: Pending while the file is being
+// created, Kept once it exists. The handler reads only published places.
+namespace {
+
+constexpr int kSignalSlots = 64;
+constexpr std::size_t kSignalPathChars = 4096;
+enum SlotState : int { kFree, kClaimed, kPending, kKept };
+
+struct SignalSlot {
+  std::atomic<int> state{kFree};
+  bool folder = false;
+  fs::path::value_type path[kSignalPathChars];
+};
+
+SignalSlot signalSlots[kSignalSlots];
+static_assert(std::atomic<int>::is_always_lock_free, "the handler needs lock-free atomics");
+
+void PauseBriefly() {
+#ifdef _WIN32
+  Sleep(1);
+#else
+  const timespec pause{0, 1000000};
+  ::nanosleep(&pause, nullptr);
+#endif
+}
+
+// The files of a kept folder. Async-signal-safe on Linux (system calls
+// only); elsewhere on POSIX the folder goes only when it is empty. Windows
+// runs its handlers on a thread of their own, where any call may be made.
+void RemoveFolderFiles(const SignalSlot& slot) {
+#ifdef _WIN32
+  std::wstring pattern = std::wstring(slot.path) + L"\\*";
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW(pattern.c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+      DeleteFileW((std::wstring(slot.path) + L"\\" + found.cFileName).c_str());
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+#elif defined(__linux__)
+  const int folder = ::open(slot.path, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (folder < 0) return;
+  // Removing entries while reading them may skip some: read again until a
+  // pass removes nothing.
+  alignas(dirent64) char entries[8192];
+  for (int pass = 0; pass < 16; ++pass) {
+    bool removed = false;
+    ::lseek(folder, 0, SEEK_SET);
+    for (;;) {
+      const ssize_t n = ::getdents64(folder, entries, sizeof entries);
+      if (n <= 0) break;
+      for (ssize_t at = 0; at < n;) {
+        const auto* entry = reinterpret_cast<const dirent64*>(entries + at);
+        at += entry->d_reclen;
+        if (entry->d_type == DT_DIR) continue;
+        removed = ::unlinkat(folder, entry->d_name, 0) == 0 || removed;
+      }
+    }
+    if (!removed) break;
+  }
+  ::close(folder);
+#else
+  (void)slot;
+#endif
+}
+
+// Async-signal-safe: removes every kept file, then every kept folder. A path
+// still being created is waited for (at most about a second).
+void RemoveKeptPaths() {
+  for (int folders = 0; folders < 2; ++folders)
+    for (SignalSlot& slot : signalSlots) {
+      int state = slot.state.load(std::memory_order_acquire);
+      for (int wait = 0; state == kPending && wait < 1000; ++wait) {
+        PauseBriefly();
+        state = slot.state.load(std::memory_order_acquire);
+      }
+      if (state != kKept || slot.folder != (folders == 1)) continue;
+      if (slot.folder) RemoveFolderFiles(slot);
+#ifdef _WIN32
+      if (slot.folder)
+        RemoveDirectoryW(slot.path);
+      else
+        DeleteFileW(slot.path);
+#else
+      if (slot.folder)
+        ::rmdir(slot.path);
+      else
+        ::unlink(slot.path);
+#endif
+    }
+}
+
+extern "C" void RemoveKeptPathsAndRaise(int sig) {
+  RemoveKeptPaths();
+#ifdef _WIN32
+  std::signal(sig, SIG_DFL);
+#else
+  struct sigaction fallback {};
+  fallback.sa_handler = SIG_DFL;
+  sigemptyset(&fallback.sa_mask);
+  ::sigaction(sig, &fallback, nullptr);
+#endif
+  // Delivered once the handler returns (the signal is blocked until then).
+  std::raise(sig);
+}
+
+#ifndef _WIN32
+constexpr int kCleanupSignals[] = {SIGTERM, SIGINT, SIGHUP};
+
+sigset_t CleanupSignalSet() {
+  sigset_t set;
+  sigemptyset(&set);
+  for (int sig : kCleanupSignals) sigaddset(&set, sig);
+  return set;
+}
+
+thread_local sigset_t maskBeforeCreation;
+#else
+constexpr int kCleanupSignals[] = {SIGINT, SIGTERM, SIGBREAK};
+#endif
+
+}  // namespace
+
+void RemoveScratchFilesOnSignals() {
+#ifdef _WIN32
+  for (int sig : kCleanupSignals) {
+    auto previous = std::signal(sig, RemoveKeptPathsAndRaise);
+    if (previous == SIG_IGN) std::signal(sig, SIG_IGN);
+  }
+#else
+  struct sigaction action {};
+  action.sa_handler = RemoveKeptPathsAndRaise;
+  action.sa_mask = CleanupSignalSet();
+  action.sa_flags = SA_RESTART;
+  for (int sig : kCleanupSignals) {
+    struct sigaction previous {};
+    if (::sigaction(sig, nullptr, &previous) != 0 || previous.sa_handler == SIG_IGN) continue;
+    ::sigaction(sig, &action, nullptr);
+  }
+#endif
+}
+
+void RemoveOnSignal::Begin(const std::string& path, bool folder) {
+  Forget();
+#ifndef _WIN32
+  const sigset_t held = CleanupSignalSet();
+  ::pthread_sigmask(SIG_BLOCK, &held, &maskBeforeCreation);
+#endif
+  const auto native = NativePath(path).native();
+  if (native.empty() || native.size() >= kSignalPathChars) return;
+  for (int i = 0; i < kSignalSlots; ++i) {
+    int expected = kFree;
+    SignalSlot& slot = signalSlots[i];
+    if (!slot.state.compare_exchange_strong(expected, kClaimed, std::memory_order_acq_rel))
+      continue;
+    std::copy(native.begin(), native.end(), slot.path);
+    slot.path[native.size()] = 0;
+    slot.folder = folder;
+    slot.state.store(kPending, std::memory_order_release);
+    slot_ = i;
+    return;
+  }
+}
+
+void RemoveOnSignal::End(bool created) {
+  if (slot_ >= 0) {
+    signalSlots[slot_].state.store(created ? kKept : kFree, std::memory_order_release);
+    if (!created) slot_ = -1;
+  }
+#ifndef _WIN32
+  ::pthread_sigmask(SIG_SETMASK, &maskBeforeCreation, nullptr);
+#endif
+}
+
+void RemoveOnSignal::Forget() {
+  if (slot_ < 0) return;
+  signalSlots[slot_].state.store(kFree, std::memory_order_release);
+  slot_ = -1;
+}
+
 std::string RandomNamePart() {
   static const char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
   thread_local std::mt19937_64 engine{std::random_device{}() ^
@@ -391,6 +625,7 @@ termios hiddenLineSaved;
 // signal ends the program.
 extern "C" void RestoreEchoAndRaise(int sig) {
   ::tcsetattr(STDIN_FILENO, TCSANOW, &hiddenLineSaved);
+  RemoveKeptPaths();
   std::signal(sig, SIG_DFL);
   std::raise(sig);
 }

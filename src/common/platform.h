@@ -27,6 +27,20 @@ LogTime Now();
 // Offset of local time from UTC at `t`, in seconds (east positive).
 long UtcOffsetSeconds(LogTime t);
 
+// The calling thread's last operating-system error (errno; on Windows
+// GetLastError()), 0 for none.
+int LastSystemError();
+// The system's words for such an error ("No space left on device"; in English
+// on POSIX whatever the locale).
+std::string SystemErrorText(int error);
+// The error of a folder found where a file was to be written, and of a name
+// that is taken.
+int FolderErrorCode();
+int ExistsErrorCode();
+// The words for an errno value of the C library (on POSIX the same as
+// SystemErrorText; Windows numbers these apart from its own).
+std::string CLibraryErrorText(int error);
+
 // A binary file opened for positioned reads and writes.
 class PlatformFile {
  public:
@@ -55,13 +69,18 @@ class PlatformFile {
   // True when every byte was written.
   bool WriteAt(std::int64_t offset, const void* buffer, std::size_t size);
   std::int64_t Size();
+  // The LastSystemError() of the latest failed call (0: none failed).
+  int LastError() const { return error_; }
 
  private:
+  bool Failed();
+
 #ifdef _WIN32
   void* handle_ = reinterpret_cast<void*>(-1);
 #else
   int fd_ = -1;
 #endif
+  int error_ = 0;
 };
 
 // Folder of the running executable (core path, with a trailing separator),
@@ -72,7 +91,8 @@ std::string ExecutableFolder();
 bool RemoveFileForced(const std::string& path);
 
 // Moves `from` over `to` in one step: `to` is either the old or the new file,
-// never a mix. A read-only `to` is replaced like any other.
+// never a mix. A read-only `to` is replaced like any other. On failure
+// LastSystemError() tells why (also after MoveFileNoReplace).
 bool ReplaceFile(const std::string& from, const std::string& to);
 
 enum class MoveResult { Moved, Exists, Failed };
@@ -89,6 +109,41 @@ std::string RandomNamePart();
 // A write past the process's file-size limit fails like a full disk instead
 // of ending the program. Called first thing in each program's main().
 void IgnoreFileSizeSignal();
+
+// From here on SIGTERM, SIGINT and SIGHUP (Windows: SIGINT, SIGTERM and
+// SIGBREAK) remove every path held by a RemoveOnSignal, then end the program
+// as the signal would have. A signal the program ignores stays ignored.
+// Called first thing in each program's main().
+void RemoveScratchFilesOnSignals();
+
+// One path that a signal ending the program removes: a scratch file, or a
+// private folder with the files in it (not its subfolders). The path is kept
+// ready in a fixed table, so that the handler only unlinks; paths beyond the
+// table's 64 places or 4,095 characters go unguarded.
+class RemoveOnSignal {
+ public:
+  RemoveOnSignal() = default;
+  ~RemoveOnSignal() { Forget(); }
+  RemoveOnSignal(const RemoveOnSignal&) = delete;
+  RemoveOnSignal& operator=(const RemoveOnSignal&) = delete;
+
+  // `path` is about to be created by this thread: the signals wait (in this
+  // thread, and in a handler running on another) until End(). Nothing else
+  // may be called between the two.
+  void Begin(const std::string& path, bool folder = false);
+  // `created`: the path is removed at a signal from now on; else forgotten.
+  void End(bool created);
+  // Both, for a path inside a folder of this program alone.
+  void Keep(const std::string& path, bool folder = false) {
+    Begin(path, folder);
+    End(true);
+  }
+  // The path is no longer removed at a signal (it was moved or removed).
+  void Forget();
+
+ private:
+  int slot_ = -1;
+};
 
 // While it lives, the C library of this thread prints and reads numbers by
 // the "C" rules (a '.' decimal point), whatever locale the program set (a

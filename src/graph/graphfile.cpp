@@ -255,7 +255,7 @@ GraphFileResult SaveGraphFile(const std::string& path, const GraphDocument& doc,
   const std::string bytes = GraphFileBytes(doc);
   int err = 0;
   if (!WriteFilePieces(path, {std::string_view(bytes)}, &err)) {
-    detail = err ? std::string(std::strerror(err)) : "the file could not be written";
+    detail = WriteErrorText(err);
     return GraphFileResult::CannotWrite;
   }
   return GraphFileResult::Ok;

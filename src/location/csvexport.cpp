@@ -76,12 +76,14 @@ std::string LocationCsvText(const CLogData& data, const std::string& quote,
 }
 
 bool CLogData::ExportCsv(const std::string& file, const std::string& quote,
-                         const std::string& separator, const std::string& lineEnd) const {
+                         const std::string& separator, const std::string& lineEnd,
+                         int* error) const {
+  if (error) *error = 0;
   // The table never replaces the location it is made from.
   std::error_code ec;
   if (!path.empty() && std::filesystem::equivalent(NativePath(file), NativePath(path), ec))
     return false;
-  return WriteTextFile(file, LocationCsvText(*this, quote, separator, lineEnd));
+  return WriteTextFile(file, LocationCsvText(*this, quote, separator, lineEnd), error);
 }
 
 std::string ProposedCsvPath(const std::string& locationPath) {

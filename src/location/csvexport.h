@@ -33,10 +33,10 @@ std::string ProposedCsvPath(const std::string& locationPath);
 // Message of a failed export and the two closing messages ('%s': the file).
 inline const char* const kUnableToExport = "Unable to export!";
 inline const char* const kExportDoneOpenNow =
-    "Export sucessful.\nDouble click '%s' to open the file with the registered spreadsheet "
+    "Export successful.\nDouble click '%s' to open the file with the registered spreadsheet "
     "editor.\n\nWould you like to open the file now?";
 inline const char* const kExportDoneNoProgram =
-    "Export sucessful. However, there is not a spreadsheet program associated with .CSV "
+    "Export successful. However, there is not a spreadsheet program associated with .CSV "
     "files.\n\nDouble click '%s' and select your spreadsheet editor or try importing the file "
     "into the editor.";
 // Save-dialog filter of both exports (Windows form: description|pattern|).

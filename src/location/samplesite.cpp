@@ -32,7 +32,10 @@ bool WriteLocation(const std::string& path, int version, LogTime start, int inte
     log.SetChannelDecimals(c, channels[c].decimals);
     log.SetChannelWidth(c, channels[c].width);
   }
-  log.OpenWrite(true);
+  // A file cut short by a signal that ends the program is removed.
+  RemoveOnSignal removal;
+  removal.Begin(path);
+  removal.End(log.OpenWrite(true));
   double values[kMaxChannels];
   for (int r = 0; r < records; ++r) {
     for (int c = 0; c < static_cast<int>(channels.size()); ++c) values[c] = value(r, c);
@@ -40,9 +43,11 @@ bool WriteLocation(const std::string& path, int version, LogTime start, int inte
   }
   log.Close();
   if (log.Error() != LogFileError::None) {
-    error = path + ": " + LogFileErrorText(log.Error());
+    error = log.SystemError() ? WriteFailureLine(path, log.SystemError())
+                              : path + ": " + LogFileErrorText(log.Error());
     return false;
   }
+  removal.Forget();
   return true;
 }
 

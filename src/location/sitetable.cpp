@@ -201,7 +201,8 @@ SiteTableStatus BuildSiteTable(const std::string& site, std::string& heading, st
 }
 
 bool ExportSiteTable(const std::string& site, const std::string& output, SiteTableStatus* status,
-                     const SiteTableProgress& progress, std::vector<std::string>* notices) {
+                     const SiteTableProgress& progress, std::vector<std::string>* notices,
+                     int* error) {
   // The scratch file is created with the first record line: a site without
   // records leaves nothing behind.
   FileWriter writer(output);
@@ -212,6 +213,7 @@ bool ExportSiteTable(const std::string& site, const std::string& output, SiteTab
   SiteTableStatus result = BuildTable(site, sink, progress, notices);
   if (result == SiteTableStatus::Ok && !writer.Commit()) result = SiteTableStatus::WriteFailed;
   if (status) *status = result;
+  if (error) *error = result == SiteTableStatus::WriteFailed ? writer.Error() : 0;
   return result == SiteTableStatus::Ok;
 }
 

@@ -39,10 +39,10 @@ SiteTableStatus BuildSiteTable(const std::string& site, std::string& heading, st
 // Builds the table and writes it to `output`. The old file stays untouched
 // until the new one is complete, and also when the export fails or is
 // cancelled. `status` (optional) says why it returned false; `notices` as for
-// BuildSiteTable.
+// BuildSiteTable; `error` the system's error number of a failed write.
 bool ExportSiteTable(const std::string& site, const std::string& output,
                      SiteTableStatus* status = nullptr, const SiteTableProgress& progress = {},
-                     std::vector<std::string>* notices = nullptr);
+                     std::vector<std::string>* notices = nullptr, int* error = nullptr);
 
 // The output proposed for `site`: the folder path without its trailing
 // separator, then ".csv" (beside the folder).

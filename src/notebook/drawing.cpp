@@ -199,11 +199,12 @@ std::vector<std::uint8_t> BitmapFileBytes(const DrawingCanvas& canvas, int bits)
   });
 }
 
-bool WriteBitmapFile(const std::string& path, const DrawingCanvas& canvas, int bitsPerPixel) {
+bool WriteBitmapFile(const std::string& path, const DrawingCanvas& canvas, int bitsPerPixel,
+                     int* error) {
   auto bytes = BitmapFileBytes(canvas, bitsPerPixel);
   // Written beside and moved over: a failed write keeps the old drawing.
   return WriteFilePieces(
-      path, {std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())});
+      path, {std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())}, error);
 }
 
 namespace {

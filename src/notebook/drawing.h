@@ -40,8 +40,10 @@ DrawingCanvas RenderPointFile(const std::string& drwPath);
 // 8, 16, 24 or 32 bits per pixel (anything else is written with 24).
 std::vector<std::uint8_t> BitmapFileBytes(const DrawingCanvas& canvas, int bitsPerPixel);
 // Replaces the file with those bytes; an old file (even a read-only one) is
-// kept until the new one is complete.
-bool WriteBitmapFile(const std::string& path, const DrawingCanvas& canvas, int bitsPerPixel);
+// kept until the new one is complete. `error`: the system's error number of
+// a failure.
+bool WriteBitmapFile(const std::string& path, const DrawingCanvas& canvas, int bitsPerPixel,
+                     int* error = nullptr);
 
 // Bits per pixel of written drawings: the screen's when the GUI supplies it
 // (a function asked at each conversion), else 24.

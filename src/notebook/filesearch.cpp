@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <filesystem>
+#include <string_view>
 #include <system_error>
+#include <vector>
 
 #include "common/pathutil.h"
 #include "common/platform.h"
@@ -90,15 +93,52 @@ std::vector<std::string> FindFiles(const std::string& pathPattern, bool skipSyst
   return names;
 }
 
-bool CopyFileTo(const std::string& from, const std::string& to, bool overwrite) {
-  std::error_code ec;
-  auto target = NativePath(to);
-  if (overwrite && fs::exists(target, ec))
-    fs::permissions(target, fs::perms::owner_write, fs::perm_options::add, ec);
-  ec.clear();
-  fs::copy_file(NativePath(from), target,
-                overwrite ? fs::copy_options::overwrite_existing : fs::copy_options::none, ec);
-  return !ec;
+bool CopyFileTo(const std::string& from, const std::string& to, bool overwrite,
+                std::string* failure) {
+  int error = 0;
+  bool reading = true;
+  const bool copied = [&] {
+    PlatformFile in;
+    if (!in.OpenRead(from)) {
+      error = in.LastError();
+      return false;
+    }
+    reading = false;
+    FileWriter copy(to);
+    if (!copy.Open()) {
+      error = copy.Error();
+      return false;
+    }
+    std::vector<char> block(1 << 16);
+    for (std::int64_t offset = 0;;) {
+      const long long got = in.ReadAt(offset, block.data(), block.size());
+      if (got < 0) {
+        error = in.LastError();
+        reading = true;
+        return false;
+      }
+      if (got == 0) break;
+      if (!copy.Write(std::string_view(block.data(), static_cast<std::size_t>(got)))) break;
+      offset += got;
+    }
+    bool done = false;
+    if (overwrite) {
+      done = copy.Commit();
+    } else {
+      const MoveResult moved = copy.CommitWithoutReplacing(to);
+      done = moved == MoveResult::Moved;
+      if (moved == MoveResult::Exists) error = ExistsErrorCode();
+    }
+    if (!done && error == 0) error = copy.Error();
+    return done;
+  }();
+  if (copied) {
+    std::error_code ec;
+    const auto perms = fs::status(NativePath(from), ec).permissions();
+    if (!ec) fs::permissions(NativePath(to), perms, fs::perm_options::replace, ec);
+  }
+  if (failure) *failure = copied ? std::string() : WriteFailureLine(reading ? from : to, error);
+  return copied;
 }
 
 }  // namespace vantora

@@ -22,8 +22,12 @@ std::vector<std::string> FindFiles(const std::string& pathPattern, bool skipSyst
 // files ("desktop.ini", "Thumbs.db", ".DS_Store").
 bool IsSystemFile(const std::string& path);
 
-// Copies `from` to `to`. With `overwrite` an existing target (even a
-// read-only one) is replaced; without it an existing target fails the copy.
-bool CopyFileTo(const std::string& from, const std::string& to, bool overwrite);
+// Copies `from` to `to` through a FileWriter: the target appears whole or
+// not at all and takes the source's permission bits. With `overwrite` an
+// existing target (even a read-only one) is replaced; without it an existing
+// target fails the copy. `failure` receives the line naming the file that
+// could not be read or written and the system's reason (WriteFailureLine).
+bool CopyFileTo(const std::string& from, const std::string& to, bool overwrite,
+                std::string* failure = nullptr);
 
 }  // namespace vantora

@@ -23,9 +23,10 @@ const std::vector<std::string>& NoDocumentsHint() {
   return hint;
 }
 
-bool CopyIntoFolder(const std::string& source, const std::string& folder) {
+bool CopyIntoFolder(const std::string& source, const std::string& folder, std::string* failure) {
+  if (failure) failure->clear();
   if (folder.empty() || source.empty()) return false;
-  return CopyFileTo(source, JoinPath(folder, SplitPath(source).second), true);
+  return CopyFileTo(source, JoinPath(folder, SplitPath(source).second), true, failure);
 }
 
 std::vector<std::string> ListTemplates(const std::string& folder, const std::string& ext) {

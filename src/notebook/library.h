@@ -20,8 +20,10 @@ std::vector<std::string> ListDocuments(const std::string& folder);
 const std::vector<std::string>& NoDocumentsHint();
 
 // Copies `source` into `folder` under its own file name, replacing a file of
-// that name. False when the copy failed.
-bool CopyIntoFolder(const std::string& source, const std::string& folder);
+// that name. False when the copy failed (`failure` as for CopyFileTo; empty
+// when no folder is set).
+bool CopyIntoFolder(const std::string& source, const std::string& folder,
+                    std::string* failure = nullptr);
 
 // Titles (name cut before its first dot) of the files folder + "*." + `ext`
 // that are neither folders nor system files.

@@ -206,15 +206,17 @@ bool Notebook::AttachFile(NoteKind kindPrefix, int index) {
     return false;
   }
   std::string target = AttachmentStem(kindPrefix) + Format("%i", index) + ext;
-  bool copied = CopyFileTo(source, target, false);
-  if (!copied) shell.Message("Unable to attach file!");
+  std::string failure;
+  bool copied = CopyFileTo(source, target, false, &failure);
+  if (!copied) shell.Message("Unable to attach file!\n" + failure);
   // A read-only source gives a writable attachment.
   if (copied) MakeWritable(target);
   return copied;
 }
 
-bool Notebook::CreateEmptyNote(NoteKind kind, bool& created) {
+bool Notebook::CreateEmptyNote(NoteKind kind, bool& created, int* error) {
   created = false;
+  if (error) *error = 0;
   std::string f = NoteFile(kind);
   if (f.empty()) return false;
   std::error_code ec;
@@ -223,7 +225,10 @@ bool Notebook::CreateEmptyNote(NoteKind kind, bool& created) {
   if (fs::exists(NativePath(f), ec)) return true;
   // Made only where the name is free, never through a link.
   PlatformFile out;
-  if (!out.CreateNew(f) || !out.TakePermissionsOf(std::string())) return false;
+  if (!out.CreateNew(f) || !out.TakePermissionsOf(std::string())) {
+    if (error) *error = out.LastError();
+    return false;
+  }
   out.Close();
   created = FileExists(f);
   return created;
@@ -234,9 +239,9 @@ void Notebook::OpenNote(NoteKind kind) {
   ShellLauncher& shell = TheShellLauncher();
   std::string f = NoteFile(kind);
   bool isNew = false;
-  if (!f.empty() && !CreateEmptyNote(kind, isNew)) {
-    shell.Message("Unable to create the note file\n" + f +
-                  "\nThe location's folder may be read-only.");
+  int error = 0;
+  if (!f.empty() && !CreateEmptyNote(kind, isNew, &error)) {
+    shell.Message(WithWriteFailure("Unable to create the note file", f, error));
     return;
   }
   switch (kind) {

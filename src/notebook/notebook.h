@@ -121,8 +121,9 @@ class Notebook {
   bool DeleteNote(NoteKind kind);
   // Creates the kind's file empty when it does not exist. False when it could
   // not be created (read-only folder or media) or the kind has no fixed file;
-  // `created` tells whether a new file was made.
-  bool CreateEmptyNote(NoteKind kind, bool& created);
+  // `created` tells whether a new file was made, `error` (optional) receives
+  // the system's error number of a failure.
+  bool CreateEmptyNote(NoteKind kind, bool& created, int* error = nullptr);
   // The desktop's handler for the file with "open", "record" or "play"; on
   // failure "Can not execute " + file.
   bool RunShellVerb(const std::string& verb, const std::string& file);

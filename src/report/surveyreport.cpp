@@ -9,6 +9,7 @@
 #include "common/logfile.h"
 #include "common/pathutil.h"
 #include "common/timetext.h"
+#include "common/version.h"
 #include "exposure/exposuretext.h"
 #include "location/statistics.h"
 #include "model/vocabulary.h"
@@ -169,7 +170,7 @@ bool GatherReport(const std::vector<std::string>& files, const ReportOptions& op
   report = SurveyReport();
   report.options = options;
   if (set) report.limitSet = *set;
-  report.program = std::string("VantoraPC ") + VANTORA_VERSION;
+  report.program = VersionLine("VantoraPC");
   report.written = DateTimeText(Now());
   const std::string firstFolder = files.empty() ? std::string() : SplitPath(files[0]).first;
   report.siteFolder = Cp1252ToUtf8(firstFolder);

@@ -5,6 +5,7 @@
 #include <QString>
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <charconv>
 #include <chrono>
 #include <cmath>
@@ -414,14 +415,20 @@ void AddChart(Book& book, const std::string& sheetName, const LocationContent& l
   worksheet_insert_chart_opt(rows.ws, 1, static_cast<lxw_col_t>(columns + 2), chart, &options);
 }
 
-// A scratch name beside `target`, created empty for this writer only.
-bool CreateScratch(const std::string& target, std::string& scratch) {
+// A scratch name beside `target`, created empty for this writer only and
+// removed by a signal that ends the program. `error`: why it could not be.
+bool CreateScratch(const std::string& target, std::string& scratch, RemoveOnSignal& removal,
+                   int& error) {
   auto [folder, name] = SplitPath(target);
   if (name.size() > 75) name.resize(75);
   for (int attempt = 0; attempt < 100; ++attempt) {
     scratch = folder + name + "." + RandomNamePart() + ".vtmp";
     PlatformFile file;
-    if (file.CreateNew(scratch)) return true;
+    removal.Begin(scratch);
+    const bool created = file.CreateNew(scratch);
+    removal.End(created);
+    if (created) return true;
+    error = file.LastError();
     if (!FileExists(scratch)) break;
   }
   scratch.clear();
@@ -501,9 +508,14 @@ bool WriteWorkbook(const SurveyReport& report, const std::string& path, const Pr
     error = "cannot write " + Cp1252ToUtf8(path) + ": it is a folder";
     return false;
   }
+  const auto failed = [&path](int err) {
+    return "cannot write " + Cp1252ToUtf8(WriteFailureLine(path, err));
+  };
   std::string scratch;
-  if (!CreateScratch(path, scratch)) {
-    error = "cannot write " + Cp1252ToUtf8(path);
+  RemoveOnSignal removal;
+  int err = 0;
+  if (!CreateScratch(path, scratch, removal, err)) {
+    error = failed(err);
     return false;
   }
   // libxlsxwriter prints numbers with the C library, which follows the
@@ -522,7 +534,7 @@ bool WriteWorkbook(const SurveyReport& report, const std::string& path, const Pr
   lxw_workbook* wb = workbook_new_opt(native.c_str(), &options);
   if (!wb) {
     RemoveScratch(scratch);
-    error = "cannot write " + Cp1252ToUtf8(path);
+    error = "cannot write " + Cp1252ToUtf8(path) + ": the workbook could not be started";
     return false;
   }
   std::vector<lxw_worksheet*> created;
@@ -640,10 +652,15 @@ bool WriteWorkbook(const SurveyReport& report, const std::string& path, const Pr
     if (cancelled) *cancelled = true;
     return false;
   }
+  errno = 0;
   const lxw_error closed = workbook_close(wb);
   if (closed != LXW_NO_ERROR) {
+    // The library gives its own words only; the system's, where a file
+    // operation failed, are what errno holds.
+    err = errno;
     RemoveScratch(scratch);
-    error = "cannot write " + Cp1252ToUtf8(path) + ": " + lxw_strerror(closed);
+    error = "cannot write " + Cp1252ToUtf8(path) + ": " +
+            (err ? CLibraryErrorText(err) : std::string(lxw_strerror(closed)));
     return false;
   }
   if (progress && !progress(packing)) {
@@ -655,12 +672,16 @@ bool WriteWorkbook(const SurveyReport& report, const std::string& path, const Pr
   PlatformFile done;
   const bool ready =
       done.OpenReadWrite(scratch, false) && done.TakePermissionsOf(path) && done.Sync();
+  err = done.LastError();
   done.Close();
-  if (!ready || !ReplaceFile(scratch, path)) {
+  const bool replaced = ready && ReplaceFile(scratch, path);
+  if (ready && !replaced) err = LastSystemError();
+  if (!replaced) {
     RemoveScratch(scratch);
-    error = "cannot write " + Cp1252ToUtf8(path);
+    error = failed(err);
     return false;
   }
+  removal.Forget();
   if (sheets) *sheets = 2 + total;
   return true;
 }

@@ -36,18 +36,23 @@ bool SameContents(const std::string& a, const std::string& b) {
 
 }  // namespace
 
-std::string PlaceNewFile(const std::string& source, const std::string& target) {
+std::string PlaceNewFile(const std::string& source, const std::string& target, int* error) {
+  const auto failed = [&](int why) {
+    if (error) *error = why;
+    return std::string();
+  };
+  if (error) *error = 0;
   PlatformFile in;
-  if (!in.OpenRead(source)) return std::string();
+  if (!in.OpenRead(source)) return failed(in.LastError());
   FileWriter copy(target);
-  if (!copy.Open()) return std::string();
+  if (!copy.Open()) return failed(copy.Error());
   std::vector<char> block(1 << 16);
   for (std::int64_t offset = 0;;) {
     const long long got = in.ReadAt(offset, block.data(), block.size());
-    if (got < 0) return std::string();
+    if (got < 0) return failed(in.LastError());
     if (got == 0) break;
     if (!copy.Write(std::string_view(block.data(), static_cast<std::size_t>(got))))
-      return std::string();
+      return failed(copy.Error());
     offset += got;
   }
   in.Close();
@@ -58,13 +63,13 @@ std::string PlaceNewFile(const std::string& source, const std::string& target) {
         n == 1 ? target : folder + title + " (" + std::to_string(n) + ")" + ext;
     switch (copy.CommitWithoutReplacing(path)) {
       case MoveResult::Moved: return path;
-      case MoveResult::Failed: return std::string();
+      case MoveResult::Failed: return failed(copy.Error());
       case MoveResult::Exists:
         if (SameContents(source, path)) return path;  // the copy is discarded
         break;
     }
   }
-  return std::string();
+  return failed(ExistsErrorCode());
 }
 
 std::string DefaultTransferDestination() {

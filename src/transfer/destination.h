@@ -16,8 +16,9 @@ void StoreTransferDestination(const std::string& path);
 // at the name is kept as it is; a different one keeps its place and the copy
 // takes the next free name beside it ("Room_01 (2).loc"). Returns the path
 // used, or an empty text when the copy could not be written (nothing is left
-// behind then).
-std::string PlaceNewFile(const std::string& source, const std::string& target);
+// behind then; `error` receives the system's error number).
+std::string PlaceNewFile(const std::string& source, const std::string& target,
+                         int* error = nullptr);
 
 // "\my documents\vantora\corvane\" on Windows, ~/Documents/Vantora/Corvane/
 // elsewhere.

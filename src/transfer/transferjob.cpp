@@ -1,10 +1,10 @@
 #include "transfer/transferjob.h"
 
+#include <QDir>
 #include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 
 #include "common/codepage.h"
@@ -95,13 +95,49 @@ std::string SafeFileName(const std::string& name) {
   return out;
 }
 
-std::string PlaceFile(const std::string& source, const std::string& target) {
-  return PlaceNewFile(source, target);
+std::string PlaceFile(const std::string& source, const std::string& target, int* error) {
+  return PlaceNewFile(source, target, error);
 }
+
+namespace {
+
+// A dump file written from its start, remembering the first failure.
+class DumpFile {
+ public:
+  bool Create(const std::string& path) {
+    path_ = path;
+    // The dumps of an earlier run in the same folder are replaced.
+    std::error_code ec;
+    fs::remove(NativePath(path), ec);
+    if (file_.OpenReadWrite(path, true)) return true;
+    error_ = file_.LastError();
+    return false;
+  }
+  void Write(const void* data, std::size_t size) {
+    if (error_ == 0 && !file_.WriteAt(offset_, data, size)) error_ = file_.LastError();
+    offset_ += static_cast<std::int64_t>(size);
+  }
+  void Close() { file_.Close(); }
+  bool Failed() const { return error_ != 0; }
+  std::string FailureLine() const { return WriteFailureLine(path_, error_); }
+
+ private:
+  PlatformFile file_;
+  std::string path_;
+  std::int64_t offset_ = 0;
+  int error_ = 0;
+};
+
+}  // namespace
 
 CTransferJob::CTransferJob(std::string destination) : destination_(std::move(destination)) {}
 
-CTransferJob::~CTransferJob() = default;
+CTransferJob::~CTransferJob() {
+  if (ownDumpFolder_.empty()) return;
+  std::error_code ec;
+  fs::remove_all(NativePath(ownDumpFolder_), ec);
+  dumpFolderRemoval_.Forget();
+}
 
 std::string CTransferJob::TempFilePath(const std::string& name) const {
   return WithTrailingSeparator(dumpFolder_) + name;
@@ -207,21 +243,36 @@ bool CTransferJob::Download(TransferObserver* o) {
   if (cancelled_) return EndCancelled(false);
   Progress(o, 100);
 
-  // The dump files live in a folder of this run only.
+  // The dump files live in a folder of this run only, which a signal that
+  // ends the program removes with them.
   if (dumpFolder_.empty()) {
-    tempDir_ = std::make_unique<QTemporaryDir>();
-    if (!tempDir_->isValid()) {
+    const std::string temp = WithTrailingSeparator(Utf8ToCp1252(QDir::tempPath().toStdString()));
+    for (int attempt = 0; attempt < 100 && ownDumpFolder_.empty(); ++attempt) {
+      const std::string folder = temp + "corvanetransfer-" + RandomNamePart();
+      std::error_code ec;
+      dumpFolderRemoval_.Begin(folder, true);
+      const bool made = fs::create_directory(NativePath(folder), ec) && !ec;
+      dumpFolderRemoval_.End(made);
+      if (made) {
+        fs::permissions(NativePath(folder), fs::perms::owner_all, fs::perm_options::replace, ec);
+        ownDumpFolder_ = folder;
+      } else if (!fs::exists(NativePath(folder), ec)) {
+        break;
+      }
+    }
+    if (ownDumpFolder_.empty()) {
       errorText_ = "Cannot create a temporary folder for the transfer.";
       instrument_.CloseLink();
       return false;
     }
-    dumpFolder_ = Utf8ToCp1252(tempDir_->path().toStdString());
+    dumpFolder_ = ownDumpFolder_;
   }
-  std::ofstream logDump(NativePath(TempFilePath(kLogDump)), std::ios::binary | std::ios::trunc);
-  std::ofstream chanDump(NativePath(TempFilePath(kChannelDump)),
-                         std::ios::binary | std::ios::trunc);
-  if (!logDump || !chanDump) {
-    errorText_ = "Cannot create the dump files.";
+  DumpFile logDump, chanDump;
+  const bool created =
+      logDump.Create(TempFilePath(kLogDump)) && chanDump.Create(TempFilePath(kChannelDump));
+  if (!created) {
+    errorText_ =
+        "Cannot create the dump files.\n" + (logDump.Failed() ? logDump : chanDump).FailureLine();
     instrument_.CloseLink();
     return false;
   }
@@ -234,8 +285,8 @@ bool CTransferJob::Download(TransferObserver* o) {
     return false;
   }
   if (Poll(o)) {
-    logDump.close();
-    chanDump.close();
+    logDump.Close();
+    chanDump.Close();
     return EndCancelled(true);
   }
 
@@ -279,7 +330,7 @@ bool CTransferJob::Download(TransferObserver* o) {
   std::uint8_t sizeBytes[4] = {static_cast<std::uint8_t>(b), static_cast<std::uint8_t>(b >> 8),
                                static_cast<std::uint8_t>(b >> 16),
                                static_cast<std::uint8_t>(b >> 24)};
-  chanDump.write(reinterpret_cast<const char*>(sizeBytes), 4);
+  chanDump.Write(sizeBytes, 4);
   std::uint32_t start = kMemoryTop - b - c;
   std::uint64_t blocks = (static_cast<std::uint64_t>(b) + 127) / 128;
   for (std::uint64_t k = 0; k < blocks && ok && !cancelled_; ++k) {
@@ -288,7 +339,7 @@ bool CTransferJob::Download(TransferObserver* o) {
       blockFailed();
       break;
     }
-    chanDump.write(reinterpret_cast<const char*>(block), sizeof block);
+    chanDump.Write(block, sizeof block);
     done += std::min<std::uint64_t>(128, b - 128 * k);
     reading();
     Poll(o);
@@ -302,26 +353,27 @@ bool CTransferJob::Download(TransferObserver* o) {
       break;
     }
     std::uint64_t part = std::min<std::uint64_t>(128, l - 128 * k);
-    logDump.write(reinterpret_cast<const char*>(block), static_cast<std::streamsize>(part));
+    logDump.Write(block, static_cast<std::size_t>(part));
     done += part;
     reading();
     Poll(o);
   }
   if (cancelled_) {
-    logDump.close();
-    chanDump.close();
+    logDump.Close();
+    chanDump.Close();
     return EndCancelled(true);
   }
   Progress(o, kMemoryTo);
 
-  logDump.close();
-  chanDump.close();
+  logDump.Close();
+  chanDump.Close();
   instrument_.EndTransfer();
   instrument_.CloseLink();
   // A dump cut short (a full disk) would convert into logs that silently
   // lack their later records.
-  if (ok && (logDump.fail() || chanDump.fail())) {
-    errorText_ = "Cannot write the dump files.";
+  if (ok && (logDump.Failed() || chanDump.Failed())) {
+    errorText_ =
+        "Cannot write the dump files.\n" + (logDump.Failed() ? logDump : chanDump).FailureLine();
     ok = false;
   }
   if (ok && !ConvertLogDump(destination_, o)) return EndCancelled(false);
@@ -490,6 +542,7 @@ bool CTransferJob::ConvertLogDump(const std::string& destinationIn, TransferObse
       ++toWrite_;
       writer->Close();
       bool sound = writer->Error() == LogFileError::None;
+      const int error = writer->SystemError();
       writer.reset();
       if (sound) {
         entry.scratch = scratch;
@@ -499,7 +552,7 @@ bool CTransferJob::ConvertLogDump(const std::string& destinationIn, TransferObse
         std::error_code ec;
         fs::remove(NativePath(scratch), ec);
         ++unwritten_;
-        if (o) o->Warning("Cannot write " + path + ".");
+        if (o) o->Warning("Cannot write " + WriteFailureLine(path, error) + ".");
       }
     }
     converted.push_back(std::move(entry));
@@ -508,12 +561,13 @@ bool CTransferJob::ConvertLogDump(const std::string& destinationIn, TransferObse
   for (const auto& c : converted) {
     MakeDirectoryPath(c.folder);
     if (c.scratch.empty()) continue;
-    std::string placed = PlaceFile(c.scratch, c.path);
+    int error = 0;
+    std::string placed = PlaceFile(c.scratch, c.path, &error);
     if (!placed.empty()) {
       written_.push_back(placed);
     } else {
       ++unwritten_;
-      if (o) o->Warning("Cannot write " + c.path + ".");
+      if (o) o->Warning("Cannot write " + WriteFailureLine(c.path, error) + ".");
     }
   }
   dropScratch();

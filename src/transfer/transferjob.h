@@ -3,12 +3,12 @@
 // every log of the dumps into a location file under the destination.
 #pragma once
 
-#include <QTemporaryDir>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "common/platform.h"
 #include "transfer/instrument.h"
 
 namespace vantora {
@@ -55,8 +55,9 @@ std::string SafeFileName(const std::string& name);
 // Puts the finished file `source` at `target` without destroying a different
 // file there: an identical file is kept as it is, a different one keeps its
 // place and the new file gets a free name beside it ("Room_01 (2).loc").
-// Returns the path used, or an empty text on failure.
-std::string PlaceFile(const std::string& source, const std::string& target);
+// Returns the path used, or an empty text on failure (`error`: the system's
+// error number).
+std::string PlaceFile(const std::string& source, const std::string& target, int* error = nullptr);
 
 class CTransferJob {
  public:
@@ -128,7 +129,10 @@ class CTransferJob {
   std::string destination_;
   std::string errorText_;
   std::string dumpFolder_;
-  std::unique_ptr<QTemporaryDir> tempDir_;
+  // The folder Download made for the dumps and the converted logs, removed
+  // with the job or by a signal that ends the program.
+  std::string ownDumpFolder_;
+  RemoveOnSignal dumpFolderRemoval_;
   std::uint32_t reservedSize_ = 6;
   std::string fixedDevice_;
   int startPort_ = 0;

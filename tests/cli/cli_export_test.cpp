@@ -69,7 +69,7 @@ TEST_F(CliExportTest, ExportWritesWhatTheViewCommandWrites) {
 TEST_F(CliExportTest, ExportFailures) {
   CliRun r = Vantora("export " + Quoted(site + "Room.4.loc") + " -o " + Quoted(dir.path()));
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "vantora: Unable to export!\n");
+  EXPECT_EQ(r.err, "vantora: Unable to export!\nvantora: " + dir.path() + ": Is a directory\n");
   r = Vantora("export " + Quoted(site + "Missing.loc"));
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, "vantora: " + site + "Missing.loc can not be opened: no such file.\n");
@@ -211,7 +211,8 @@ TEST_F(CliExportTest, AFileSizeLimitFailsTheExportAndLeavesNothing) {
   CliRun r = Vantora("export-site " + Quoted(site) + " -o " + Quoted(out + "/site.csv"),
                      "ulimit -f 8; LC_ALL=C");
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "vantora: Error creating table.\n");
+  EXPECT_EQ(r.err,
+            "vantora: Error creating table.\nvantora: " + out + "/site.csv: File too large\n");
   EXPECT_EQ(test::ReadAll(out + "/site.csv"), "old");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(out),
                           std::filesystem::directory_iterator()),

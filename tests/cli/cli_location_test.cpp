@@ -185,6 +185,9 @@ TEST_F(CliTest, UsageErrorsAndHelp) {
     EXPECT_EQ(help.status, 0) << cmd;
     EXPECT_NE(help.out.find("Usage"), std::string::npos) << cmd;
   }
+  CliRun version = Vantora("--version", dir);
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out, std::string("vantora ") + VANTORA_VERSION + "\n");
 }
 
 TEST_F(CliTest, SampleSiteOpensAndCoversTheInterestingCases) {

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
 #include <filesystem>
 
 #include "common/codepage.h"
@@ -52,6 +54,9 @@ TEST(PathSplit, AbbreviatePath) {
   EXPECT_EQ(AbbreviatePath("C:\\Sites\\Plant\\Room 4.loc", 20), "... Plant\\Room 4");
   EXPECT_EQ(AbbreviatePath("C:\\A\\b.loc", 20), "C:\\A\\b");
   EXPECT_EQ(AbbreviatePath("short", 20), "short");
+  // Kept extensions (the recent-file list): the same folders go.
+  EXPECT_EQ(AbbreviatePath("C:\\Sites\\Plant\\Room 4.loc", 20, true), "... Plant\\Room 4.loc");
+  EXPECT_EQ(AbbreviatePath("/s/Site.2005/Room.4.vtg", 30, true), "/s/Site.2005/Room.4.vtg");
   // The limit is clamped to 11-100.
   EXPECT_EQ(AbbreviatePath("C:\\Sites\\Plant\\Room 4.loc", 1), "... Room 4");
   // A dot in a folder that survives is not taken for the extension.
@@ -181,10 +186,53 @@ TEST(FileWriterTest, AWriteCutByTheFileSizeLimitKeepsTheOldFileAndNoScratch) {
   {
     test::FileSizeLimit limit(1000);
     EXPECT_FALSE(WriteTextFile(out, std::string(200000, 'x')));
-    EXPECT_FALSE(WriteFilePieces(out, {"abc", std::string_view(std::string(5000, 'y'))}));
+    int error = 0;
+    EXPECT_FALSE(WriteFilePieces(out, {"abc", std::string_view(std::string(5000, 'y'))}, &error));
+    EXPECT_EQ(WriteFailureLine(out, error), out + ": File too large");
   }
   EXPECT_EQ(test::ReadAll(out), "old");
   EXPECT_EQ(EntryCount(dir.path()), 1);
+  int error = 0;
+  EXPECT_FALSE(WriteTextFile(dir.File("gone/stats.txt"), "x", &error));
+  EXPECT_EQ(WriteErrorText(error), "No such file or directory");
+}
+
+// A signal that ends the program removes the open scratch file and a kept
+// folder with its files, then ends it as the signal would; an ignored signal
+// stays ignored.
+TEST(FileWriterTest, ASignalRemovesTheScratchFilesAndEndsTheProgram) {
+  test::TempDir dir;
+  const std::string folder = dir.File("dumps");
+  for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+      RemoveScratchFilesOnSignals();
+      RemoveOnSignal kept;
+      kept.Begin(folder, true);
+      std::filesystem::create_directory(folder);
+      kept.End(true);
+      WriteTextFile(folder + "/log.dmp", "dump");
+      FileWriter writer(dir.File("table.csv"));
+      if (!writer.Open() || !writer.Write("partial")) _exit(2);
+      raise(sig);
+      _exit(3);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status)) << status;
+    EXPECT_EQ(WTERMSIG(status), sig);
+    EXPECT_EQ(EntryCount(dir.path()), 0);
+  }
+  const pid_t pid = fork();
+  if (pid == 0) {
+    signal(SIGHUP, SIG_IGN);
+    RemoveScratchFilesOnSignals();
+    raise(SIGHUP);
+    _exit(0);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
 
 TEST(OutputChecks, LocationNamesAndTheInputsThemselvesAreRefused) {

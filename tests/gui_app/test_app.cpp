@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
+#include <QFileDialog>
+#include <QImage>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -11,9 +14,12 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTextBrowser>
+#include <QThread>
+#include <QTimer>
 #include <QToolBar>
 #include <QWindow>
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 #include "app/gui/changefontdlg.h"
@@ -23,6 +29,7 @@
 #include "common/pathutil.h"
 #include "common/profile.h"
 #include "common/timetext.h"
+#include "graph/gui/graphstatswnd.h"
 #include "guisupport/guiapp.h"
 #include "location/gui/vantoralogdoc.h"
 #include "location/gui/vantoralogview.h"
@@ -179,7 +186,9 @@ TEST_F(AppTest, FileOpenThroughTheDialog) {
   ASSERT_EQ(desktop.requests.size(), 1u);
   EXPECT_EQ(desktop.requests[0].initialDir, dir.File("site/"));
   EXPECT_EQ(desktop.requests[0].defaultExt, "loc");
-  EXPECT_EQ(desktop.requests[0].filter, "Location (*.loc)|*.loc|Graph files (*.vtg)|*.vtg|");
+  EXPECT_EQ(desktop.requests[0].filter,
+            "All supported files (*.loc *.vtg)|*.loc;*.vtg|Location (*.loc)|*.loc|Graph files "
+            "(*.vtg)|*.vtg|");
   ASSERT_NE(ActiveLogView(), nullptr);
   EXPECT_EQ(ActiveLogView()->GetDocument()->GetPathName(), desktop.nextChoice);
   EXPECT_TRUE(messages.boxes.empty());
@@ -228,6 +237,21 @@ TEST_F(AppTest, FileOpenThroughTheDialog) {
   desktop.nextChoice.clear();
   app->MainFrame()->RouteCommand(ID_FILE_OPEN);
   EXPECT_EQ(app->MainFrame()->MdiArea()->subWindowList().size(), 1);
+
+  // The system's dialog offers every supported file first.
+  SetDesktopHooks({});
+  QStringList filters;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&filters] {
+    if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+      filters = dialog->nameFilters();
+      dialog->reject();
+    }
+  });
+  poll.start(20);
+  app->MainFrame()->RouteCommand(ID_FILE_OPEN);
+  EXPECT_EQ(filters, (QStringList{"All supported files (*.loc *.vtg)", "Location (*.loc)",
+                                  "Graph files (*.vtg)"}));
 }
 
 TEST_F(AppTest, ClosingTheDocumentClosesItsWindowAndReturnsToTheMainMenu) {
@@ -503,6 +527,16 @@ TEST_F(AppTest, LocationMenuCarriesEveryItem) {
                       HasRegisteredCommand(kAppScope, id);
     EXPECT_EQ(frame->Action(id)->isEnabled(), registered) << id;
   }
+  // The graph menu's comment item ends in a plain ellipsis.
+  std::string addComments;
+  std::function<void(const std::vector<MenuItemDef>&)> find = [&](const auto& items) {
+    for (const MenuItemDef& item : items) {
+      if (item.id == ID_GRAPH_ADD_COMMENTS) addComments = item.text;
+      find(item.items);
+    }
+  };
+  find(app->Menu(kGraphMenu));
+  EXPECT_EQ(addComments, "&Add comments...");
   EXPECT_TRUE(frame->Action(ID_VIEW_TOOLBAR)->isChecked());
   frame->RouteCommand(ID_VIEW_TOOLBAR);
   EXPECT_FALSE(frame->ToolBar()->isVisibleTo(frame));
@@ -546,6 +580,16 @@ TEST_F(AppTest, WindowMenuListsTheOpenWindowsAndRecentFilesAreKept) {
   app->MainFrame()->RouteCommand(ID_FILE_MRU_FILE1 + 1);
   ASSERT_NE(app->MainFrame()->ActiveDocument(), nullptr);
   EXPECT_EQ(app->MainFrame()->ActiveDocument()->GetPathName(), Location("Office 101.loc"));
+
+  // A graph and its location: told apart by their extensions.
+  Profile::WriteString("Recent File List", "File1", Location("Office 101.vtg"));
+  Profile::WriteString("Recent File List", "File2", Location("Office 101.loc"));
+  app->UpdateMenuTexts(*app->MainFrame());
+  const QString graph = app->MainFrame()->Action(ID_FILE_MRU_FILE1)->text();
+  const QString location = app->MainFrame()->Action(ID_FILE_MRU_FILE1 + 1)->text();
+  EXPECT_TRUE(graph.startsWith("&1 ") && graph.endsWith("/Office 101.vtg")) << graph.toStdString();
+  EXPECT_TRUE(location.startsWith("&2 ") && location.endsWith("/Office 101.loc"))
+      << location.toStdString();
 }
 
 TEST_F(AppTest, CommandLineFileThatCannotBeOpenedIsNamedAndTheProgramStays) {
@@ -611,6 +655,11 @@ TEST_F(AppTest, AboutBoxShowsOkAfterTheAnimationCrossed) {
   CSplashWnd about(CSplashWnd::kAbout, app->displayResources, app->MainFrame());
   EXPECT_EQ(about.size(), QSize(500, 185));
   EXPECT_FALSE(about.okButton()->isVisibleTo(&about));
+  // The specification's version text, then the build's version and licence.
+  about.grab();
+  EXPECT_EQ(about.drawnTexts(),
+            (QStringList{"Version 2.04 B1", "Environmental data logging software",
+                         QString("VantoraPC ") + VANTORA_VERSION + " (GPL-3.0-or-later)"}));
   int steps = 0;
   while (about.animating() && steps < 200) {
     about.Step();
@@ -735,6 +784,44 @@ TEST_F(AppTest, MaximisedTitleCtrlF4CascadeAndTile) {
   EXPECT_EQ(area->subWindowList().size(), 1);
 }
 
+// What the screen shows of the main window after Tile and Cascade is what a
+// fresh paint of it draws: every resized window repainted its whole panel.
+TEST_F(AppTest, TileAndCascadeLeaveNoStaleTableLines) {
+  // Windows taller than the main window's area: it shows its scroll bars
+  // until Tile.
+  Profile::WriteInt("User", "ChildCX", 365);
+  Profile::WriteInt("User", "ChildCY", 725);
+  ASSERT_TRUE(Start(Location("Office 101.loc")));
+  CMainFrame* frame = app->MainFrame();
+  frame->resize(800, 560);
+  for (const char* name : {"Lab 2.loc", "Boiler Room.loc"}) app->OpenDocumentFile(Location(name));
+  frame->show();
+  auto settle = [] {
+    for (int i = 0; i < 20; ++i) {
+      QCoreApplication::processEvents();
+      QThread::msleep(10);
+    }
+  };
+  settle();
+  auto onScreen = [frame] {
+    return frame->screen()
+        ->grabWindow(frame->winId())
+        .toImage()
+        .convertToFormat(QImage::Format_RGB32);
+  };
+  auto fresh = [frame] { return frame->grab().toImage().convertToFormat(QImage::Format_RGB32); };
+  for (int command : {ID_WINDOW_TILE_HORZ, ID_WINDOW_CASCADE, ID_WINDOW_TILE_HORZ}) {
+    frame->RouteCommand(command);
+    settle();
+    const QImage shown = onScreen(), drawn = fresh();
+    ASSERT_EQ(shown.size(), drawn.size());
+    int differing = 0;
+    for (int y = 0; y < shown.height(); ++y)
+      for (int x = 0; x < shown.width(); ++x) differing += shown.pixel(x, y) != drawn.pixel(x, y);
+    EXPECT_EQ(differing, 0) << command;
+  }
+}
+
 TEST_F(AppTest, PagesWithoutADesktopProgramOpenInTheBuiltInViewer) {
   ASSERT_TRUE(Start());
   DesktopHooks hooks;
@@ -784,6 +871,75 @@ TEST_F(AppTest, PagesWithoutADesktopProgramOpenInTheBuiltInViewer) {
   EXPECT_TRUE(ShellOpen(note));
   EXPECT_TRUE(viewers().empty());
   SetDesktopHooks({});
+}
+
+}  // namespace
+}  // namespace vantora
+
+namespace vantora {
+namespace {
+
+// A window that asks before it closes, as a window with unsaved changes does.
+class AskingWindow : public QWidget {
+ public:
+  bool refuse = true;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override {
+    if (refuse)
+      event->ignore();
+    else
+      QWidget::closeEvent(event);
+  }
+};
+
+TEST_F(AppTest, ExitClosesEveryWindowOfTheProgramAndTheEventLoopReturns) {
+  ASSERT_TRUE(Start(Location("Office 101.loc")));
+  CMainFrame* frame = app->MainFrame();
+  frame->show();
+  DesktopHooks hooks;
+  hooks.open = [](const std::string&) { return false; };  // the built-in viewers show them
+  SetDesktopHooks(hooks);
+  std::string note = dir.File("Room 4.txt");
+  test::WriteBytes(note, {'n', 'o', 't', 'e'});
+  ASSERT_TRUE(ShellOpen(app->programDirectory + "help/vantorapchelp.html"));
+  ASSERT_TRUE(ShellOpen(note));
+  SetDesktopHooks({});
+  frame->RouteCommand(ID_VIEW_EXPOSURE);
+  (new CGraphStatisticsWnd(frame))->show();  // a graph's View Statistics window
+  AskingWindow asking;
+  asking.show();
+  auto visibleWindows = [] {
+    int n = 0;
+    for (QWidget* w : QApplication::topLevelWidgets()) n += w->isVisible() ? 1 : 0;
+    return n;
+  };
+  ASSERT_GE(visibleWindows(), 6);
+
+  QTimer watchdog;
+  watchdog.setSingleShot(true);
+  bool timedOut = false;
+  QObject::connect(&watchdog, &QTimer::timeout, [&timedOut] {
+    timedOut = true;
+    QCoreApplication::exit(99);
+  });
+  // A window that refuses to close keeps the program open, as a document
+  // that asks to save does ...
+  QTimer::singleShot(0, frame, [frame] { frame->RouteCommand(ID_APP_EXIT); });
+  watchdog.start(1500);
+  EXPECT_EQ(QApplication::exec(), 99);
+  EXPECT_TRUE(timedOut);
+  EXPECT_TRUE(frame->isVisible());
+  EXPECT_TRUE(asking.isVisible());
+
+  // ... and once it agrees, File > Exit closes every window and ends the loop.
+  asking.refuse = false;
+  timedOut = false;
+  QTimer::singleShot(0, frame, [frame] { frame->RouteCommand(ID_APP_EXIT); });
+  watchdog.start(10000);
+  EXPECT_EQ(QApplication::exec(), 0);
+  EXPECT_FALSE(timedOut);
+  EXPECT_EQ(visibleWindows(), 0);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "common/pathutil.h"
 #include "common/profile.h"
 #include "guisupport/guiapp.h"
+#include "support/clirun.h"
 #include "support/locbytes.h"
 
 namespace vantora {
@@ -101,6 +102,19 @@ TEST_F(InstalledAppTest, ShippedFilesReport) {
   EXPECT_NE(out.str().find("help: " + folder + "help/vantorapchelp.html\n"), std::string::npos)
       << out.str();
   EXPECT_EQ(out.str().find("(missing)"), std::string::npos) << out.str();
+}
+
+// Every program answers --version with its name and the build's number, and
+// the window programs answer it without a display (one they tried to open
+// would end them here with an abort).
+TEST(ProgramVersion, EveryProgramNamesItselfAndTheBuildsVersion) {
+  test::TempDir dir;
+  for (const char* program : {"VantoraPC", "corvanetransfer", "corvane-sim", "vantora"}) {
+    test::CliRun run = test::RunProgram(program, "--version", dir,
+                                        "env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb");
+    EXPECT_EQ(run.status, 0) << program << ": " << run.err;
+    EXPECT_EQ(run.out, std::string(program) + " " + VANTORA_VERSION + "\n") << program;
+  }
 }
 
 }  // namespace

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QTimer>
 #include <QTreeWidget>
 #include <filesystem>
 
@@ -127,6 +131,32 @@ TEST_F(SelectSiteTest, OkWithNothingSelectedGivesEmptyPath) {
   dlg.Tree()->setCurrentItem(nullptr);
   dlg.accept();
   EXPECT_EQ(dlg.path, "");
+}
+
+TEST_F(SelectSiteTest, CancelAndEscapeLeaveThePathAsItWas) {
+  std::string base = dir.path() + "/";
+  fs::create_directories(base + "Sites/Plant");
+  fs::create_directories(base + "Sites/Office");
+  for (bool escape : {false, true}) {
+    CSelectSiteDlg dlg;
+    dlg.path = base + "Sites/Plant/";
+    auto* cancel = dlg.findChild<QPushButton*>("cancelButton");
+    ASSERT_NE(cancel, nullptr);
+    EXPECT_EQ(cancel->text(), "Cancel");
+    QTimer::singleShot(0, &dlg, [&] {
+      // Another folder picked, then the user changes their mind.
+      dlg.Tree()->setCurrentItem(Find(dlg, base + "Sites/Office/"));
+      if (escape) {
+        QKeyEvent key(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QApplication::sendEvent(dlg.Tree(), &key);
+      } else {
+        cancel->click();
+      }
+    });
+    QTimer::singleShot(5000, &dlg, [&dlg] { dlg.done(99); });  // never reached when it works
+    EXPECT_EQ(dlg.exec(), QDialog::Rejected) << escape;
+    EXPECT_EQ(dlg.path, base + "Sites/Plant/") << escape;
+  }
 }
 
 }  // namespace

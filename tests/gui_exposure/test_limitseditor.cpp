@@ -19,6 +19,7 @@
 #include "location/gui/vantoralogview.h"
 #include "location/samplesite.h"
 #include "model/vocabulary.h"
+#include "support/filesizelimit.h"
 #include "support/locbytes.h"
 
 namespace vantora::exposure {
@@ -202,6 +203,19 @@ TEST_F(LimitsEditorTest, AddChangeRemoveAndSaveRoundTripAndRefreshTheWindows) {
   view.reset();
   doc->OnCloseDocument();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+TEST_F(LimitsEditorTest, ASaveThatFailsNamesTheFileAndTheSystemsReason) {
+  LimitsEditor ed;
+  test::MessageRecorder boxes(IDOK);
+  {
+    test::FileSizeLimit limit(10);
+    EXPECT_FALSE(ed.Save());
+  }
+  ASSERT_EQ(boxes.boxes.size(), 1u);
+  EXPECT_EQ(boxes.boxes[0].text,
+            "Your limits could not be saved.\n" + UserLimitsPath() + ": File too large");
+  EXPECT_FALSE(std::filesystem::exists(NativePath(UserLimitsPath())));
 }
 
 TEST_F(LimitsEditorTest, RowsThatCouldNotBeReadAreShownAndDroppedOnlyWhenTheUserAgrees) {

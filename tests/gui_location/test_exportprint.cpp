@@ -14,7 +14,9 @@
 
 #include "app/gui/vantoraapp.h"
 #include "common/gui/framework.h"
+#include "common/gui/selectsitedlg.h"
 #include "common/logfile.h"
+#include "common/profile.h"
 #include "common/timetext.h"
 #include "guisupport/guiapp.h"
 #include "location/csvexport.h"
@@ -24,6 +26,7 @@
 #include "location/logreport.h"
 #include "location/print/qtreportcanvas.h"
 #include "location/sitetable.h"
+#include "support/filesizelimit.h"
 #include "support/locbytes.h"
 
 namespace vantora {
@@ -102,10 +105,10 @@ TEST_F(ExportPrintTest, LocationExportProposesTheNameWritesAndOffersToOpen) {
   EXPECT_TRUE(requests[0].save);
   EXPECT_EQ(test::ReadAll(chosen), LocationCsvText(log, "\"", ",", "\r\n"));
   ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].text, "Export sucessful.\nDouble click '" + chosen +
+  EXPECT_EQ(boxes[0].text, "Export successful.\nDouble click '" + chosen +
                                "' to open the file with the registered spreadsheet editor.\n\n"
                                "Would you like to open the file now?");
-  EXPECT_EQ(boxes[0].icon, MsgIcon::Question);
+  EXPECT_EQ(boxes[0].icon, MsgIcon::Information);
   EXPECT_EQ(boxes[0].buttons, MsgButtons::YesNo);
   EXPECT_EQ(opened, std::vector<std::string>{chosen});
 
@@ -116,12 +119,12 @@ TEST_F(ExportPrintTest, LocationExportProposesTheNameWritesAndOffersToOpen) {
   ExportLocationCsv(log);
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].text,
-            "Export sucessful. However, there is not a spreadsheet program "
+            "Export successful. However, there is not a spreadsheet program "
             "associated with .CSV files.\n\nDouble click '" +
                 chosen +
                 "' and select your spreadsheet editor or try importing the file "
                 "into the editor.");
-  EXPECT_EQ(boxes[0].icon, MsgIcon::Exclamation);
+  EXPECT_EQ(boxes[0].icon, MsgIcon::Information);
   EXPECT_TRUE(opened.empty());
 }
 
@@ -133,8 +136,25 @@ TEST_F(ExportPrintTest, LocationExportCancelAndFailure) {
   chosen = dir.path();  // a folder cannot be written
   ExportLocationCsv(log);
   ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].text, "Unable to export!");
+  EXPECT_EQ(boxes[0].text, "Unable to export!\n" + chosen + ": Is a directory");
   EXPECT_EQ(boxes[0].icon, MsgIcon::Exclamation);
+  // The system's reason follows the message, for the table of a site too.
+  chosen = dir.File("gone/Room.csv");
+  ExportLocationCsv(log);
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[1].text, "Unable to export!\n" + chosen + ": No such file or directory");
+  SetSiteChooser([&](std::string& path) {
+    path = site;
+    return true;
+  });
+  {
+    test::FileSizeLimit limit(50);
+    chosen = dir.File("Site.csv");
+    ExportSite();
+  }
+  ASSERT_EQ(boxes.size(), 3u);
+  EXPECT_EQ(boxes[2].text, "Error creating table.\n" + chosen + ": File too large");
+  EXPECT_FALSE(std::filesystem::exists(chosen));
 }
 
 TEST_F(ExportPrintTest, SiteExportChoosesTheSiteAndProposesATableBesideIt) {
@@ -155,7 +175,8 @@ TEST_F(ExportPrintTest, SiteExportChoosesTheSiteAndProposesATableBesideIt) {
   ASSERT_EQ(BuildSiteTable(site, heading, body), SiteTableStatus::Ok);
   EXPECT_EQ(test::ReadAll(chosen), heading + body);
   ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].text.substr(0, 17), "Export sucessful.");
+  EXPECT_EQ(boxes[0].text.substr(0, 18), "Export successful.");
+  EXPECT_EQ(boxes[0].icon, MsgIcon::Information);
 
   // Cancelled in the Select Site dialog: nothing else happens.
   boxes.clear();
@@ -164,6 +185,16 @@ TEST_F(ExportPrintTest, SiteExportChoosesTheSiteAndProposesATableBesideIt) {
   ExportSite();
   EXPECT_TRUE(requests.empty());
   EXPECT_TRUE(boxes.empty());
+  // So with the dialog's own Cancel button; the data folder stays as it was.
+  SetSiteChooser({});
+  Profile::WriteString("Directories", "Data", site);
+  test::ModalButtonPresser<CSelectSiteDlg> cancel("cancelButton");
+  ExportSite();
+  EXPECT_EQ(cancel.pressed, 1);
+  EXPECT_EQ(cancel.missing, 0);
+  EXPECT_TRUE(requests.empty());
+  EXPECT_TRUE(boxes.empty());
+  EXPECT_EQ(Profile::GetString("Directories", "Data"), site);
 }
 
 TEST_F(ExportPrintTest, SiteExportMessagesAndCancelKeepTheOldTable) {
@@ -185,7 +216,7 @@ TEST_F(ExportPrintTest, SiteExportMessagesAndCancelKeepTheOldTable) {
   ExportSite();
   EXPECT_EQ(shown, 0);
   ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].text.substr(0, 17), "Export sucessful.");
+  EXPECT_EQ(boxes[0].text.substr(0, 18), "Export successful.");
   test::WriteBytes(chosen, {'o', 'l', 'd'});
 
   // Many files: a progress dialog whose Cancel stops the export.
@@ -234,7 +265,7 @@ TEST_F(ExportPrintTest, SiteExportListsWhatItLeftOutBeforeTheOutcome) {
                                "Cut.loc holds 3 of the 9 records its header counts; the rest is "
                                "missing.");
   EXPECT_EQ(boxes[0].icon, MsgIcon::Exclamation);
-  EXPECT_EQ(boxes[1].text.substr(0, 17), "Export sucessful.");
+  EXPECT_EQ(boxes[1].text.substr(0, 18), "Export successful.");
   const std::string table = test::ReadAll(chosen);
   EXPECT_EQ(std::count(table.begin(), table.end(), '\n'), 4);
 }
@@ -297,8 +328,8 @@ TEST_F(ExportPrintTest, APrinterThatCannotStartIsReported) {
   });
   PrintLocationCommand(log, false);
   ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].text,
-            "Unable to print: " + dir.File("missing/folder/out.pdf") + " could not be written.");
+  EXPECT_EQ(boxes[0].text, "Unable to print to the file.\n" + dir.File("missing/folder/out.pdf") +
+                               ": No such file or directory");
 }
 
 const char* const kRefused =
@@ -317,7 +348,7 @@ TEST_F(ExportPrintTest, ExportsNeverReplaceALocation) {
   ASSERT_EQ(boxes.size(), 3u);
   EXPECT_EQ(boxes[0].text, kRefused);
   EXPECT_EQ(boxes[1].text, kRefused);
-  EXPECT_EQ(boxes[2].text.substr(0, 17), "Export sucessful.");
+  EXPECT_EQ(boxes[2].text.substr(0, 18), "Export successful.");
   EXPECT_EQ(test::ReadAll(chosen), LocationCsvText(log, "\"", ",", "\r\n"));
   EXPECT_FALSE(std::filesystem::exists(dir.File("new.LOC")));
 

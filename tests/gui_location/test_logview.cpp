@@ -2,6 +2,9 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QImage>
+#include <QPaintEvent>
+#include <QPainter>
 #include <QScrollBar>
 #include <QSettings>
 #include <memory>
@@ -160,6 +163,43 @@ TEST_F(LogViewTest, DrawsCaptionDateLineHeadingsAndAPageOfCells) {
   ColumnSelection before = view->selection;
   view->Click(QPoint(5, view->height() - 2));
   EXPECT_EQ(view->selection.Count(), before.Count());
+}
+
+// Records the paint events a widget gets.
+struct PaintRecorder : QObject {
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) rects.push_back(static_cast<QPaintEvent*>(event)->rect());
+    return false;
+  }
+  std::vector<QRect> rects;
+};
+
+TEST_F(LogViewTest, ANewLayoutDrawnOverPartOfTheViewRepaintsAllOfIt) {
+  Open(Spec(3, 200));
+  view->show();
+  QCoreApplication::processEvents();
+  PaintRecorder paints;
+  view->installEventFilter(&paints);
+  // Nothing changed: a partial paint stays partial.
+  QImage image(view->size(), QImage::Format_RGB32);
+  const QRect area = view->rect().adjusted(0, 0, 0, -CVantoraLogView::kBottomMargin);
+  RedrawState strip;
+  strip.paintRect = QRect(area.width() / 2, 40, 16, 200);
+  {
+    QPainter painter(&image);
+    view->Panel()->Draw(painter, area, strip);
+  }
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(paints.rects.empty());
+  // A panel of another size laid out in that paint: the whole view follows.
+  {
+    QPainter painter(&image);
+    view->Panel()->Draw(painter, area.adjusted(0, 0, -40, -30), strip);
+  }
+  QCoreApplication::processEvents();
+  ASSERT_FALSE(paints.rects.empty());
+  EXPECT_EQ(paints.rects.back(), view->rect());
+  view->removeEventFilter(&paints);
 }
 
 TEST_F(LogViewTest, EndScrollsToTheLastPage) {

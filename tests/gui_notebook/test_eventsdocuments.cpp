@@ -133,7 +133,8 @@ TEST_F(DocumentsDialogTest, GetDocumentsCopiesAndReplaces) {
   // A file that cannot be copied.
   desktop.chosen = source.File("gone.txt");
   dialog.GetDocumentsButton()->click();
-  EXPECT_EQ(desktop.boxes.back().text, "Error copying file.");
+  EXPECT_EQ(desktop.boxes.back().text,
+            "Error copying file.\n" + source.File("gone.txt") + ": No such file or directory");
   EXPECT_EQ(desktop.boxes.back().icon, MsgIcon::Exclamation);
 }
 

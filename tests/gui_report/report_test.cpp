@@ -13,6 +13,7 @@
 #include "app/gui/vantoraapp.h"
 #include "common/codepage.h"
 #include "common/gui/framework.h"
+#include "common/gui/selectsitedlg.h"
 #include "common/logfile.h"
 #include "common/pathutil.h"
 #include "common/timetext.h"
@@ -381,6 +382,19 @@ class ReportCommandTest : public ReportTest {
   std::vector<std::string> choices, opened;
 };
 
+TEST_F(ReportCommandTest, CancelInTheSelectSiteDialogStopsTheReport) {
+  test::MessageRecorder messages;
+  source = report::ReportSource::SiteFolder;
+  report::SetReportSiteChooser({});
+  test::ModalButtonPresser<CSelectSiteDlg> cancel("cancelButton");
+  Report();
+  EXPECT_EQ(cancel.pressed, 1);
+  EXPECT_EQ(cancel.missing, 0);
+  EXPECT_TRUE(requests.empty());
+  EXPECT_TRUE(messages.boxes.empty());
+  EXPECT_TRUE(opened.empty());
+}
+
 TEST_F(ReportCommandTest, CancelWritesNothingThenTheReportOpens) {
   test::MessageRecorder messages;
   const std::string pdf = dir.File("report.pdf");
@@ -414,6 +428,14 @@ TEST_F(ReportCommandTest, CancelWritesNothingThenTheReportOpens) {
   EXPECT_EQ(test::ReadAll(pdf).substr(0, 5), "%PDF-");
   EXPECT_EQ(opened, std::vector<std::string>{pdf});
   EXPECT_TRUE(messages.boxes.empty());
+  // A report that cannot be written names the file and the system's reason.
+  choices = {dir.File("gone/report.pdf")};
+  Report();
+  ASSERT_EQ(messages.boxes.size(), 1u);
+  EXPECT_EQ(messages.boxes[0].text, "The survey report could not be written.\n" +
+                                        dir.File("gone/report.pdf") +
+                                        ": No such file or directory");
+  messages.boxes.clear();
 
   // A site folder as a workbook, cancelled while it is written, then after
   // a name of another kind.

@@ -11,7 +11,9 @@
 #include <QPushButton>
 #include <filesystem>
 
+#include "common/gui/selectsitedlg.h"
 #include "common/profile.h"
+#include "guisupport/guiapp.h"
 #include "support/locbytes.h"
 #include "transfer/destination.h"
 #include "transfer/transfer_support.h"
@@ -183,6 +185,16 @@ TEST_F(TransferDlgTest, DestinationSettings) {
   };
   d.ChangeButton()->click();
   EXPECT_EQ(d.Destination(), longPath);
+  // So does the Select Site dialog's own Cancel button.
+  CTransferDlg::chooseHook = nullptr;
+  {
+    ModalButtonPresser<CSelectSiteDlg> cancel("cancelButton");
+    d.ChangeButton()->click();
+    EXPECT_EQ(cancel.pressed, 1);
+    EXPECT_EQ(cancel.missing, 0);
+  }
+  EXPECT_EQ(d.Destination(), longPath);
+  EXPECT_EQ(Profile::GetString("Transfer/Directories", "CLRoot"), longPath);
   CTransferDlg::chooseHook = [this](const std::string& current, std::string& chosen) {
     EXPECT_EQ(current, "/data/customers/North Region/Plant Seven/Building C/Sites/");
     chosen = dest.path();

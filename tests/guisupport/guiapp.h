@@ -5,9 +5,12 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "common/gui/framework.h"
@@ -47,6 +50,31 @@ struct MessageRecorder {
   }
   ~MessageRecorder() { SetMessageBoxHook({}); }
   std::vector<MessageBoxRecord> boxes;
+};
+
+// While it lives, clicks the button named `button` of every modal dialog of
+// class `Dialog` that comes up (the way a user answers a real dialog).
+template <class Dialog>
+struct ModalButtonPresser {
+  explicit ModalButtonPresser(std::string button) : name(std::move(button)) {
+    QObject::connect(&poll, &QTimer::timeout, [this] {
+      auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+      if (!dialog) return;
+      auto* b = dialog->template findChild<QPushButton*>(QString::fromStdString(name));
+      if (b) {
+        ++pressed;
+        b->click();
+      } else {
+        ++missing;
+        dialog->done(99);
+      }
+    });
+    poll.start(20);
+  }
+  std::string name;
+  QTimer poll;
+  int pressed = 0;
+  int missing = 0;
 };
 
 }  // namespace vantora::test

@@ -4,7 +4,8 @@
 #   deb:    builds the Debian package with CPack and unpacks it
 # In both, the installed vantora must name the toluene channel of the sample
 # site (the compound list is found in share/vantorapc), and the installed
-# VantoraPC must resolve its help pages there.
+# VantoraPC must resolve its help pages there; every program answers
+# --version with the package's version.
 # Usage: check_install.sh layout|deb BUILD_DIR CMAKE CPACK
 set -euo pipefail
 mode=$1 build=$2 cmake=$3 cpack=$4
@@ -81,6 +82,20 @@ check_tree() {
     fail "a lone VantoraPC: $out"
   rm -rf "$scratch/alone"
 
+  # Every program names itself and the build's one version, the window
+  # programs without a display; the package carries the same number.
+  local version
+  version=$("$usr/bin/vantora" --version) || fail "vantora --version: $version"
+  version=${version#vantora }
+  [ -n "$version" ] || fail "vantora --version printed no version"
+  for p in VantoraPC corvanetransfer corvane-sim; do
+    out=$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$usr/bin/$p" --version) ||
+      fail "$p --version: $out"
+    [ "$out" = "$p $version" ] || fail "$p --version: $out (vantora: $version)"
+  done
+  [ -z "$package_version" ] || [ "$version" = "$package_version" ] ||
+    fail "the package's version $package_version, the programs' $version"
+
   # Desktop integration.
   command -v desktop-file-validate >/dev/null ||
     fail "desktop-file-validate not found (scripts/deps.sh installs desktop-file-utils)"
@@ -106,6 +121,7 @@ check_tree() {
   done
 }
 
+package_version=
 case $mode in
   layout)
     DESTDIR=$scratch/root "$cmake" --install "$build" --prefix /usr >"$scratch/install.log" ||
@@ -129,6 +145,7 @@ case $mode in
     done
     contents=$(dpkg-deb -c "${debs[0]}")
     grep -q ' \./usr/share/doc/vantorapc/copyright$' <<<"$contents" || fail "no copyright file"
+    package_version=$(dpkg-deb -f "${debs[0]}" Version)
     dpkg-deb -x "${debs[0]}" "$scratch/x"
     check_tree "$scratch/x"
     ;;

@@ -233,7 +233,7 @@ TEST_F(NotebookTest, AttachPhotoThenOpenIt) {
   EXPECT_TRUE(shell.messages.empty());
   // A second attachment under the same index is refused.
   EXPECT_FALSE(nb.AttachFile(NoteKind::Photo, 1));
-  EXPECT_EQ(shell.messages.back(), "Unable to attach file!");
+  EXPECT_EQ(shell.messages.back(), "Unable to attach file!\n" + photo + ": File exists");
 }
 
 TEST_F(NotebookTest, AttachmentExtensionComesFromTheFileName) {
@@ -335,8 +335,7 @@ TEST_F(NotebookTest, FolderWhereNothingCanBeCreated) {
   nb.OpenNote(NoteKind::Event);
   ASSERT_EQ(shell.messages.size(), 1u);
   EXPECT_EQ(shell.messages[0],
-            "Unable to create the note file\n/proc/self/Room 4.evt\n"
-            "The location's folder may be read-only.");
+            "Unable to create the note file\n/proc/self/Room 4.evt: No such file or directory");
   EXPECT_TRUE(shell.calls.empty());  // the Events dialog is not opened
 }
 

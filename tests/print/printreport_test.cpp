@@ -197,7 +197,7 @@ TEST_F(PrintReportTest, AFailedWriteKeepsTheOldFile) {
     test::FileSizeLimit full(100);
     EXPECT_FALSE(WriteReportPdf(log, pdf, "Arial", error));
   }
-  EXPECT_EQ(error, "cannot write " + pdf);
+  EXPECT_EQ(error, "cannot write " + pdf + ": File too large");
   EXPECT_EQ(test::ReadAll(pdf), "old");
 }
 

@@ -1,6 +1,6 @@
-// Runs the vantora tool (from $VANTORA_BIN, else the working folder) as a
-// separate process and collects its exit status and output, for any test
-// program that checks a command.
+// Runs the vantora tool or another built program (from $VANTORA_BIN, else
+// the working folder) as a separate process and collects its exit status and
+// output, for any test program that checks a command.
 #pragma once
 
 #include <sys/wait.h>
@@ -25,11 +25,12 @@ inline std::string ShellQuote(const std::string& s) {
   return q + "'";
 }
 
-// `env` is put in front of the command (e.g. "LC_ALL=C").
-inline CliRun RunVantora(const std::string& args, const TempDir& dir,
+// Runs one of the built programs ("vantora", "VantoraPC", ...). `env` is put
+// in front of the command (e.g. "LC_ALL=C").
+inline CliRun RunProgram(const std::string& program, const std::string& args, const TempDir& dir,
                          const std::string& env = std::string()) {
   const char* bin = std::getenv("VANTORA_BIN");
-  std::string exe = std::string(bin ? bin : ".") + "/vantora";
+  std::string exe = std::string(bin ? bin : ".") + "/" + program;
   std::string errFile = dir.File("stderr.txt");
   std::string cmd =
       (env.empty() ? "" : env + " ") + ShellQuote(exe) + " " + args + " 2>" + ShellQuote(errFile);
@@ -43,6 +44,11 @@ inline CliRun RunVantora(const std::string& args, const TempDir& dir,
   run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   run.err = ReadAll(errFile);
   return run;
+}
+
+inline CliRun RunVantora(const std::string& args, const TempDir& dir,
+                         const std::string& env = std::string()) {
+  return RunProgram("vantora", args, dir, env);
 }
 
 }  // namespace vantora::test

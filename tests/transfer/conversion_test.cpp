@@ -454,7 +454,8 @@ TEST_F(ConversionTest, ALogThatCannotBeWrittenIsNamed) {
     job.ConvertLogDump(dest.path(), &observer);
   }
   ASSERT_EQ(observer.warnings.size(), 1u);
-  EXPECT_EQ(observer.warnings[0], "Cannot write " + dest.path() + "/location_01.loc.");
+  EXPECT_EQ(observer.warnings[0],
+            "Cannot write " + dest.path() + "/location_01.loc: File too large.");
   EXPECT_FALSE(fs::exists(Dest("location_01.loc")));
   // The next log, which fits, is written.
   ASSERT_EQ(job.WrittenFiles().size(), 1u);

@@ -261,7 +261,7 @@ TEST_F(PtyTest, LogsThatCannotBeWrittenFailTheRunAfterTheRest) {
   EXPECT_TRUE(fs::exists(Dest("Lab/Room_01.loc")));
   EXPECT_TRUE(fs::exists(Dest("location_04.loc")));
   ASSERT_EQ(rec.warnings.size(), 1u);
-  EXPECT_EQ(rec.warnings[0], "Cannot write " + Dest("Plant/Boiler_03.loc") + ".");
+  EXPECT_EQ(rec.warnings[0], "Cannot write " + Dest("Plant/Boiler_03.loc") + ": Not a directory.");
   EXPECT_EQ(sim.Count(0x3D), 1);
 }
 
@@ -322,7 +322,8 @@ TEST_F(PtyTest, DumpThatCannotBeWrittenFailsTheRun) {
     ok = job.Download(nullptr);
   }
   EXPECT_FALSE(ok);
-  EXPECT_EQ(job.ErrorText(), "Cannot write the dump files.");
+  EXPECT_EQ(job.ErrorText(),
+            "Cannot write the dump files.\n" + dumps.File("log_dump.sol") + ": File too large");
   // The instrument's session still ends, and nothing half-converted appears.
   EXPECT_EQ(sim.Count(0x3D), 1);
   EXPECT_TRUE(fs::is_empty(dest.path()));
@@ -711,6 +712,49 @@ TEST_F(PtyTest, CommandLineShowsTheBytesAndStopsOnCtrlC) {
   EXPECT_EQ(sim.Count(0x3D), 1);
   EXPECT_EQ(sim.Sim().State(), 0);
   EXPECT_TRUE(fs::is_empty(dest.path()));
+}
+
+// SIGTERM and SIGHUP end the tool mid-download as the signal would, and take
+// the dump folder and its files with them.
+TEST_F(PtyTest, CommandLineEndedBySignalLeavesNoDumps) {
+  for (int sig : {SIGTERM, SIGHUP}) {
+    SCOPED_TRACE(sig);
+    corvanesim::Faults f;
+    f.replyDelayMs = 10;
+    SimRunner sim("state 4\nfill 20000\nsite 1 Lab\nlocation 1 Room\n", f);
+    ASSERT_TRUE(sim.ok());
+    TempDir temp;
+    int err[2];
+    ASSERT_EQ(pipe(err), 0);
+    pid_t pid = fork();
+    if (pid == 0) {
+      dup2(err[1], 2);
+      close(err[0]);
+      setenv("TMPDIR", temp.path().c_str(), 1);
+      std::string exe = Bin("vantora");
+      execl(exe.c_str(), exe.c_str(), "transfer", "--device", sim.Device().c_str(), "--dest",
+            dest.path().c_str(), static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    close(err[1]);
+    FILE* in = fdopen(err[0], "r");
+    int reading = 0;
+    bool dumping = false;
+    char line[512];
+    while (fgets(line, sizeof line, in)) {
+      if (std::string(line).rfind("Reading memory: ", 0) != 0 || ++reading != 3) continue;
+      dumping = !fs::is_empty(temp.path());
+      kill(pid, sig);
+    }
+    fclose(in);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    EXPECT_TRUE(dumping);
+    ASSERT_TRUE(WIFSIGNALED(status)) << status;
+    EXPECT_EQ(WTERMSIG(status), sig);
+    EXPECT_TRUE(fs::is_empty(temp.path()));
+    EXPECT_TRUE(fs::is_empty(dest.path()));
+  }
 }
 
 TEST_F(PtyTest, SimulatorProgramServesALink) {

@@ -12,6 +12,7 @@
 #include "common/gui/displayresources.h"
 #include "common/gui/qtstrings.h"
 #include "common/timetext.h"
+#include "common/version.h"
 
 namespace vantora {
 
@@ -173,6 +174,10 @@ CSplashWnd::CSplashWnd(Mode mode, DisplayResources& resources, QWidget* parent)
   }
 }
 
+QString CSplashWnd::ProgramLine() {
+  return QString::fromStdString(VersionLine("VantoraPC")) + " (" + kProgramLicence + ")";
+}
+
 bool CSplashWnd::animating() const { return frameTimer_->isActive(); }
 
 void CSplashWnd::LayOutTexts() {
@@ -216,8 +221,13 @@ void CSplashWnd::paintEvent(QPaintEvent*) {
   p.setFont(bold_);
   QFontMetrics bm(bold_);
   p.drawText(160, y + bm.ascent(), kNotice);
+  y += bm.height() + 2;
+  // The build's own version, under the notice.
   p.setFont(normal_);
   QFontMetrics nm(normal_);
+  const QString program = ProgramLine();
+  p.drawText(160, y + nm.ascent(), program);
+  texts_ = {version, kNotice, program};
   const int lines = sizeof(kContact) / sizeof(kContact[0]);
   int top = lineY_ - lines * nm.height();
   for (int i = 0; i < lines; ++i)

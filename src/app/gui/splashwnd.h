@@ -7,6 +7,7 @@
 #include <QFont>
 #include <QPixmap>
 #include <QRect>
+#include <QStringList>
 #include <vector>
 
 class QPushButton;
@@ -38,6 +39,11 @@ class CSplashWnd : public QDialog {
   // The artwork: 0-7 the walking frames, 8 the logo, 9 the title.
   static QPixmap Bitmap(int index);
 
+  // "VantoraPC <version> (<licence>)", the line under the notice.
+  static QString ProgramLine();
+  // The version, notice and program lines as the last paint drew them.
+  const QStringList& drawnTexts() const { return texts_; }
+
  protected:
   void paintEvent(QPaintEvent* event) override;
 
@@ -56,6 +62,7 @@ class CSplashWnd : public QDialog {
   int lineLeft_ = 0;
   int contactRight_ = 0;
   QFont large_, bold_, normal_;
+  QStringList texts_;
   int frame_ = -1;
 };
 

@@ -185,7 +185,7 @@ std::vector<MenuItemDef> BuildMenu(int resource) {
          0,
          {{"&Zoom Out", ID_GRAPH_ZOOM_OUT, {}, "Back to the scales before the last zoom"},
           {"&Full View\tHome", ID_GRAPH_FULL_VIEW, {}, "Show the whole range of the data"},
-          {"&Add comments....", ID_GRAPH_ADD_COMMENTS, {}, "Place a comment"},
+          {"&Add comments...", ID_GRAPH_ADD_COMMENTS, {}, "Place a comment"},
           {"&Remove Comments", ID_GRAPH_REMOVE_COMMENTS, {}, "Remove every comment"},
           {"&Scale", ID_GRAPH_SCALE, {}, "Set the axes' limits"},
           {},
@@ -461,7 +461,9 @@ void CVantoraApp::UpdateMenuTexts(CMainFrame& frame) {
     QAction* action = frame.Action(ID_FILE_MRU_FILE1 + i);
     bool used = i < static_cast<int>(files.size());
     action->setVisible(used);
-    if (used) action->setText(QString("&%1 %2").arg(i + 1).arg(ToQt(AbbreviatePath(files[i], 40))));
+    // With the extension: a graph and its location are told apart.
+    if (used)
+      action->setText(QString("&%1 %2").arg(i + 1).arg(ToQt(AbbreviatePath(files[i], 40, true))));
   }
 }
 
@@ -524,7 +526,9 @@ void CVantoraApp::OnFileOpen() {
   FileDialogRequest request;
   request.initialDir = GetProfileDirectory("Directories", "Data");
   request.defaultExt = "loc";
-  request.filter = "Location (*.loc)|*.loc|Graph files (*.vtg)|*.vtg|";
+  request.filter =
+      "All supported files (*.loc *.vtg)|*.loc;*.vtg|Location (*.loc)|*.loc|Graph files "
+      "(*.vtg)|*.vtg|";
   std::string file;
   if (!AfxGetFileName(request, file)) return;
   const std::string ext = file.size() >= 4 ? Lower(file.substr(file.size() - 4)) : std::string();

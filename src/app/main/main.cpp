@@ -7,9 +7,16 @@
 #include "app/gui/vantoraapp.h"
 #include "common/codepage.h"
 #include "common/platform.h"
+#include "common/version.h"
 
 int main(int argc, char* argv[]) {
+  // Answered before the application exists: no display is needed.
+  if (vantora::AsksForVersion(argc, argv)) {
+    std::cout << vantora::VersionLine("VantoraPC") << std::endl;
+    return 0;
+  }
   vantora::IgnoreFileSizeSignal();
+  vantora::RemoveScratchFilesOnSignals();
   QApplication qtApp(argc, argv);
   vantora::CVantoraApp app;
   // QApplication has taken its own options out of argv.

@@ -3,9 +3,13 @@
 //   vantora_screenshot OUT.png WIDTH HEIGHT FILE.loc [--about OUT.png]
 //                      [--select-site OUT.png] [--notebook OUT.png]
 //                      [--exposure OUT.png [--exposure-set NAME]]
-//                      [--limits OUT.png] [--tile OTHER.loc ...]
+//                      [--limits OUT.png] [--screen] [--cascade]
+//                      [--tile OTHER.loc ...]
 // With --tile the other locations are opened too and the windows tiled
-// (Window > Tile); otherwise the one window is maximised. WIDTH and HEIGHT 0
+// (Window > Tile; with --cascade, Window > Cascade after it); otherwise the
+// one window is maximised. --screen takes OUT.png from what the display
+// shows of the main window (a real X server: xvfb-run) instead of drawing
+// the window again. WIDTH and HEIGHT 0
 // keep the window where a first start puts it, and OUT.png then shows the
 // whole screen with the window on it. --exposure draws the main window with
 // the location's exposure window over it (under set NAME, else the
@@ -15,6 +19,7 @@
 #include <QMdiSubWindow>
 #include <QPainter>
 #include <QScreen>
+#include <QThread>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
@@ -50,7 +55,7 @@ int main(int argc, char* argv[]) {
 
   QString aboutOut, siteOut, notebookOut, exposureOut, limitsOut;
   std::string exposureSet;
-  bool tile = false;
+  bool tile = false, fromScreen = false, cascade = false;
   for (int i = 5; i < argc; ++i) {
     std::string a = argv[i];
     if (a == "--about" && i + 1 < argc) {
@@ -65,6 +70,10 @@ int main(int argc, char* argv[]) {
       exposureSet = argv[++i];
     } else if (a == "--limits" && i + 1 < argc) {
       limitsOut = QString::fromLocal8Bit(argv[++i]);
+    } else if (a == "--screen") {
+      fromScreen = true;
+    } else if (a == "--cascade") {
+      cascade = true;
     } else if (a == "--tile") {
       tile = true;
     } else if (tile) {
@@ -73,7 +82,17 @@ int main(int argc, char* argv[]) {
   }
   // At first start the document window keeps its own size.
   if (tile) {
+    if (fromScreen) {
+      // Shown and painted in the windows' first places, as a user sees
+      // them before choosing Tile.
+      frame->show();
+      for (int i = 0; i < 20; ++i) {
+        QApplication::processEvents();
+        QThread::msleep(10);
+      }
+    }
     frame->RouteCommand(vantora::ID_WINDOW_TILE_HORZ);
+    if (cascade) frame->RouteCommand(vantora::ID_WINDOW_CASCADE);
   } else if (!firstStart) {
     if (QMdiSubWindow* sub = frame->MdiArea()->activeSubWindow()) sub->showMaximized();
   }
@@ -81,7 +100,7 @@ int main(int argc, char* argv[]) {
   int status = 0;
   QTimer::singleShot(300, [&] {
     frame->UpdateCommandUI();
-    QPixmap shot = frame->grab();
+    QPixmap shot = fromScreen ? frame->screen()->grabWindow(frame->winId()) : frame->grab();
     if (firstStart) {
       // The screen, with the window where it opened.
       QRect screen = frame->screen()->geometry();

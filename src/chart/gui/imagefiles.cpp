@@ -83,7 +83,7 @@ bool CompressRgb(const QImage& rgb, int quality, JpegOutput* out, JpegErrors* er
 bool WriteBytes(const std::string& path, std::string_view bytes, std::string& error) {
   int err = 0;
   if (!WriteFilePieces(path, {bytes}, &err)) {
-    error = err ? std::string(std::strerror(err)) : "the file could not be written";
+    error = WriteErrorText(err);
     return false;
   }
   return true;

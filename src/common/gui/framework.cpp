@@ -705,6 +705,18 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
       event->ignore();
       return;
     }
+  // Every other window of the program closes with the main window (viewers,
+  // exposure and statistics windows ...), so that the program ends; one that
+  // refuses keeps it open as a document does. A floating toolbar is part of
+  // the main window.
+  std::vector<QPointer<QWidget>> others;
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (w != this && w->isVisible() && !qobject_cast<QToolBar*>(w)) others.emplace_back(w);
+  for (const QPointer<QWidget>& w : others)
+    if (w && w->isVisible() && !w->close()) {
+      event->ignore();
+      return;
+    }
   StoreGeometry();
   QMainWindow::closeEvent(event);
 }

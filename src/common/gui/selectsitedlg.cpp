@@ -142,6 +142,8 @@ CSelectSiteDlg::CSelectSiteDlg(QWidget* parent) : QDialog(parent) {
   auto* ok = new QPushButton(tr("OK"), this);
   ok->setObjectName("okButton");
   ok->setDefault(true);
+  auto* cancel = new QPushButton(tr("Cancel"), this);
+  cancel->setObjectName("cancelButton");
 
   auto* driveRow = new QHBoxLayout;
   auto* label = new QLabel(tr("Drive:  "), this);
@@ -150,12 +152,15 @@ CSelectSiteDlg::CSelectSiteDlg(QWidget* parent) : QDialog(parent) {
   driveRow->addWidget(driveList_, 1);
   driveRow->addStretch();
   driveRow->addWidget(ok);
+  driveRow->addWidget(cancel);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(driveRow);
   layout->addWidget(tree_, 1);
   resize(420, 330);
 
   connect(ok, &QPushButton::clicked, this, &CSelectSiteDlg::accept);
+  // Cancel (and Escape, closing the window) keeps `path` as it was.
+  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
   connect(tree_, &QTreeWidget::itemExpanded, this, &CSelectSiteDlg::OnItemExpanded);
   connect(tree_, &QTreeWidget::itemCollapsed, this, &CSelectSiteDlg::OnItemCollapsed);
   connect(tree_, &QTreeWidget::currentItemChanged, this,

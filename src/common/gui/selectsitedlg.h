@@ -3,7 +3,9 @@
 //
 // Usage: construct, set `path` to the starting folder, exec(); after
 // QDialog::Accepted `path` holds the chosen folder with a trailing separator
-// (empty when nothing was selected). Paths are core paths (Windows-1252).
+// (empty when nothing was selected). Cancel, Escape or closing the window
+// give QDialog::Rejected with `path` unchanged. Paths are core paths
+// (Windows-1252).
 //
 // On Windows the drive list holds the letters of fixed, removable, remote and
 // RAM drives. On POSIX it holds the file-system root, the user's home and the

@@ -470,8 +470,10 @@ bool LimitsEditor::Save() {
     return false;
   }
   MakeDirectoryPath(SettingsFolder());
-  if (!WriteTextFile(path_, LimitsFileText(user_))) {
-    AfxMessageBox("Your limits could not be saved to " + path_ + ".", MsgIcon::Exclamation);
+  int error = 0;
+  if (!WriteTextFile(path_, LimitsFileText(user_), &error)) {
+    AfxMessageBox(WithWriteFailure("Your limits could not be saved.", path_, error),
+                  MsgIcon::Exclamation);
     return false;
   }
   modified_ = false;

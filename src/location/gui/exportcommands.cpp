@@ -87,11 +87,11 @@ bool CsvProgramRegistered() {
 
 void ShowExportDone(const std::string& path) {
   if (CsvProgramRegistered()) {
-    if (AfxMessageBox(Format(kExportDoneOpenNow, path.c_str()), MsgIcon::Question,
+    if (AfxMessageBox(Format(kExportDoneOpenNow, path.c_str()), MsgIcon::Information,
                       MsgButtons::YesNo) == IDYES)
       ShellOpen(path);
   } else {
-    AfxMessageBox(Format(kExportDoneNoProgram, path.c_str()), MsgIcon::Exclamation);
+    AfxMessageBox(Format(kExportDoneNoProgram, path.c_str()), MsgIcon::Information);
   }
 }
 
@@ -99,12 +99,13 @@ void ExportLocationCsv(const CLogData& data) {
   std::string file;
   if (!ChooseCsvFile(ProposedCsvPath(data.path), file, {data.path})) return;
   bool ok;
+  int error = 0;
   {
     CWaitCursor wait;
-    ok = data.ExportCsv(file, kCsvQuote, CsvSeparator(), kCsvLineEnd);
+    ok = data.ExportCsv(file, kCsvQuote, CsvSeparator(), kCsvLineEnd, &error);
   }
   if (!ok) {
-    AfxMessageBox(kUnableToExport, MsgIcon::Exclamation);
+    AfxMessageBox(WithWriteFailure(kUnableToExport, file, error), MsgIcon::Exclamation);
     return;
   }
   ShowExportDone(file);
@@ -121,6 +122,7 @@ void ExportSite() {
 
   SiteTableStatus status = SiteTableStatus::Ok;
   std::vector<std::string> notices;
+  int error = 0;
   {
     CWaitCursor wait;
     // Made at the first call, which brings the number of files found.
@@ -143,13 +145,17 @@ void ExportSite() {
           QCoreApplication::processEvents();
           return !dialog->wasCanceled();
         },
-        &notices);
+        &notices, &error);
   }
   // Files left out and incomplete locations, in one message before the outcome.
   if (!notices.empty() && status != SiteTableStatus::Cancelled) {
     std::string text;
     for (const std::string& line : notices) text += (text.empty() ? "" : "\n") + line;
     AfxMessageBox(text, MsgIcon::Exclamation);
+  }
+  if (status == SiteTableStatus::WriteFailed) {
+    AfxMessageBox(WithWriteFailure(SiteTableMessage(status), file, error), MsgIcon::Exclamation);
+    return;
   }
   if (status != SiteTableStatus::Ok) {
     AfxMessageBox(SiteTableMessage(status), MsgIcon::Exclamation);

@@ -133,7 +133,9 @@ bool PrintLocation(const CLogData& data, QPrinter& printer) {
   return PrintReport(report, printer, face, std::max(from, 1), to);
 }
 
-bool PrintLocationToFile(const CLogData& data, QPrinter& printer, const std::string& path) {
+bool PrintLocationToFile(const CLogData& data, QPrinter& printer, const std::string& path,
+                         int* error) {
+  if (error) *error = 0;
   QBuffer buffer;
   buffer.open(QIODevice::WriteOnly);
   {
@@ -151,7 +153,7 @@ bool PrintLocationToFile(const CLogData& data, QPrinter& printer, const std::str
   buffer.close();
   const QByteArray& bytes = buffer.data();
   return WriteFilePieces(
-      path, {std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()))});
+      path, {std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()))}, error);
 }
 
 void PrintLocationCommand(const CLogData& data, bool direct) {
@@ -174,8 +176,10 @@ void PrintLocationCommand(const CLogData& data, bool direct) {
       if (direct) return;
       continue;
     }
-    if (!PrintLocationToFile(data, printer, file))
-      AfxMessageBox("Unable to print: " + file + " could not be written.", MsgIcon::Exclamation);
+    int error = 0;
+    if (!PrintLocationToFile(data, printer, file, &error))
+      AfxMessageBox(WithWriteFailure("Unable to print to the file.", file, error),
+                    MsgIcon::Exclamation);
     return;
   }
   if (!PrintLocation(data, printer))

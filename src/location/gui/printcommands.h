@@ -29,8 +29,10 @@ int PrintedPageCount(const CLogData& data, QPrinter& printer);
 // page when no range is set. False when printing could not start.
 bool PrintLocation(const CLogData& data, QPrinter& printer);
 // The report as the printer would print it (layout, resolution, pages), as a
-// PDF file written through FileWriter. False when it could not be written.
-bool PrintLocationToFile(const CLogData& data, QPrinter& printer, const std::string& path);
+// PDF file written through FileWriter. False when it could not be written
+// (`error`: the system's error number, 0 when the pages could not be drawn).
+bool PrintLocationToFile(const CLogData& data, QPrinter& printer, const std::string& path,
+                         int* error = nullptr);
 // "<folder>/<title>.pdf" beside the location: the PDF printing proposes.
 std::string ProposedPdfPath(const std::string& locationPath);
 // Names the print job after the location, so that printing to a file

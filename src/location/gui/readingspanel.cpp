@@ -222,7 +222,11 @@ void ReadingsPanel::Draw(QPainter& painter, const QRect& rect, const RedrawState
   CreateFonts();
   LoadBitmaps();
   CreateControls();
-  if (!laidOut_ || columnsChanged_) LayOut();
+  const bool newLayout = !laidOut_ || columnsChanged_;
+  if (newLayout) LayOut();
+  // A new layout drawn over part of the view only: the rest still shows the
+  // old one (a resized window, moved controls), so the whole view follows.
+  if (newLayout && !paintRect_.isEmpty() && view_) view_->update();
 
   const QColor frameColour = resources_.colours[2];
   const QColor headingFill(236, 236, 236);
@@ -286,7 +290,9 @@ void ReadingsPanel::Draw(QPainter& painter, const QRect& rect, const RedrawState
     for (int r = 0; r < layout_.visibleRows; ++r) {
       int record = topRow_ + r;
       const std::vector<QRect>& row = layout_.cellRects[r];
-      if (r > 0 && Visible(row.front())) {
+      // The rule runs across the whole grid, so any part of it may be due.
+      const QRect rule(layout_.gridRect.left(), row.front().top() - 1, layout_.gridRect.width(), 1);
+      if (r > 0 && Visible(rule)) {
         painter.setPen(ruleColour);
         painter.drawLine(layout_.gridRect.left(), row.front().top() - 1,
                          layout_.gridRect.right() - 1, row.front().top() - 1);

@@ -84,9 +84,11 @@ bool WriteReportPdf(const CLogData& data, const std::string& pdfPath, const QStr
   }
   buffer.close();
   const QByteArray& bytes = buffer.data();
+  int err = 0;
   if (!WriteFilePieces(
-          pdfPath, {std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()))})) {
-    error = "cannot write " + pdfPath;
+          pdfPath, {std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()))},
+          &err)) {
+    error = "cannot write " + WriteFailureLine(pdfPath, err);
     return false;
   }
   if (pages) *pages = count;

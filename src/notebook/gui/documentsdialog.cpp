@@ -79,8 +79,10 @@ void DocumentsDialog::GetDocuments() {
   request.filter = kDocumentFilter;
   std::string chosen;
   if (!AfxGetFileName(request, chosen)) return;
-  if (!CopyIntoFolder(chosen, folder_)) {
-    AfxMessageBox("Error copying file.");
+  std::string failure;
+  if (!CopyIntoFolder(chosen, folder_, &failure)) {
+    AfxMessageBox(failure.empty() ? std::string("Error copying file.")
+                                  : "Error copying file.\n" + failure);
     return;
   }
   Fill();

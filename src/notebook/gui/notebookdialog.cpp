@@ -175,7 +175,13 @@ void NotebookDialog::Create() {
     reject();
     return;
   }
-  done(CopyFileTo(source, target, true) ? kEditResult : QDialog::Accepted);
+  std::string failure;
+  if (!CopyFileTo(source, target, true, &failure)) {
+    AfxMessageBox("Unable to create the note file\n" + failure);
+    done(QDialog::Accepted);
+    return;
+  }
+  done(kEditResult);
 }
 
 void NotebookDialog::Delete() {

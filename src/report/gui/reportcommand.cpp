@@ -256,7 +256,10 @@ void SurveyReportCommand(CWinApp& app) {
     return;
   }
   if (!ok) {
-    Say("The survey report could not be written: " + error);
+    // The writers' "cannot write <file>: <reason>" as the line under the message.
+    const std::string lead = "cannot write ";
+    Say("The survey report could not be written.\n" +
+        (error.rfind(lead, 0) == 0 ? error.substr(lead.size()) : error));
     return;
   }
   std::string notices;

@@ -699,7 +699,7 @@ bool WriteReportPdf(const SurveyReport& report, const std::string& path, const P
   if (cancelled) *cancelled = false;
   FileWriter file(path);
   if (!file.Open()) {
-    error = "cannot write " + Cp1252ToUtf8(path);
+    error = "cannot write " + Cp1252ToUtf8(WriteFailureLine(path, file.Error()));
     return false;
   }
   WriterDevice device(file);
@@ -782,7 +782,7 @@ bool WriteReportPdf(const SurveyReport& report, const std::string& path, const P
     return false;
   }
   if (!file.Commit()) {
-    error = "cannot write " + Cp1252ToUtf8(path);
+    error = "cannot write " + Cp1252ToUtf8(WriteFailureLine(path, file.Error()));
     return false;
   }
   if (pages) *pages = count;

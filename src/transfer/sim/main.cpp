@@ -14,6 +14,7 @@
 #include <sstream>
 #include <thread>
 
+#include "common/version.h"
 #include "transfer/sim/simulator.h"
 
 namespace {
@@ -29,7 +30,7 @@ int main(int argc, char** argv) {
   CLI::App app{"corvane-sim: a Corvane instrument on a pseudo-terminal"};
   std::string scenarioPath, link;
   corvanesim::Faults faults;
-  std::string version;
+  std::string firmware;
   std::vector<int> corrupt, badCode, shortReply, unimplemented, corruptCode, mute;
   app.add_option("scenario", scenarioPath, "Scenario file (sites, locations, logs)")->required();
   app.add_option("--link", link, "Also make this symbolic link to the device");
@@ -46,7 +47,9 @@ int main(int argc, char** argv) {
   app.add_option("--disconnect-at", faults.disconnectAt,
                  "Hang up when the log area is read at or beyond this address");
   app.add_option("--reply-delay", faults.replyDelayMs, "Wait MS milliseconds before every answer");
-  app.add_option("--version", version, "Firmware version, e.g. 1.9");
+  app.add_option("--firmware", firmware, "Firmware version the instrument reports, e.g. 1.9");
+  app.set_version_flag("--version", vantora::VersionLine("corvane-sim"),
+                       "Print the program's version and exit");
   app.add_flag("--wire-timing", faults.wireTiming,
                "Take as long as the serial line would at its baud rate");
   app.add_option("--char-bits", faults.charBits,
@@ -72,8 +75,8 @@ int main(int argc, char** argv) {
     std::cerr << "corvane-sim: " << scenarioPath << ": " << error << "\n";
     return 1;
   }
-  if (!version.empty() && !scenario.Parse("version " + version, error)) {
-    std::cerr << "corvane-sim: bad --version\n";
+  if (!firmware.empty() && !scenario.Parse("version " + firmware, error)) {
+    std::cerr << "corvane-sim: bad --firmware\n";
     return 1;
   }
   corvanesim::Simulator sim(scenario, faults);
