@@ -7,10 +7,10 @@
 #include <memory>
 
 #include "cli/cli.h"
+#include "cli/limitsarg.h"
 #include "cli/terminal.h"
 #include "common/codepage.h"
 #include "common/pathutil.h"
-#include "cli/limitsarg.h"
 #include "exposure/limits.h"
 #include "report/gui/reportpdf.h"
 #include "report/surveyreport.h"

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <memory>
-
 #include <string>
 
 #include "exposure/limits.h"
