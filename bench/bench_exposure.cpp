@@ -13,10 +13,6 @@
 // number by number (relative tolerance 1e-9, window starts equal); the bench
 // stops with status 1 when they differ.
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -33,14 +29,14 @@
 #include "exposure/exposuretext.h"
 #include "exposure/limits.h"
 #include "model/vocabulary.h"
+#include "processrun.h"
 #include "support/largest.h"
 #include "support/locbytes.h"
-
-extern char** environ;
 
 namespace {
 
 using namespace vantora;
+using bench::RunProcess;
 
 const char* const kSetName = "Every channel";
 
@@ -105,29 +101,6 @@ std::vector<std::string> NumpyCommand() {
   const Files& f = TheFiles();
   return {"/usr/bin/python3", std::string(VANTORA_SOURCE_DIR) + "/bench/exposure_numpy.py",
           f.location, f.limits, kSetName};
-}
-
-// Runs a command to its end with its output in `out`; wall seconds and the
-// child's peak memory (MB).
-bool RunProcess(const std::vector<std::string>& args, const std::string& out, double& seconds,
-                double& maxRssMb) {
-  std::vector<char*> argv;
-  for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  auto start = std::chrono::steady_clock::now();
-  pid_t pid = 0;
-  const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (spawned != 0) return false;
-  int status = 0;
-  struct rusage usage {};
-  if (wait4(pid, &status, 0, &usage) != pid) return false;
-  seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  maxRssMb = usage.ru_maxrss / 1024.0;
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 // Compares the two outputs; every difference is added to `problems`.
@@ -335,18 +308,10 @@ void BM_Json(benchmark::State& state) {
 }
 BENCHMARK(BM_Json)->Unit(benchmark::kMillisecond)->Iterations(10);
 
+// The JSON goes to a file, as a script reading it would take it.
 void WholeProcess(benchmark::State& state, const std::vector<std::string>& command) {
   static test::TempDir out;
-  double rss = 0;
-  for (auto _ : state) {
-    double seconds = 0;
-    if (!RunProcess(command, out.File("out.json"), seconds, rss)) {
-      state.SkipWithError(("failed: " + command[0]).c_str());
-      return;
-    }
-    state.SetIterationTime(seconds);
-  }
-  state.counters["maxrss_MB"] = rss;
+  bench::WholeProcess(state, command, out.File("out.json"));
 }
 
 void BM_WholeProcessVantora(benchmark::State& state) { WholeProcess(state, VantoraCommand()); }

@@ -18,9 +18,6 @@
 //    copies of the largest location, into a PNG at 1600 x 1000 (target:
 //    under 0.5 s).
 #include <benchmark/benchmark.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 
 #include <QApplication>
 #include <QPainter>
@@ -37,14 +34,14 @@
 #include "graph/graphdocument.h"
 #include "graph/gui/graphrender.h"
 #include "graph/viewstatistics.h"
+#include "processrun.h"
 #include "support/largest.h"
 #include "support/locbytes.h"
-
-extern char** environ;
 
 namespace {
 
 using namespace vantora;
+using bench::WholeProcess;
 
 constexpr int kWidth = 1600, kHeight = 1000;
 
@@ -192,35 +189,6 @@ void BM_ViewStatisticsZoomed(benchmark::State& state) {
   state.counters["series"] = static_cast<double>(rows) - 1;
 }
 BENCHMARK(BM_ViewStatisticsZoomed)->Name("ViewStatistics/Zoomed")->Unit(benchmark::kMicrosecond);
-
-// Runs a command to its end; wall seconds and the child's peak memory (MB).
-bool RunProcess(const std::vector<std::string>& args, double& seconds, double& maxRssMb) {
-  std::vector<char*> argv;
-  for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  auto start = std::chrono::steady_clock::now();
-  pid_t pid = 0;
-  if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return false;
-  int status = 0;
-  struct rusage usage {};
-  if (wait4(pid, &status, 0, &usage) != pid) return false;
-  seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  maxRssMb = usage.ru_maxrss / 1024.0;
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
-void WholeProcess(benchmark::State& state, const std::vector<std::string>& command) {
-  double rss = 0;
-  for (auto _ : state) {
-    double seconds = 0;
-    if (!RunProcess(command, seconds, rss)) {
-      state.SkipWithError(("failed: " + command[0]).c_str());
-      return;
-    }
-    state.SetIterationTime(seconds);
-  }
-  state.counters["maxrss_MB"] = rss;
-}
 
 void BM_WholeProcessVantora(benchmark::State& state) {
   static test::TempDir out;

@@ -9,25 +9,20 @@
 //    constant-memory mode; ours should take at most half its time.
 // Counters: peak resident memory (maxrss_MB) and the file's size (file_MB).
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "processrun.h"
 #include "support/largest.h"
 #include "support/locbytes.h"
-
-extern char** environ;
 
 namespace {
 
 using namespace vantora;
+using bench::WholeProcess;
 
 constexpr int kLocations = 50;
 
@@ -46,50 +41,12 @@ const std::string& Site() {
   return site;
 }
 
-// Runs a command to its end; wall seconds and the child's peak memory (MB).
-bool RunProcess(const std::vector<std::string>& args, double& seconds, double& maxRssMb) {
-  std::vector<char*> argv;
-  for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  auto start = std::chrono::steady_clock::now();
-  // What the programs print ("plant.pdf: 153 pages") stays out of the table.
-  posix_spawn_file_actions_t quiet;
-  posix_spawn_file_actions_init(&quiet);
-  posix_spawn_file_actions_addopen(&quiet, 1, "/dev/null", O_WRONLY, 0);
-  pid_t pid = 0;
-  const int spawned = posix_spawn(&pid, argv[0], &quiet, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&quiet);
-  if (spawned != 0) return false;
-  int status = 0;
-  struct rusage usage {};
-  if (wait4(pid, &status, 0, &usage) != pid) return false;
-  seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  maxRssMb = usage.ru_maxrss / 1024.0;
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
-void WholeProcess(benchmark::State& state, const std::vector<std::string>& command,
-                  const std::string& output) {
-  double rss = 0;
-  for (auto _ : state) {
-    double seconds = 0;
-    if (!RunProcess(command, seconds, rss)) {
-      state.SkipWithError(("failed: " + command[0]).c_str());
-      return;
-    }
-    state.SetIterationTime(seconds);
-  }
-  std::error_code ec;
-  state.counters["maxrss_MB"] = rss;
-  state.counters["file_MB"] = std::filesystem::file_size(output, ec) / 1048576.0;
-}
-
 std::string Vantora() { return std::string(VANTORA_BENCH_BIN) + "/vantora"; }
 
 void BM_Pdf(benchmark::State& state) {
   static test::TempDir out;
   const std::string pdf = out.File("plant.pdf");
-  WholeProcess(state, {Vantora(), "report", Site(), "-o", pdf}, pdf);
+  WholeProcess(state, {Vantora(), "report", Site(), "-o", pdf}, "/dev/null", pdf);
 }
 BENCHMARK(BM_Pdf)
     ->Name("WholeProcess/pdf")
@@ -100,7 +57,7 @@ BENCHMARK(BM_Pdf)
 void BM_Workbook(benchmark::State& state) {
   static test::TempDir out;
   const std::string xlsx = out.File("plant.xlsx");
-  WholeProcess(state, {Vantora(), "report", Site(), "-o", xlsx}, xlsx);
+  WholeProcess(state, {Vantora(), "report", Site(), "-o", xlsx}, "/dev/null", xlsx);
 }
 BENCHMARK(BM_Workbook)
     ->Name("WholeProcess/xlsx")

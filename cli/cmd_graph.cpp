@@ -2,7 +2,6 @@
 // files, images and PDF pages, with a JSON description of the layout.
 #ifdef VANTORA_HAVE_GRAPH
 
-#include <QApplication>
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
@@ -268,17 +267,6 @@ std::string InfoJson(graph::GraphDocument& doc, const chart::RenderReport& repor
 }
 
 // ---- shared by both commands ---------------------------------------------
-
-QApplication& GuiApplication() {
-  // Fonts and the plotting widgets need an application; no display is needed.
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QuietRuntimeDirWarning();
-  static int argc = 1;
-  static char name[] = "vantora";
-  static char* argv[] = {name, nullptr};
-  static QApplication app(argc, argv);
-  return app;
-}
 
 // Writes every output and, with `info`, the description; false when an
 // output failed.

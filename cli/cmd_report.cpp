@@ -2,7 +2,6 @@
 // Excel workbook.
 #ifdef VANTORA_HAVE_REPORT
 
-#include <QApplication>
 #include <filesystem>
 #include <memory>
 
@@ -25,16 +24,6 @@ struct ReportArgs {
   std::string limits, set, title;
   bool noGraphs = false, noNotes = false;
 };
-
-void GuiApplication() {
-  // Fonts and the plotting widgets need an application; no display is needed.
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QuietRuntimeDirWarning();
-  static int argc = 1;
-  static char name[] = "vantora";
-  static char* argv[] = {name, nullptr};
-  static QApplication app(argc, argv);
-}
 
 // Progress on a terminal, one line rewritten in place.
 class ProgressLine {

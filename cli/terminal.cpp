@@ -1,5 +1,8 @@
 #include "cli/terminal.h"
 
+#if defined(VANTORA_HAVE_GRAPH) || defined(VANTORA_HAVE_REPORT)
+#include <QApplication>
+#endif
 #include <QString>
 #include <QtGlobal>
 #include <cstdio>
@@ -63,5 +66,16 @@ void QuietRuntimeDirWarning() {
   installed = true;
   PreviousHandler() = qInstallMessageHandler(FilterMessage);
 }
+
+#if defined(VANTORA_HAVE_GRAPH) || defined(VANTORA_HAVE_REPORT)
+void GuiApplication() {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QuietRuntimeDirWarning();
+  static int argc = 1;
+  static char name[] = "vantora";
+  static char* argv[] = {name, nullptr};
+  static QApplication app(argc, argv);
+}
+#endif
 
 }  // namespace vantora::cli

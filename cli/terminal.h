@@ -19,5 +19,9 @@ std::string PlainLineEnds(const std::string& text);
 // Keeps Qt's note about an unset XDG_RUNTIME_DIR from reaching the user;
 // every other Qt message passes as before.
 void QuietRuntimeDirWarning();
+// The process's one QApplication, made on first use for the commands that
+// draw (fonts and the plotting widgets need it; no display is needed).
+// Only in builds with the drawing commands.
+void GuiApplication();
 
 }  // namespace vantora::cli

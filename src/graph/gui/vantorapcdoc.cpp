@@ -67,12 +67,16 @@ bool CVantoraPCDoc::OnOpenDocument(const std::string& path) {
   }
 }
 
-bool CVantoraPCDoc::OnSaveDocument(const std::string& path) {
-  std::string detail;
-  if (graph::SaveGraphFile(path, core_, detail) == graph::GraphFileResult::Ok) return true;
+void ShowGraphSaveFailure(const std::string& path, const std::string& detail) {
   AfxMessageBox("The graph could not be saved to " + path +
                     (detail.empty() ? std::string(".") : ": " + detail + "."),
                 MsgIcon::Exclamation);
+}
+
+bool CVantoraPCDoc::OnSaveDocument(const std::string& path) {
+  std::string detail;
+  if (graph::SaveGraphFile(path, core_, detail) == graph::GraphFileResult::Ok) return true;
+  ShowGraphSaveFailure(path, detail);
   return false;
 }
 

@@ -14,6 +14,10 @@ class CLogData;
 // The document string of graph documents.
 extern const char* const kGraphDocString;
 
+// Says that the graph, or an image of it, could not be written to `path`,
+// with the reason (`detail`) when there is one.
+void ShowGraphSaveFailure(const std::string& path, const std::string& detail);
+
 class CVantoraPCDoc : public CDocument {
   Q_OBJECT
  public:

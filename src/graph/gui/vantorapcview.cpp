@@ -661,61 +661,53 @@ void CVantoraPCView::ViewStatistics() {
   statistics_->raise();
 }
 
-void CVantoraPCView::SaveImage(bool jpeg) {
+bool CVantoraPCView::AskImagePath(const char* ext, const char* filter, std::string& path) {
+  CVantoraPCDoc* doc = GetDocument();
+  if (!doc) return false;
   FileDialogRequest request;
   request.save = true;
   request.refuseLocationNames = true;
-  CVantoraPCDoc* doc = GetDocument();
-  if (!doc) return;
   // The graph's own folder and name; the last images' folder for a graph
   // that has no folder yet.
-  request.initialFile = doc->ProposedImagePath(jpeg ? "jpg" : "dib");
+  request.initialFile = doc->ProposedImagePath(ext);
   request.initialDir = SplitPath(request.initialFile).first;
   if (!doc->GetPathName().empty()) request.keepFiles.push_back(doc->GetPathName());
-  request.defaultExt = jpeg ? "jpg" : "dib";
-  request.filter = jpeg ? "JPEG image files |*.jpg|" : "Device Independent Bitmap|*.dib|";
-  std::string path;
-  if (!AfxGetFileName(request, path)) return;
-  QImage image = RenderImage(std::max(1, width()), std::max(1, height()));
-  std::string error;
-  bool ok =
-      jpeg ? chart::WriteJpegFile(image, path, error) : chart::WriteDibFile(image, path, error);
-  update();
+  request.defaultExt = ext;
+  request.filter = filter;
+  return AfxGetFileName(request, path);
+}
+
+void CVantoraPCView::ImageWritten(const std::string& path, bool ok, const std::string& error) {
   if (!ok) {
-    AfxMessageBox("The graph could not be saved to " + path +
-                      (error.empty() ? std::string(".") : ": " + error + "."),
-                  MsgIcon::Exclamation);
+    ShowGraphSaveFailure(path, error);
     return;
   }
   Profile::WriteString("Directories", "Graphics", SplitPath(path).first);
 }
 
-void CVantoraPCView::SaveSvg() {
-  CVantoraPCDoc* doc = GetDocument();
-  if (!doc) return;
-  FileDialogRequest request;
-  request.save = true;
-  request.refuseLocationNames = true;
-  request.initialFile = doc->ProposedImagePath("svg");
-  request.initialDir = SplitPath(request.initialFile).first;
-  if (!doc->GetPathName().empty()) request.keepFiles.push_back(doc->GetPathName());
-  request.defaultExt = "svg";
-  request.filter = "SVG drawings |*.svg|";
+void CVantoraPCView::SaveImage(bool jpeg) {
   std::string path;
-  if (!AfxGetFileName(request, path)) return;
+  if (!AskImagePath(jpeg ? "jpg" : "dib",
+                    jpeg ? "JPEG image files |*.jpg|" : "Device Independent Bitmap|*.dib|", path))
+    return;
+  QImage image = RenderImage(std::max(1, width()), std::max(1, height()));
   std::string error;
-  const bool ok = graph::WriteGraphSvg(doc->Core(), path, std::max(1, width()),
+  bool ok =
+      jpeg ? chart::WriteJpegFile(image, path, error) : chart::WriteDibFile(image, path, error);
+  update();
+  ImageWritten(path, ok, error);
+}
+
+void CVantoraPCView::SaveSvg() {
+  std::string path;
+  if (!AskImagePath("svg", "SVG drawings |*.svg|", path)) return;
+  std::string error;
+  const bool ok = graph::WriteGraphSvg(GetDocument()->Core(), path, std::max(1, width()),
                                        std::max(1, height()), FaceName(), error);
   // The chart was laid out for the drawing: the window's picture is redrawn.
   pictureValid_ = false;
   update();
-  if (!ok) {
-    AfxMessageBox("The graph could not be saved to " + path +
-                      (error.empty() ? std::string(".") : ": " + error + "."),
-                  MsgIcon::Exclamation);
-    return;
-  }
-  Profile::WriteString("Directories", "Graphics", SplitPath(path).first);
+  ImageWritten(path, ok, error);
 }
 
 void CVantoraPCView::PrintOn(QPrinter& printer) {

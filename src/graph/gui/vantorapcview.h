@@ -94,6 +94,10 @@ class CVantoraPCView : public CView {
   void EnsureRendered();
   void Invalidate();
   std::string FaceName() const;
+  // The file name for an image of the graph (Save As dialog); false: none.
+  bool AskImagePath(const char* ext, const char* filter, std::string& path);
+  // After an image was written: the failure said, or its folder remembered.
+  void ImageWritten(const std::string& path, bool ok, const std::string& error);
   void EndPlacing(const QPoint* at);
   void Modified();
   // After any change of the ranges shown: the status bar and the statistics.
