@@ -11,7 +11,7 @@ packages=(
   fonts-liberation2
   clang libclang-rt-14-dev
   poppler-utils xvfb xauth librsvg2-bin
-  python3-numpy python3-openpyxl python3-xlsxwriter
+  python3-numpy python3-openpyxl python3-xlsxwriter python3-matplotlib
   desktop-file-utils dpkg-dev
 )
 missing=()
